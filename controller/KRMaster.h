@@ -1,0 +1,118 @@
+#pragma once
+// The application's one controller. It holds the timer's state, the main
+// timer and the once-a-second ticker, what sounds while a timer fires, the two
+// chosen paths, and the window's controls (its outlets). Every control action,
+// timer callback and sound callback reaches it on the main loop, one at a time.
+//
+// Member functions are grouped by concern over several source files:
+// StartStop.cpp, Scheduling.cpp, Firing.cpp, Status.cpp, ModeNavigation.cpp,
+// TargetChoice.cpp and Settings.cpp.
+
+#include "controller/FireInfo.h"
+#include "controller/Outlets.h"
+#include "platform/Platform.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace eggtimer {
+
+class KRMovieView;
+
+enum TimerStatus : std::int32_t {
+    TimerStatusNotSet = 0,
+    TimerStatusRunning = 1,
+    TimerStatusFiring = 2,
+};
+
+class KRMaster final : public SoundDelegate {
+public:
+    KRMaster(Services services, const Outlets& outlets);
+    ~KRMaster() override;
+    KRMaster(const KRMaster&) = delete;
+    KRMaster& operator=(const KRMaster&) = delete;
+
+    // Actions: what the window's controls send. Only changeModeWithSenderTag
+    // looks at its sender (its tag); the others ignore it.
+    void startStopButton(Control* sender);
+    void changeModeWithSenderTag(Control* sender);
+    void nextMode(Control* sender);
+    void prevMode(Control* sender);
+    void selectTargetFile(Control* sender);
+    void selectTargetMusic(Control* sender);
+    void testPlayTargetSound(Control* sender);
+
+    using ActionMethod = void (KRMaster::*)(Control*);
+    // The action of that name as the interface file spells it
+    // ("startStopButton:"); nothing for an unknown name.
+    static ActionMethod actionNamed(std::string_view name);
+
+    // Called once the interface file is loaded and every outlet is bound.
+    void awakeFromNib();
+
+    // Start/stop cycle.
+    void clearTimer();
+    void lockTargetSelecter();
+    void unlockTargetSelecter();
+
+    // Scheduling: true when the main timer was scheduled.
+    bool setTimer();
+
+    // Firing.
+    void timerFired(Timer& timer);
+    void soundDidFinishPlaying(Sound& sound, bool finished) override;
+
+    // Ticker and status area.
+    void startCountDown();
+    void stopCountDown();
+    void countDown();
+    void updateStat();
+    void updateStatTimer();
+    void updateStatSeconds();
+    void updateStatFireTime();
+    void updateStatFireTarget();
+
+    // Targets.
+    void readySoundPopup();
+
+    // Settings.
+    void loadFromUserDefaults();
+    void saveToUserDefaults();
+
+    // Read-only views of the state, for the window and the tests.
+    TimerStatus status() const { return static_cast<TimerStatus>(timerStatus); }
+    const std::shared_ptr<Timer>& mainTimer() const { return MainTimer; }
+    const std::shared_ptr<Timer>& countDownTimer() const { return CountDownTimer; }
+    double secondsPast() const { return pastCount; }
+    Sound* sound() const { return firingSound; }
+    KRMovieView* musicView() const { return firingMusicView.get(); }
+    const std::optional<std::string>& musicPath() const { return targetMusicPath; }
+    const std::optional<std::string>& filePath() const { return targetFilePath; }
+
+private:
+    void fireSound(const FireInfo& info);
+    void fireMusic(const FireInfo& info);
+    void fireFile(const FireInfo& info);
+    void fireAlert(const FireInfo& info);
+    std::optional<double> fireIntervalForMode(int mode, FireInfo& info);
+    double alarmInterval();
+    void chooseTargetPath(const char* title, const std::vector<std::string>* extensions,
+                          std::optional<std::string>& path, TextField* nameField, int targetRow);
+
+    Services platform;
+    Outlets outlet;
+
+    std::int32_t timerStatus = TimerStatusNotSet;
+    std::shared_ptr<Timer> MainTimer;
+    std::shared_ptr<Timer> CountDownTimer;
+    double pastCount = 0.0;
+    Sound* firingSound = nullptr; // kept alive by the sound registry
+    std::unique_ptr<KRMovieView> firingMusicView;
+    std::optional<std::string> targetMusicPath;
+    std::optional<std::string> targetFilePath;
+};
+
+} // namespace eggtimer

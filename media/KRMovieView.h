@@ -1,0 +1,45 @@
+#pragma once
+// A movie player that plays its movie over and over: each start measures the
+// movie and schedules its own one-shot timer for one second after the end,
+// which rewinds and starts it again. stop() cancels the pending timer, which
+// ends the loop. Nothing of it is ever shown; only what it plays is heard.
+
+#include "platform/Media.h"
+#include "platform/RunLoop.h"
+
+#include <memory>
+#include <optional>
+
+namespace eggtimer {
+
+class KRMovieView {
+public:
+    explicit KRMovieView(RunLoop& runLoop);
+    ~KRMovieView();
+    KRMovieView(const KRMovieView&) = delete;
+    KRMovieView& operator=(const KRMovieView&) = delete;
+
+    void setMovie(std::unique_ptr<Movie> movie);
+    Movie* movie() const { return movie_.get(); }
+    bool isPlaying() const;
+
+    // Does nothing while playing or without a movie.
+    void start(const void* sender);
+    void stop(const void* sender);
+    void gotoBeginning(const void* sender);
+    void KRreplay();
+
+    // The pending loop timer, or nothing. Not owned: the run loop holds it.
+    std::shared_ptr<Timer> pendingLoopTimer() const { return looptimer.lock(); }
+
+    // Seconds from the start of a play to the next restart; nothing when the
+    // movie's time scale gives it no finite length.
+    static std::optional<double> loopInterval(std::int32_t duration, std::int32_t timeScale);
+
+private:
+    RunLoop& runLoop;
+    std::unique_ptr<Movie> movie_;
+    std::weak_ptr<Timer> looptimer;
+};
+
+} // namespace eggtimer

@@ -1,0 +1,40 @@
+#pragma once
+// What the desktop does for the program: beep, log, attention, opening files,
+// the modal alert panel and the open-file dialog.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace eggtimer {
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // An audible beep through the desktop's sound server.
+    virtual void beep() = 0;
+    // One line on the program's log.
+    virtual void log(const std::string& line) = 0;
+
+    // Draws the user's attention to the window, and tells the desktop what
+    // fired. `stop`, when set, is offered to the user as a way to silence a
+    // looping target and does what the STOP button does.
+    virtual void requestUserAttention(const std::string& whatFired, std::function<void()> stop) = 0;
+
+    // Opens the file with its default application; the result is advisory.
+    virtual bool openFile(const std::string& path) = 0;
+
+    // A modal panel with `title` as its main text (shown literally), `message`
+    // as its informative text and one button; returns when it is dismissed.
+    virtual void runAlertPanel(const std::string& title, const std::string& message,
+                               const std::string& button) = 0;
+
+    // A modal dialog for choosing one existing file. With `extensions` (no dot)
+    // only files bearing one of them are offered. Nothing when cancelled.
+    virtual std::optional<std::string> runOpenPanel(const std::string& title,
+                                                    const std::vector<std::string>* extensions) = 0;
+};
+
+} // namespace eggtimer

@@ -1,0 +1,65 @@
+#pragma once
+// Sounds found by name and movies made from a file, played through the
+// desktop's sound server.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace eggtimer {
+
+class Sound;
+
+class SoundDelegate {
+public:
+    virtual ~SoundDelegate() = default;
+    // Called on the main loop each time the sound stops sounding: at its end
+    // (finished = true) and when it is stopped (finished = false).
+    virtual void soundDidFinishPlaying(Sound& sound, bool finished) = 0;
+};
+
+class Sound {
+public:
+    virtual ~Sound() = default;
+    virtual const std::string& name() const = 0;
+    // Starts playing from the beginning and returns at once. Playing a sound
+    // that is already playing does nothing.
+    virtual void play() = 0;
+    // Stopping a sound that is not playing does nothing.
+    virtual void stop() = 0;
+    virtual bool isPlaying() const = 0;
+    virtual void setDelegate(SoundDelegate* delegate) = 0;
+};
+
+// Finds sounds by name (a file name without its extension) in the sound
+// folders and keeps every sound it has handed out alive for the whole run.
+class SoundRegistry {
+public:
+    virtual ~SoundRegistry() = default;
+    // Nothing when no sound of that name exists.
+    virtual Sound* soundNamed(const std::string& name) = 0;
+};
+
+class Movie {
+public:
+    virtual ~Movie() = default;
+    // Length in time-scale units, and units per second.
+    virtual std::int32_t duration() const = 0;
+    virtual std::int32_t timeScale() const = 0;
+    // Starts playing from the present position and returns at once.
+    virtual void play() = 0;
+    virtual void stop() = 0;
+    virtual void gotoBeginning() = 0;
+    // False before the first play, after stop and once the end is reached.
+    virtual bool isPlaying() const = 0;
+};
+
+class MediaLibrary {
+public:
+    virtual ~MediaLibrary() = default;
+    // Nothing when the file cannot be read as media. Never blocks the window
+    // for long, whatever the path names.
+    virtual std::unique_ptr<Movie> movieWithPath(const std::string& path) = 0;
+};
+
+} // namespace eggtimer

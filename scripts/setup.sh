@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages eggtimer needs to build, run and test.
+# As root it installs what is missing; otherwise it prints the command to run.
+set -euo pipefail
+
+build_packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-tools-dev libqt6uitools6 qt6-qpa-plugins libgl-dev
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+  libgtest-dev libbenchmark-dev
+)
+runtime_packages=(
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
+  gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-pulseaudio
+  fluid-soundfont-gm
+)
+test_packages=(
+  xvfb xauth x11-utils xdotool imagemagick dbus
+  pulseaudio pulseaudio-utils sox libsox-fmt-all ffmpeg
+)
+
+wanted=("${build_packages[@]}" "${runtime_packages[@]}")
+if [[ "${1:-}" == "--test" ]]; then
+  wanted+=("${test_packages[@]}")
+fi
+
+missing=()
+for package in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+command="apt-get install -y --no-install-recommends ${missing[*]}"
+if [[ $(id -u) -ne 0 ]]; then
+  echo "eggtimer needs these Debian packages. Install them with:" >&2
+  echo "  sudo apt-get update && sudo $command" >&2
+  exit 1
+fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+# shellcheck disable=SC2086
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
