@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Runs a command inside a private desktop session made for one test:
+#   with-session.sh [--x] [--pulse] [--dbus] -- command [args...]
+# Always: a scratch HOME with its own XDG folders, so no test reads or writes
+# the user's settings or sounds.
+#   --x      a private Xvfb server (DISPLAY)
+#   --pulse  a private PulseAudio server with a null sink called "eggtimer_test"
+#            (PULSE_SERVER, PULSE_SINK; the sink's monitor can be recorded)
+#   --dbus   a private session bus (DBUS_SESSION_BUS_ADDRESS)
+# Everything started here is stopped when the command ends.
+set -euo pipefail
+
+want_x=0 want_pulse=0 want_dbus=0
+while [[ $# -gt 0 ]]; do
+  case "$1" in
+    --x) want_x=1 ;;
+    --pulse) want_pulse=1 ;;
+    --dbus) want_dbus=1 ;;
+    --) shift; break ;;
+    *) echo "with-session.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+  shift
+done
+[[ $# -gt 0 ]] || { echo "with-session.sh: no command" >&2; exit 2; }
+
+session=$(mktemp -d /tmp/eggtimer-session.XXXXXX)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$session"
+}
+trap cleanup EXIT
+
+export HOME="$session/home"
+export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
+export XDG_CACHE_HOME="$HOME/.cache" XDG_RUNTIME_DIR="$session/run"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset SESSION_MANAGER DESKTOP_SESSION
+
+if [[ $want_x -eq 1 ]]; then
+  exec {display_fd}<> <(:)
+  Xvfb -displayfd "$display_fd" -screen 0 1280x1024x24 -nolisten tcp >"$session/xvfb.log" 2>&1 &
+  pids+=($!)
+  display=""
+  for _ in $(seq 100); do
+    read -r -t 0.1 -u "$display_fd" display && break || true
+  done
+  [[ -n "$display" ]] || { echo "with-session.sh: Xvfb did not start" >&2; cat "$session/xvfb.log" >&2; exit 1; }
+  export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
+else
+  export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
+fi
+
+if [[ $want_dbus -eq 1 ]]; then
+  address_file="$session/dbus.address"
+  dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$address_file" >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do [[ -s "$address_file" ]] && break; sleep 0.05; done
+  DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$address_file")
+  export DBUS_SESSION_BUS_ADDRESS
+else
+  # No session bus: the program must work without one.
+  export DBUS_SESSION_BUS_ADDRESS="unix:path=$session/no-bus"
+fi
+
+if [[ $want_pulse -eq 1 ]]; then
+  pulse_dir="$session/pulse"
+  mkdir -p "$pulse_dir"
+  PULSE_RUNTIME_PATH="$pulse_dir" PULSE_STATE_PATH="$pulse_dir" \
+    pulseaudio --daemonize=no --exit-idle-time=-1 --disallow-exit -n \
+      --use-pid-file=no --system=no \
+      -L "module-native-protocol-unix socket=$pulse_dir/native auth-anonymous=1" \
+      -L "module-null-sink sink_name=eggtimer_test rate=48000 channels=2" \
+      -L "module-always-sink" >"$session/pulse.log" 2>&1 &
+  pids+=($!)
+  export PULSE_SERVER="unix:$pulse_dir/native" PULSE_SINK=eggtimer_test
+  for _ in $(seq 100); do
+    pactl info >/dev/null 2>&1 && break
+    sleep 0.05
+  done
+  pactl info >/dev/null 2>&1 || { echo "with-session.sh: PulseAudio did not start" >&2; cat "$session/pulse.log" >&2; exit 1; }
+  pactl set-default-sink eggtimer_test
+else
+  # No sound server: the program must stay silent, never hang.
+  export PULSE_SERVER="unix:$session/no-pulse"
+fi
+
+export EGGTIMER_SESSION_DIR="$session"
+"$@"
