@@ -4,7 +4,10 @@
 //
 // Writes are gathered and saved together once control returns to the event
 // loop; a save that fails (read-only folder, full disk) is logged once and
-// leaves the previous file whole, since QSettings replaces it atomically.
+// leaves the previous file whole. QSettings replaces the file atomically, but
+// it does not notice a write cut short (a disk filling up part way, a file
+// size limit) and would put a cut-off file in place: so room for the new file
+// is reserved before each save, and QSettings never saves on its own.
 // Text that is not valid UTF-8 is kept as bytes, so every value round-trips.
 
 #include "platform/SettingsStore.h"
@@ -13,6 +16,7 @@
 #include <QObject>
 #include <QSettings>
 
+#include <memory>
 #include <sys/types.h>
 
 namespace eggtimer {
@@ -33,7 +37,10 @@ public:
     // False when the changes could not be saved; that is logged once, until a
     // save succeeds again. Unsaved changes are tried again at the next save.
     bool save();
-    QString fileName() const { return settings.fileName(); }
+    QString fileName() const { return settings->fileName(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct FileIdentity {
@@ -45,8 +52,9 @@ private:
     FileIdentity fileIdentity() const;
     void configure();
     void scheduleSave();
+    bool roomToSave() const;
 
-    QSettings settings;
+    std::unique_ptr<QSettings> settings;
     bool saveScheduled = false;
     bool unsaved = false;           // changes not yet known to be on disk
     FileIdentity fileBeforeChanges; // the file as it was when they began
