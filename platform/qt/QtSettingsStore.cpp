@@ -37,7 +37,7 @@ QtSettingsStore::FileIdentity QtSettingsStore::fileIdentity() const {
     struct stat info {};
     if (::stat(QFile::encodeName(settings->fileName()).constData(), &info) != 0)
         return {};
-    return {true, info.st_dev, info.st_ino};
+    return {true, info.st_dev, info.st_ino, info.st_ctim.tv_sec * 1000000000LL + info.st_ctim.tv_nsec};
 }
 
 QtSettingsStore::QtSettingsStore()
@@ -151,7 +151,9 @@ bool QtSettingsStore::save() {
         settings->sync();
     // QSettings::status() is sticky (a format error read earlier hides a later
     // write error), so check the outcome instead: a save replaces the file by
-    // a new one, while a failed save leaves the old file in place.
+    // a new one, while a failed save leaves the old file in place. (Another
+    // copy of the program saving meanwhile also counts as a change; what we
+    // wrote then stays pending in QSettings and goes with the next save.)
     const FileIdentity after = fileIdentity();
     if (after.exists && after != fileBeforeChanges) {
         unsaved = false;

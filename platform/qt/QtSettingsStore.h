@@ -46,7 +46,8 @@ private:
     struct FileIdentity {
         bool exists = false;
         dev_t device = 0;
-        ino_t inode = 0;
+        ino_t inode = 0;       // may be reused at once for a newer file, so also:
+        long long changed = 0; // nanoseconds since the epoch
         bool operator==(const FileIdentity&) const = default;
     };
     FileIdentity fileIdentity() const;
