@@ -30,5 +30,14 @@ TEST(NoSessionBus, AttentionIsAskedWithoutNotificationsAndOneLogLine) {
     EXPECT_EQ(stops, 0);
 }
 
+TEST(NoSessionBus, AttentionBeforeTheWindowExists) {
+    int stops = 0;
+    QtDesktop desktop{[] { return nullptr; }, [] {}};
+    desktop.requestUserAttention("[Alert] Tea", [&] { ++stops; });
+    desktop.requestUserAttention("[File] notes.txt", nullptr);
+    test::waitFor([] { return false; }, 0.2);
+    EXPECT_EQ(stops, 0);
+}
+
 } // namespace
 } // namespace eggtimer

@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace eggtimer {
@@ -99,6 +101,11 @@ TEST_P(OpenAwkwardName, OpensExactlyThatFileWithNoShell) {
     const auto arguments = recordedCall();
     ASSERT_TRUE(arguments) << "the default application was not started";
     EXPECT_EQ(*arguments, std::vector<std::string>{path});
+
+    // The application is nobody's child here: no zombie is left behind.
+    siginfo_t child{};
+    EXPECT_EQ(::waitid(P_ALL, 0, &child, WEXITED | WNOHANG | WNOWAIT), -1);
+    EXPECT_EQ(errno, ECHILD);
 
     EXPECT_FALSE(fs::exists(scratch / "pwned")) << "a shell ran part of the name";
     EXPECT_FALSE(fs::exists(scratch / "a folder/pwned"));
