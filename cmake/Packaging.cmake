@@ -17,22 +17,21 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${EGGTIMER_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Egg Timer counts down to a moment you choose: a preset of 1 to 10 minutes,
+# CPack puts the summary line in front of this.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Egg Timer counts down to a moment you choose: a preset of 1 to 10 minutes,
 a duration in days, hours and minutes, or a clock time. Then it plays a
 sound or the sound of a music or movie file until you stop it, opens a
 file, or beeps and shows your message. A status area counts down the
 seconds left, a desktop notification tells you when it fires, and your
 choices are remembered between runs.")
 
-# The Qt and GStreamer libraries the program links come from dpkg-shlibdeps.
-# It cannot see what is loaded at run time: the Qt platform plugins, the
-# GStreamer elements that decode and play (MIDI needs a sound font), and the
-# sound server output.
+# The Qt (UiTools too) and GStreamer libraries the program links come from
+# dpkg-shlibdeps. It cannot see what is loaded at run time: the Qt platform
+# plugins, the GStreamer elements that decode and play (MIDI needs a sound
+# font), the sound server output, and the MIME database.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(EGGTIMER_RUNTIME_DEPENDS
   qt6-qpa-plugins
-  libqt6uitools6
   gstreamer1.0-plugins-base
   gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad
