@@ -64,17 +64,18 @@ depends_on() {
   done
   return 1
 }
-for package in "${runtime_packages[@]}" "${linked_libraries[@]}" "${setup_runtime[@]}"; do
+for package in $(printf '%s\n' "${runtime_packages[@]}" "${linked_libraries[@]}" "${setup_runtime[@]}" | sort -u); do
   depends_on "$package" || fail "Depends lacks $package"
 done
 
 # Every dependency must name a package this Debian release has, in a version
 # it has: the test machine has them all installed.
 satisfied() {
-  local alternative name op wanted installed
+  local alternative alternatives name op wanted installed
   IFS='|' read -ra alternatives <<<"$1"
   for alternative in "${alternatives[@]}"; do
-    read -r name op wanted <<<"$(sed 's/[()]//g' <<<"$alternative")"
+    alternative=${alternative//[()]/}
+    read -r name op wanted <<<"$alternative"
     installed=$(dpkg-query -W -f='${Status}|${Version}' "${name%%:*}" 2>/dev/null) || continue
     [[ "${installed%%|*}" == "install ok installed" ]] || continue
     [[ -z "$op" ]] && return 0
@@ -135,11 +136,13 @@ section "run the installed program"
 # The window shows that the program started with everything it needs; the
 # trace of its file calls shows which sound folder it listed.
 trace="$scratch/trace" log="$scratch/program.log"
-if ! timeout 50 "$with_session" --x -- "$here/run-installed.sh" "$root/usr/bin/eggtimer" "$trace" "$log" \
-  "$scratch/pid"; then
-  fail "the installed program did not start"
+status=0
+timeout 50 "$with_session" --x -- "$here/run-installed.sh" "$root/usr/bin/eggtimer" "$trace" "$log" \
+  "$scratch/pid" || status=$?
+if [[ $status -ne 0 ]]; then
+  fail "the installed program did not start and stop cleanly (exit status $status)"
   echo "-- program output:" >&2
-  cat "$log" >&2
+  cat "$log" >&2 || true
 fi
 # The sound list is filled at start-up from the sound folder beside the program.
 grep -q -E "openat\(AT_FDCWD, \"$root/usr/share/eggtimer/sounds/?\", [^)]*O_DIRECTORY[^)]*\) = [0-9]+$" "$trace" ||

@@ -12,6 +12,7 @@ program=$1 trace=$2 log=$3 pidfile=$4
 # Only the main thread is traced: it lists the sound folder at start-up, and
 # its lines are never split by other threads' calls. The shell writes the pid
 # the program keeps once it is exec'd.
+# shellcheck disable=SC2016 # expanded by that shell
 strace -qq -e trace=openat,newfstatat,statx -o "$trace" \
   sh -c 'echo $$ >"$0" && exec "$1"' "$pidfile" "$program" >"$log" 2>&1 &
 tracer=$!
