@@ -138,12 +138,17 @@ section "run the installed program"
 trace="$scratch/trace" log="$scratch/program.log"
 status=0
 timeout 50 "$with_session" --x -- "$here/run-installed.sh" "$root/usr/bin/eggtimer" "$trace" "$log" \
-  "$scratch/pid" || status=$?
+  "$scratch/pid" >"$scratch/run.out" || status=$?
+cat "$scratch/run.out"
 if [[ $status -ne 0 ]]; then
   fail "the installed program did not start and stop cleanly (exit status $status)"
   echo "-- program output:" >&2
   cat "$log" >&2 || true
 fi
+# Shells match the window to its launcher by this class.
+wm_class=$(sed -n 's/^wm-class: //p' "$scratch/run.out")
+[[ -z "$wm_class" || ! -f "$desktop" || "$wm_class" == "$(key StartupWMClass)" ]] ||
+  fail "the window's class '$wm_class' is not the desktop entry's StartupWMClass '$(key StartupWMClass)'"
 # The sound list is filled at start-up from the sound folder beside the program.
 grep -q -E "openat\(AT_FDCWD, \"$root/usr/share/eggtimer/sounds/?\", [^)]*O_DIRECTORY[^)]*\) = [0-9]+$" "$trace" ||
   fail "the program did not open its installed sound folder $root/usr/share/eggtimer/sounds/"

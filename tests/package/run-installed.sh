@@ -3,7 +3,8 @@
 # then stops it. Its file calls are traced so the caller can see which sound
 # folder it listed.
 #   run-installed.sh PROGRAM TRACE_FILE LOG_FILE PID_FILE
-# Fails when no window appears within 30 s or the program ends on its own.
+# Prints the window's WM_CLASS class as "wm-class: NAME". Fails when no window
+# appears within 30 s or the program ends on its own.
 set -u
 
 [[ $# -eq 4 ]] || { echo "usage: $0 PROGRAM TRACE_FILE LOG_FILE PID_FILE" >&2; exit 2; }
@@ -28,6 +29,8 @@ for _ in $(seq 300); do
 done
 if [[ -n "$window" ]]; then
   echo "window $window: $(xdotool getwindowname "$window")"
+  # The class a desktop shell matches against StartupWMClass.
+  echo "wm-class: $(xprop -id "$window" WM_CLASS | sed -n 's/.*", "\(.*\)"$/\1/p')"
 else
   echo "FAIL: no eggtimer window within 30 s" >&2
   status=1
