@@ -31,8 +31,11 @@ if [[ -n "$window" ]]; then
   echo "window $window: $(xdotool getwindowname "$window")"
   # The class a desktop shell matches against StartupWMClass.
   echo "wm-class: $(xprop -id "$window" WM_CLASS | sed -n 's/.*", "\(.*\)"$/\1/p')"
-else
+elif kill -0 "$tracer" 2>/dev/null; then
   echo "FAIL: no eggtimer window within 30 s" >&2
+  status=1
+else
+  echo "FAIL: the program ended before it showed a window" >&2
   status=1
 fi
 
