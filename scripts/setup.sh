@@ -17,6 +17,7 @@ runtime_packages=(
 test_packages=(
   xvfb xauth x11-utils xdotool imagemagick dbus
   pulseaudio pulseaudio-utils sox libsox-fmt-all ffmpeg
+  dpkg-dev file strace appstream desktop-file-utils librsvg2-bin
 )
 
 wanted=("${build_packages[@]}" "${runtime_packages[@]}")
