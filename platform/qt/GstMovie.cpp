@@ -25,6 +25,24 @@ struct MediaFacts {
     bool hasAudio = false;
 };
 
+// Without its decoder a file may not even be measured: say what is missing.
+void reportMissing(const std::string& path, GstDiscovererInfo* info) {
+    std::string missing;
+    // Installer details read "gstreamer|1.0|<program>|<description>|<detail>".
+    const gchar** details = gst_discoverer_info_get_missing_elements_installer_details(info);
+    for (const gchar** detail = details; detail && *detail; ++detail) {
+        gchar** fields = g_strsplit(*detail, "|", 5);
+        if (g_strv_length(fields) >= 4 && !missing.empty())
+            missing += ", ";
+        if (g_strv_length(fields) >= 4)
+            missing += fields[3];
+        g_strfreev(fields);
+    }
+    const auto slash = path.find_last_of('/');
+    gst::reportOnce("cannot play " + path.substr(slash == std::string::npos ? 0 : slash + 1),
+                    "missing GStreamer plug-in: " + (missing.empty() ? std::string("unknown") : missing));
+}
+
 std::optional<MediaFacts> discover(const std::string& path) {
     GError* error = nullptr;
     GstDiscoverer* discoverer = gst_discoverer_new(kDiscoveryTimeout, &error);
@@ -43,9 +61,13 @@ std::optional<MediaFacts> discover(const std::string& path) {
         GList* audio = gst_discoverer_info_get_audio_streams(info);
         GList* video = gst_discoverer_info_get_video_streams(info);
         // A missing decoder is left to playing, which reports it: the sound
-        // of a movie whose video cannot be decoded still plays.
-        const bool readable = result == GST_DISCOVERER_OK || result == GST_DISCOVERER_MISSING_PLUGINS;
-        if (readable && GST_CLOCK_TIME_IS_VALID(duration) && duration > 0 && (audio || video)) {
+        // of a movie whose video cannot be decoded still plays. Streams not
+        // decoded yet count as neither audio nor video.
+        const bool readable =
+            (result == GST_DISCOVERER_OK && (audio || video)) || result == GST_DISCOVERER_MISSING_PLUGINS;
+        if (result == GST_DISCOVERER_MISSING_PLUGINS && !(GST_CLOCK_TIME_IS_VALID(duration) && duration > 0))
+            reportMissing(path, info);
+        if (readable && GST_CLOCK_TIME_IS_VALID(duration) && duration > 0) {
             const GstClockTime limit = std::numeric_limits<std::int32_t>::max();
             facts = MediaFacts{static_cast<std::int32_t>(std::min(duration / GST_MSECOND, limit)),
                                audio != nullptr};

@@ -5,6 +5,7 @@
 #include <gst/pbutils/missing-plugins.h>
 
 #include <QObject>
+#include <QTimer>
 
 #include <cstring>
 
@@ -20,6 +21,11 @@ constexpr unsigned kPlayAudio = 0x2;
 // brings a single note to about -26 dBFS RMS and leaves a full arrangement
 // headroom before it clips.
 constexpr double kMidiGain = 1.0;
+
+// A local file prerolls in milliseconds. A pipeline that has not after this
+// long is stuck (an element's error lost inside decodebin, say): give up on
+// it rather than leave the caller playing forever in silence.
+constexpr int kPrerollLimitMs = 5000;
 
 void onElementSetup(GstElement*, GstElement* element, gpointer) {
     GstElementFactory* factory = gst_element_get_factory(element);
@@ -91,8 +97,13 @@ bool GstPlayer::prepare() {
     gst_object_unref(bus);
 
     pipeline = playbin;
+    prerolled = false;
     missingPlugin.clear();
     changeState(GST_STATE_PAUSED);
+    QTimer::singleShot(kPrerollLimitMs, mainThread.get(), [this, number = pipelineNumber.load()] {
+        if (pipeline && !prerolled && number == pipelineNumber.load())
+            fail("did not start within " + std::to_string(kPrerollLimitMs / 1000) + " seconds");
+    });
     return true;
 }
 
@@ -131,9 +142,9 @@ void GstPlayer::changeState(GstState state) {
 
 GstBusSyncReply GstPlayer::onBusMessage(GstBus*, GstMessage* message, gpointer data) {
     auto* self = static_cast<GstPlayer*>(data);
-    const bool wanted = GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS ||
-                        GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR ||
-                        gst_is_missing_plugin_message(message);
+    const bool wanted =
+        GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS || GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR ||
+        GST_MESSAGE_TYPE(message) == GST_MESSAGE_ASYNC_DONE || gst_is_missing_plugin_message(message);
     if (wanted) {
         const unsigned generationThen = self->generation.load();
         const unsigned pipelineThen = self->pipelineNumber.load();
@@ -159,6 +170,10 @@ void GstPlayer::handle(GstMessage* message, unsigned generationThen, unsigned pi
         g_free(description);
         return;
     }
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ASYNC_DONE) {
+        prerolled = true;
+        return;
+    }
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
         GError* error = nullptr;
         gst_message_parse_error(message, &error, nullptr);
@@ -166,14 +181,18 @@ void GstPlayer::handle(GstMessage* message, unsigned generationThen, unsigned pi
         if (why.empty())
             why = error ? error->message : "unknown error";
         g_clear_error(&error);
-        gst::reportOnce("cannot play " + baseName(path), why);
-        release();
-        if (callbacks.failed)
-            callbacks.failed();
+        fail(why);
         return;
     }
     if (generationThen == generation.load() && callbacks.reachedEnd)
         callbacks.reachedEnd();
+}
+
+void GstPlayer::fail(const std::string& why) {
+    gst::reportOnce("cannot play " + baseName(path), why);
+    release();
+    if (callbacks.failed)
+        callbacks.failed();
 }
 
 } // namespace eggtimer

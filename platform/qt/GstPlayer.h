@@ -51,12 +51,15 @@ private:
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     void handle(GstMessage* message, unsigned generationThen, unsigned pipelineThen);
     void changeState(GstState state);
+    // Reports why on stderr (once), releases the pipeline, tells the owner.
+    void fail(const std::string& why);
 
     std::string path;
     Role role;
     bool hasAudio;
     Callbacks callbacks;
     GstElement* pipeline = nullptr;
+    bool prerolled = false;
     std::string missingPlugin;
     // Read by the pipeline's threads when they post a message.
     std::atomic<unsigned> generation{0};
