@@ -156,7 +156,9 @@ GstBusSyncReply GstPlayer::onBusMessage(GstBus*, GstMessage* message, gpointer d
             },
             Qt::QueuedConnection);
     }
-    // Nothing reads the bus's own queue: keep it empty.
+    // Nothing reads the bus's own queue: keep it empty. A sync handler that
+    // drops a message owns it.
+    gst_message_unref(message);
     return GST_BUS_DROP;
 }
 
