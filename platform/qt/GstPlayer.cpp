@@ -107,6 +107,11 @@ bool GstPlayer::prepare() {
     return true;
 }
 
+void GstPlayer::waitUntilPrerolled(GstClockTime limit) {
+    if (pipeline)
+        gst_element_get_state(pipeline, nullptr, nullptr, limit);
+}
+
 void GstPlayer::play() {
     changeState(GST_STATE_PLAYING);
 }

@@ -40,6 +40,8 @@ public:
     // False when GStreamer or its playbin is not available.
     bool prepare();
     bool isPrepared() const { return pipeline != nullptr; }
+    // Blocks until the pipeline has prerolled, failed, or `limit` has passed.
+    void waitUntilPrerolled(GstClockTime limit);
     // These do nothing without a pipeline.
     void play();
     void pause();
