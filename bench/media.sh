@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Media benchmarks on the real stack, each in a private sound server session:
+#   bench/media.sh [build-dir]        (default: build)
+# Prints: play() to first audible sample of the shipped sounds, the pause of a
+# looping movie for each of the nine music types, resident memory over 500 plays.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+build=$(cd "${1:-$root/build}" && pwd)
+session="$root/tests/support/with-session.sh"
+for program in media_first_sample media_loop_pause media_memory; do
+  [[ -x "$build/bench/$program" ]] || { echo "media.sh: build $build/bench/$program first" >&2; exit 1; }
+done
+
+fixtures=$(mktemp -d)
+trap 'rm -rf "$fixtures"' EXIT
+# One second of 440 Hz at -10 dBFS, without fades, in every music type; the
+# movie types with a small video track.
+sox -q -n -r 44100 -c 1 -b 16 "$fixtures/tone.wav" synth 1 sine 440 vol 0.316
+sox -q "$fixtures/tone.wav" -t aiff "$fixtures/tone.aiff"
+sox -q "$fixtures/tone.wav" -t aiff "$fixtures/tone.aif"
+ff() { ffmpeg -nostdin -loglevel error -y "$@"; }
+video=(-f lavfi -i color=c=teal:s=64x48:r=25:d=1)
+ff -i "$fixtures/tone.wav" -c:a libmp3lame -b:a 128k "$fixtures/tone.mp3"
+ff -i "$fixtures/tone.wav" -c:a aac -b:a 128k "$fixtures/tone.m4a"
+ff -i "$fixtures/tone.wav" -c:a mp2 -b:a 128k -f mp2 "$fixtures/tone.mpa"
+ff "${video[@]}" -i "$fixtures/tone.wav" -c:v mpeg4 -c:a aac -shortest "$fixtures/tone.mov"
+ff "${video[@]}" -i "$fixtures/tone.wav" -c:v mpeg1video -c:a mp2 -b:a 128k -f mpeg "$fixtures/tone.mpg"
+ff "${video[@]}" -i "$fixtures/tone.wav" -c:v mpeg4 -c:a aac -shortest "$fixtures/tone.mp4"
+# One piano note of one second (format 0, 96 ticks a quarter, 120 bpm).
+printf 'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60MTrk\x00\x00\x00\x17\x00\xff\x51\x03\x07\xa1\x20\x00\xc0\x00\x00\x90\x3c\x64\x81\x40\x80\x3c\x40\x00\xff\x2f\x00' \
+  >"$fixtures/tone.mid"
+
+echo "== play() to first audible sample (prerolled plays: target 50 ms)"
+"$session" --pulse -- "$build/bench/media_first_sample" 20 "$root"/resources/sounds/*.aiff "$root/resources/beep.aiff"
+echo "== looping movie: end of sound to next start (target 1000 +- 30 ms)"
+"$session" --pulse -- "$build/bench/media_loop_pause" 4 \
+  "$fixtures"/tone.{aif,aiff,mp3,m4a,mpa,mid,mov,mpg,mp4} || echo "(some pauses outside the target)"
+echo "== resident memory (target: flat within 2 MB)"
+"$session" --pulse -- "$build/bench/media_memory" 500 "$root/resources/sounds/WoodTick.aiff" "$fixtures/tone.mpg"

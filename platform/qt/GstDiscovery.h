@@ -1,0 +1,28 @@
+#pragma once
+// Measuring a media file before it is played: GStreamer's discoverer, and for
+// MPEG program streams a parse of their audio to its end.
+
+#include <gst/gst.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace eggtimer::gst {
+
+// Long enough for any sound file on a local disk, short enough that a file
+// that makes a demuxer search does not freeze the window for long.
+inline constexpr GstClockTime kDiscoveryTimeout = 2 * GST_SECOND;
+
+struct MediaFacts {
+    // Length, capped at the largest 32-bit count.
+    std::int32_t milliseconds = 0;
+    bool hasAudio = false;
+};
+
+// Nothing when the file cannot be read as media; one line on stderr when a
+// missing plug-in is why. Blocks for up to kDiscoveryTimeout, twice that for
+// an MPEG program stream. Needs GStreamer started.
+std::optional<MediaFacts> discover(const std::string& path);
+
+} // namespace eggtimer::gst

@@ -1,0 +1,72 @@
+#pragma once
+// One file played through a GStreamer playbin to the sound server, with its
+// video (if any) decoded nowhere or thrown away. The pipeline is kept
+// prerolled between plays, so that play() is heard at once and a rewind costs
+// no rebuild.
+//
+// Messages from the pipeline's threads are handed to the Qt event loop of the
+// thread that made the player; the callbacks run there, never inside a call
+// to the player. A message from before the latest play, pause or rewind is
+// dropped, so a stale end of stream never ends a newer play.
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <gst/gst.h>
+
+class QObject;
+
+namespace eggtimer {
+
+class GstPlayer {
+public:
+    enum class Role { Event, Music };
+    struct Callbacks {
+        // The last sample has been played.
+        std::function<void()> reachedEnd;
+        // The pipeline failed (no sound server, missing plug-in, bad data) and
+        // has been released; one line on stderr has said why.
+        std::function<void()> failed;
+    };
+
+    GstPlayer(std::string path, Role role, bool hasAudio, Callbacks callbacks);
+    ~GstPlayer();
+    GstPlayer(const GstPlayer&) = delete;
+    GstPlayer& operator=(const GstPlayer&) = delete;
+
+    // Builds the pipeline and starts prerolling it, unless it is there.
+    // False when GStreamer or its playbin is not available.
+    bool prepare();
+    bool isPrepared() const { return pipeline != nullptr; }
+    // Blocks until the pipeline has prerolled, failed, or `limit` has passed.
+    void waitUntilPrerolled(GstClockTime limit);
+    // These do nothing without a pipeline.
+    void play();
+    void pause();
+    void rewind();
+    // Stops and frees the pipeline; prepare() builds a new one.
+    void release();
+
+private:
+    static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
+    void handle(GstMessage* message, unsigned generationThen, unsigned pipelineThen);
+    void changeState(GstState state);
+    // Reports why on stderr (once), releases the pipeline, tells the owner.
+    void fail(const std::string& why);
+
+    std::string path;
+    Role role;
+    bool hasAudio;
+    Callbacks callbacks;
+    GstElement* pipeline = nullptr;
+    bool prerolled = false;
+    std::string missingPlugin;
+    // Read by the pipeline's threads when they post a message.
+    std::atomic<unsigned> generation{0};
+    std::atomic<unsigned> pipelineNumber{0};
+    std::unique_ptr<QObject> mainThread;
+};
+
+} // namespace eggtimer

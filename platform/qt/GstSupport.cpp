@@ -1,0 +1,77 @@
+#include "GstSupport.h"
+
+#include <fcntl.h>
+#include <gst/gst.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <mutex>
+#include <set>
+
+namespace eggtimer::gst {
+
+namespace {
+
+void preferReliableElements() {
+    // aiffparse may push its first buffer before decodebin has linked it; the
+    // not-linked error it then posts is swallowed while decodebin is still
+    // plugging it, and the pipeline waits forever (seen on the second and
+    // later pipelines of a process). libav's AIFF demuxer has no such race.
+    if (GstPluginFeature* aiff = gst_registry_lookup_feature(gst_registry_get(), "avdemux_aiff")) {
+        gst_plugin_feature_set_rank(aiff, GST_RANK_PRIMARY + 1);
+        gst_object_unref(aiff);
+    }
+}
+
+} // namespace
+
+bool start() {
+    static const bool started = [] {
+        GError* error = nullptr;
+        if (gst_init_check(nullptr, nullptr, &error)) {
+            preferReliableElements();
+            return true;
+        }
+        reportOnce("cannot start GStreamer", error ? error->message : "unknown error");
+        g_clear_error(&error);
+        return false;
+    }();
+    return started;
+}
+
+bool isPlayableFile(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0)
+        return false;
+    if (!S_ISREG(info.st_mode) || info.st_size <= 0)
+        return false;
+    // Permission bits alone do not say it: ask the kernel. O_NONBLOCK keeps a
+    // file swapped for a pipe since the stat() from blocking here.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat opened {};
+    const bool regular = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode);
+    ::close(fd);
+    return regular;
+}
+
+std::string fileUri(const std::string& path) {
+    gchar* uri = gst_filename_to_uri(path.c_str(), nullptr);
+    std::string result = uri ? uri : "";
+    g_free(uri);
+    return result;
+}
+
+void reportOnce(const std::string& what, const std::string& why) {
+    static std::mutex mutex;
+    static std::set<std::string> reported;
+    const std::lock_guard lock(mutex);
+    if (!reported.insert(why).second)
+        return;
+    std::fprintf(stderr, "eggtimer: %s: %s\n", what.c_str(), why.c_str());
+    std::fflush(stderr);
+}
+
+} // namespace eggtimer::gst

@@ -1,0 +1,77 @@
+#pragma once
+// Media files made on the spot for the tests, folders standing in for the
+// sound folders, a delegate that records what it is told, and waiting on the
+// Qt event loop.
+
+#include "platform/FileSystem.h"
+#include "platform/Media.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace eggtimer::testing {
+
+// The nine extensions the music chooser offers.
+inline const std::vector<std::string> kMusicExtensions{"aif", "aiff", "mp3", "m4a", "mpa",
+                                                       "mid", "mov",  "mpg", "mp4"};
+
+// A scratch folder, removed with everything in it when destroyed.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& path() const { return folder; }
+    std::string file(const std::string& name) const { return folder + "/" + name; }
+
+private:
+    std::string folder;
+};
+
+// Writes `path`, a file of the kind its extension names holding about one
+// second of a 440 Hz tone at -10 dBFS (the MIDI file: one piano note of one
+// second); the movie kinds carry a small video track as well. Fails the
+// calling test when the tools cannot make it.
+void makeToneFile(const std::string& path);
+
+// Writes `path` with `bytes` as its whole content.
+void writeFile(const std::string& path, const std::string& bytes);
+
+// Runs a shell command line; true when it exits with 0.
+bool run(const std::string& commandLine);
+
+class FolderFileSystem final : public FileSystem {
+public:
+    FolderFileSystem(std::string system, std::string user)
+        : system(std::move(system))
+        , user(std::move(user)) {}
+    std::optional<std::vector<std::string>> directoryContents(const std::string&) const override {
+        return std::nullopt;
+    }
+    std::string systemSoundFolder() const override { return system; }
+    std::string userSoundFolder() const override { return user; }
+
+private:
+    std::string system;
+    std::string user;
+};
+
+struct RecordingDelegate final : SoundDelegate {
+    struct Call {
+        Sound* sound;
+        bool finished;
+    };
+    std::vector<Call> calls;
+    void soundDidFinishPlaying(Sound& sound, bool finished) override { calls.push_back({&sound, finished}); }
+};
+
+// Runs the Qt event loop until `done` holds or `limit` has passed; returns
+// whether `done` held.
+bool spinUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
+// Runs the Qt event loop for `time`.
+void spinFor(std::chrono::milliseconds time);
+
+} // namespace eggtimer::testing

@@ -1,0 +1,108 @@
+// A file whose decoder is not installed: one line on stderr, and the playing
+// ends cleanly instead of hanging. The decoder is hidden by lowering its rank.
+
+#include "MediaFixtures.h"
+#include "platform/qt/GstMedia.h"
+#include "platform/qt/GstSupport.h"
+#include "tests/support/SinkRecorder.h"
+
+#include <gst/gst.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace eggtimer::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Hides one element from autoplugging for the life of the object.
+class HiddenElement {
+public:
+    explicit HiddenElement(const char* name) {
+        // GStreamer as the program starts it, so that its own ranks are set first.
+        eggtimer::gst::start();
+        feature = gst_registry_lookup_feature(gst_registry_get(), name);
+        if (feature) {
+            rank = gst_plugin_feature_get_rank(feature);
+            gst_plugin_feature_set_rank(feature, GST_RANK_NONE);
+        }
+    }
+    ~HiddenElement() {
+        if (feature) {
+            gst_plugin_feature_set_rank(feature, rank);
+            gst_object_unref(feature);
+        }
+    }
+    bool hidden() const { return feature != nullptr; }
+
+private:
+    GstPluginFeature* feature = nullptr;
+    guint rank = 0;
+};
+
+int lineCount(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST(MissingPluginTest, AMovieThatCannotBeMeasuredIsNoneAndSaysWhy) {
+    ScratchFolder folder;
+    makeToneFile(folder.file("song.mid"));
+    HiddenElement synthesizer("fluiddec");
+    ASSERT_TRUE(synthesizer.hidden());
+    GstMediaLibrary library;
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(library.movieWithPath(folder.file("song.mid")), nullptr);
+    EXPECT_EQ(library.movieWithPath(folder.file("song.mid")), nullptr);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(lineCount(errors), 1) << errors;
+    EXPECT_NE(errors.find("plug-in"), std::string::npos) << errors;
+}
+
+TEST(MissingPluginTest, AMovieWhoseVideoCannotBeDecodedIsStillHeard) {
+    ScratchFolder folder;
+    makeToneFile(folder.file("clip.mp4"));
+    HiddenElement videoDecoder("avdec_mpeg4");
+    ASSERT_TRUE(videoDecoder.hidden());
+    SinkRecorder recorder;
+    ASSERT_TRUE(recorder.start());
+    GstMediaLibrary library;
+
+    ::testing::internal::CaptureStderr();
+    std::unique_ptr<Movie> movie = library.movieWithPath(folder.file("clip.mp4"));
+    ASSERT_NE(movie, nullptr);
+    const auto started = SinkRecorder::Clock::now();
+    movie->play();
+    EXPECT_TRUE(spinUntil([&] { return !movie->isPlaying(); }, 10s));
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(errors, "");
+    const std::vector<float> samples = recorder.samplesFrom(recorder.sampleAt(started));
+    EXPECT_GT(SinkRecorder::rms(samples, 0, samples.size()), 0.02);
+}
+
+TEST(MissingPluginTest, ASoundReportsItsEndOnce) {
+    ScratchFolder folder;
+    makeToneFile(folder.file("Tone.aiff"));
+    HiddenElement parser("aiffparse"), libavParser("avdemux_aiff");
+    ASSERT_TRUE(parser.hidden());
+    FolderFileSystem files{folder.path(), folder.file("none")};
+    GstSoundRegistry registry{files};
+    Sound* sound = registry.soundNamed("Tone");
+    ASSERT_NE(sound, nullptr);
+    RecordingDelegate delegate;
+    sound->setDelegate(&delegate);
+
+    ::testing::internal::CaptureStderr();
+    sound->play();
+    EXPECT_TRUE(spinUntil([&] { return !delegate.calls.empty(); }, 10s));
+    spinFor(500ms);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(delegate.calls.size(), 1u);
+    EXPECT_FALSE(delegate.calls[0].finished);
+    EXPECT_FALSE(sound->isPlaying());
+    EXPECT_EQ(lineCount(errors), 1) << errors;
+}
+
+} // namespace
+} // namespace eggtimer::testing

@@ -1,0 +1,67 @@
+// No sound server at all: silence, no hang, no crash, one line on stderr at
+// most. A sound still reports its end (not finished) once per play, so a
+// firing loop goes on quietly until the user stops it.
+
+#include "MediaFixtures.h"
+#include "platform/qt/GstMedia.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <cstdlib>
+
+namespace eggtimer::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+class NoSoundServerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* server = std::getenv("PULSE_SERVER");
+        ASSERT_TRUE(server && std::string(server).find("no-pulse") != std::string::npos)
+            << "run me through with-session.sh without --pulse";
+        makeToneFile(folder.file("One.aiff"));
+        makeToneFile(folder.file("Two.aif"));
+        makeToneFile(folder.file("song.mp3"));
+    }
+
+    ScratchFolder folder;
+    FolderFileSystem files{folder.path(), folder.file("none")};
+    GstSoundRegistry registry{files};
+};
+
+TEST_F(NoSoundServerTest, SoundsEndAtOnceWithOneLineOnStderr) {
+    RecordingDelegate delegate;
+    ::testing::internal::CaptureStderr();
+    for (const char* name : {"One", "Two", "One"}) {
+        Sound* sound = registry.soundNamed(name);
+        ASSERT_NE(sound, nullptr) << name;
+        sound->setDelegate(&delegate);
+        const std::size_t before = delegate.calls.size();
+        sound->play();
+        EXPECT_TRUE(spinUntil([&] { return delegate.calls.size() > before; }, 5s)) << name;
+        EXPECT_FALSE(sound->isPlaying()) << name;
+    }
+    spinFor(300ms);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(delegate.calls.size(), 3u);
+    for (const auto& call : delegate.calls)
+        EXPECT_FALSE(call.finished);
+    EXPECT_LE(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+}
+
+TEST_F(NoSoundServerTest, AMovieIsMeasuredAndStopsPlayingByItself) {
+    GstMediaLibrary library;
+    std::unique_ptr<Movie> movie = library.movieWithPath(folder.file("song.mp3"));
+    ASSERT_NE(movie, nullptr);
+    EXPECT_NEAR(movie->duration(), 1000, 150);
+    movie->play();
+    EXPECT_TRUE(spinUntil([&] { return !movie->isPlaying(); }, 5s));
+    movie->stop();
+    movie->gotoBeginning();
+}
+
+} // namespace
+} // namespace eggtimer::testing
