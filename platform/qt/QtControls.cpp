@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -367,11 +368,22 @@ void QtDrawer::setOpen(bool open) {
     const bool resizeWindow = window != panel && window->isVisible() &&
                               !(window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
     const QLayout* layout = panel->parentWidget() != nullptr ? panel->parentWidget()->layout() : nullptr;
-    const int room = (open ? panel->sizeHint().width() : panel->width()) +
-                     (layout != nullptr ? std::max(layout->spacing(), 0) : 0);
+    const int spacing = layout != nullptr ? std::max(layout->spacing(), 0) : 0;
+    // Opening gives back what closing took, so that the window comes back
+    // as it was.
+    if (!open) {
+        panelWidth = panel->width();
+    }
+    const int room = (panelWidth > 0 ? panelWidth : panel->sizeHint().width()) + spacing;
+    const int width = window->width() + (open ? room : -room);
     panel->setVisible(open);
     if (resizeWindow) {
-        window->resize(window->width() + (open ? room : -room), window->height());
+        // The window's minimum size must already account for the change;
+        // settling it may have grown the window by itself.
+        if (window->layout() != nullptr) {
+            window->layout()->activate();
+        }
+        window->resize(width, window->height());
     }
     for (const auto& button : buttons) {
         if (button != nullptr && button->isChecked() != open) {

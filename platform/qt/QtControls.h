@@ -173,6 +173,7 @@ private:
     void setOpen(bool open);
 
     QWidget* panel;
+    int panelWidth = 0; // as it was when last closed
     std::vector<QPointer<QAbstractButton>> buttons;
     std::vector<QPointer<QAction>> actions;
 };
