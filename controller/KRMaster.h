@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace eggtimer {
 
@@ -98,7 +99,7 @@ private:
     void fireFile(const FireInfo& info);
     void fireAlert(const FireInfo& info);
     std::optional<double> fireIntervalForMode(int mode, FireInfo& info);
-    double alarmInterval();
+    void cancelPendingReplays();
     void chooseTargetPath(const char* title, const std::vector<std::string>* extensions,
                           std::optional<std::string>& path, TextField* nameField, int targetRow);
 
@@ -113,6 +114,8 @@ private:
     std::unique_ptr<KRMovieView> firingMusicView;
     std::optional<std::string> targetMusicPath;
     std::optional<std::string> targetFilePath;
+    // Sound re-plays waiting out their pause; STOP cancels them.
+    std::vector<std::weak_ptr<Timer>> pendingReplays;
 };
 
 } // namespace eggtimer

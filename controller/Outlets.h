@@ -40,7 +40,6 @@ struct Outlets {
 
 enum class OutletKind { Matrix, TextField, Button, PopUpButton, TabView, Drawer, View };
 
-
 struct OutletDescription {
     const char* name;
     OutletKind kind;

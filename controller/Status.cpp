@@ -1,0 +1,104 @@
+// The once-a-second ticker and the four lines of the status area. The lines
+// that concern the timer follow the main timer (none, waiting, or fired and
+// still held), never the button's state.
+
+#include "controller/KRMaster.h"
+
+#include "controller/WallClockText.h"
+
+#include <cstdio>
+
+namespace eggtimer {
+namespace {
+
+constexpr double kTickInterval = 1.0;
+
+// printf-style formatting of one double into a string of any length.
+std::string formatNumber(const char* format, double value) {
+    int length = std::snprintf(nullptr, 0, format, value);
+    std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, value);
+    return text;
+}
+
+} // namespace
+
+void KRMaster::startCountDown() {
+    if (CountDownTimer)
+        stopCountDown();
+    CountDownTimer = platform.runLoop.scheduleTimer(kTickInterval, true, [this](Timer&) { countDown(); });
+    pastCount = 0.0;
+}
+
+void KRMaster::stopCountDown() {
+    if (CountDownTimer)
+        CountDownTimer->invalidate();
+    CountDownTimer.reset();
+}
+
+void KRMaster::countDown() {
+    // The state line changes only once after firing; the seconds after it
+    // are counted ticks, since there is no later date to measure against.
+    if (pastCount == 0.0)
+        updateStatTimer();
+    if (MainTimer && !MainTimer->isValid())
+        pastCount += 1.0;
+    updateStatSeconds();
+}
+
+void KRMaster::updateStat() {
+    updateStatTimer();
+    updateStatSeconds();
+    updateStatFireTime();
+    updateStatFireTarget();
+}
+
+void KRMaster::updateStatTimer() {
+    if (!MainTimer)
+        outlet.statTimer->setStringValue("Timer not set.");
+    else if (MainTimer->isValid())
+        outlet.statTimer->setStringValue("Timer is running.");
+    else
+        outlet.statTimer->setStringValue("Timer is firing.");
+}
+
+void KRMaster::updateStatSeconds() {
+    if (!MainTimer)
+        outlet.statSeconds->setStringValue("");
+    else if (MainTimer->isValid())
+        outlet.statSeconds->setStringValue(
+            formatNumber("( %.0f seconds after )", MainTimer->fireDate() - platform.runLoop.now()));
+    else
+        outlet.statSeconds->setStringValue(formatNumber("( %.0f seconds has past )", pastCount));
+}
+
+void KRMaster::updateStatFireTime() {
+    if (!MainTimer)
+        outlet.statFireTime->setStringValue("fire at: ");
+    else
+        outlet.statFireTime->setStringValue("fire at: " + describeWallTime(MainTimer->fireDate()));
+}
+
+void KRMaster::updateStatFireTarget() {
+    std::string line;
+    switch (outlet.targetSelecter->selectedRow()) {
+    case 0:
+        line = "[Sound] " + outlet.targetSoundPopup->selectedItemTitle().value_or("");
+        break;
+    case 1:
+        line = "[Music] " + outlet.targetMusicName->stringValue();
+        break;
+    case 2:
+        line = "[File] " + outlet.targetFileName->stringValue();
+        break;
+    case 3:
+        line = "[Alert] " + outlet.targetAlertMessage->stringValue();
+        break;
+    default:
+        line = "[?] ";
+        break;
+    }
+    outlet.statFireTarget->setStringValue(line);
+}
+
+} // namespace eggtimer

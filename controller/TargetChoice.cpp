@@ -1,0 +1,64 @@
+// Preparing what a timer does: the list of sounds, the file and music
+// choosers, and hearing a sound before choosing it.
+
+#include "controller/KRMaster.h"
+
+#include "controller/PathText.h"
+
+#include <string_view>
+
+namespace eggtimer {
+namespace {
+
+const std::vector<std::string> kMusicExtensions{"aif", "aiff", "mp3", "m4a", "mpa",
+                                                "mid", "mov",  "mpg", "mp4"};
+
+bool endsWith(const std::string& name, std::string_view ending) {
+    return name.size() >= ending.size() &&
+           name.compare(name.size() - ending.size(), ending.size(), ending) == 0;
+}
+
+} // namespace
+
+void KRMaster::readySoundPopup() {
+    // An unreadable system folder must not hide the user's own sounds.
+    std::vector<std::string> entries = platform.files.directoryContents(platform.files.systemSoundFolder())
+                                           .value_or(std::vector<std::string>{});
+    std::vector<std::string> userEntries = platform.files.directoryContents(platform.files.userSoundFolder())
+                                               .value_or(std::vector<std::string>{});
+    entries.insert(entries.end(), userEntries.begin(), userEntries.end());
+
+    PopUpButton& popup = *outlet.targetSoundPopup;
+    popup.removeAllItems();
+    for (const std::string& entry : entries)
+        if (endsWith(entry, ".aiff") || endsWith(entry, ".aif"))
+            popup.addItemWithTitle(deletingPathExtension(entry));
+}
+
+void KRMaster::chooseTargetPath(const char* title, const std::vector<std::string>* extensions,
+                                std::optional<std::string>& path, TextField* nameField, int targetRow) {
+    std::optional<std::string> chosen = platform.desktop.runOpenPanel(title, extensions);
+    if (!chosen)
+        return;
+    path = std::move(chosen);
+    nameField->setStringValue(lastPathComponent(*path));
+    outlet.targetSelecter->selectCell(targetRow, 0);
+}
+
+void KRMaster::selectTargetFile(Control*) {
+    chooseTargetPath("Select file", nullptr, targetFilePath, outlet.targetFileName, 2);
+}
+
+void KRMaster::selectTargetMusic(Control*) {
+    chooseTargetPath("Select music file", &kMusicExtensions, targetMusicPath, outlet.targetMusicName, 1);
+}
+
+void KRMaster::testPlayTargetSound(Control*) {
+    std::optional<std::string> title = outlet.targetSoundPopup->selectedItemTitle();
+    if (!title)
+        return;
+    if (Sound* sound = platform.sounds.soundNamed(*title))
+        sound->play();
+}
+
+} // namespace eggtimer

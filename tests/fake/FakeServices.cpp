@@ -1,0 +1,100 @@
+#include "FakeServices.h"
+
+namespace eggtimer::fake {
+
+void FakeDesktop::requestUserAttention(const std::string& whatFired, std::function<void()> stop) {
+    journal.push_back("desktop.attention " + whatFired + (stop ? " (stoppable)" : ""));
+    lastStop = std::move(stop);
+}
+
+bool FakeDesktop::openFile(const std::string& path) {
+    journal.push_back("desktop.open " + path);
+    return true;
+}
+
+void FakeDesktop::runAlertPanel(const std::string& title, const std::string& message,
+                                const std::string& button) {
+    journal.push_back("desktop.alert " + title + "|" + message + "|" + button);
+    if (whileAlertShows)
+        whileAlertShows();
+    journal.push_back("desktop.alert dismissed");
+}
+
+std::optional<std::string> FakeDesktop::runOpenPanel(const std::string& title,
+                                                     const std::vector<std::string>* extensions) {
+    journal.push_back("desktop.openPanel " + title);
+    lastOpenPanelExtensions = extensions ? *extensions : std::vector<std::string>{};
+    if (openPanelAnswers.empty())
+        return std::nullopt;
+    std::optional<std::string> answer = openPanelAnswers.front();
+    openPanelAnswers.pop_front();
+    return answer;
+}
+
+void FakeSound::play() {
+    journal.push_back("sound." + soundName + ".play");
+    if (!playing)
+        ++plays;
+    playing = true;
+}
+
+void FakeSound::stop() {
+    journal.push_back("sound." + soundName + ".stop");
+    if (!playing)
+        return;
+    playing = false;
+    if (delegate)
+        delegate->soundDidFinishPlaying(*this, false);
+}
+
+void FakeSound::finish() {
+    playing = false;
+    if (delegate)
+        delegate->soundDidFinishPlaying(*this, true);
+}
+
+Sound* FakeSoundRegistry::soundNamed(const std::string& name) {
+    auto found = sounds.find(name);
+    return found == sounds.end() ? nullptr : found->second.get();
+}
+
+FakeSound& FakeSoundRegistry::add(const std::string& name) {
+    auto& slot = sounds[name];
+    slot = std::make_unique<FakeSound>(name, journal);
+    return *slot;
+}
+
+std::unique_ptr<Movie> FakeMediaLibrary::movieWithPath(const std::string& path) {
+    journal.push_back("media.open " + path);
+    auto found = media.find(path);
+    if (found == media.end())
+        return nullptr;
+    auto movie = std::make_unique<FakeMovie>(found->second.first, found->second.second, journal);
+    lastMovie = movie.get();
+    return movie;
+}
+
+void FakeSettingsStore::setInteger(const std::string& key, int value) {
+    writtenKeys.push_back(key);
+    values[key] = std::to_string(value);
+}
+
+void FakeSettingsStore::setString(const std::string& key, const std::optional<std::string>& value) {
+    writtenKeys.push_back(key);
+    if (value)
+        values[key] = *value;
+    else
+        values.erase(key);
+}
+
+std::optional<std::string> FakeSettingsStore::stringForKey(const std::string& key) const {
+    auto found = values.find(key);
+    return found == values.end() ? std::nullopt : std::optional<std::string>(found->second);
+}
+
+std::optional<std::vector<std::string>> FakeFileSystem::directoryContents(const std::string& path) const {
+    auto found = folders.find(path);
+    return found == folders.end() ? std::nullopt : std::optional<std::vector<std::string>>(found->second);
+}
+
+} // namespace eggtimer::fake

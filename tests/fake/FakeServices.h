@@ -1,0 +1,139 @@
+#pragma once
+// Fakes of the desktop, media, settings and file system that record what was
+// asked of them in the window's journal.
+
+#include "FakeControls.h"
+#include "FakeRunLoop.h"
+#include "platform/Platform.h"
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace eggtimer::fake {
+
+class FakeDesktop final : public Desktop {
+public:
+    explicit FakeDesktop(Journal& journal)
+        : journal(journal) {}
+    void beep() override { journal.push_back("desktop.beep"); }
+    void log(const std::string& line) override { journal.push_back("desktop.log " + line); }
+    void requestUserAttention(const std::string& whatFired, std::function<void()> stop) override;
+    bool openFile(const std::string& path) override;
+    void runAlertPanel(const std::string& title, const std::string& message,
+                       const std::string& button) override;
+    std::optional<std::string> runOpenPanel(const std::string& title,
+                                            const std::vector<std::string>* extensions) override;
+
+    Journal& journal;
+    // What the next open-file dialogs answer, in turn; cancelled when empty.
+    std::deque<std::optional<std::string>> openPanelAnswers;
+    std::vector<std::string> lastOpenPanelExtensions;
+    std::function<void()> lastStop;
+    std::function<void()> whileAlertShows; // runs inside the modal panel
+};
+
+class FakeSound final : public Sound {
+public:
+    FakeSound(std::string name, Journal& journal)
+        : soundName(std::move(name))
+        , journal(journal) {}
+    const std::string& name() const override { return soundName; }
+    void play() override;
+    void stop() override;
+    bool isPlaying() const override { return playing; }
+    void setDelegate(SoundDelegate* d) override { delegate = d; }
+    // The sound reaches its end, as the media framework would report it.
+    void finish();
+
+    std::string soundName;
+    Journal& journal;
+    SoundDelegate* delegate = nullptr;
+    bool playing = false;
+    int plays = 0;
+};
+
+class FakeSoundRegistry final : public SoundRegistry {
+public:
+    explicit FakeSoundRegistry(Journal& journal)
+        : journal(journal) {}
+    Sound* soundNamed(const std::string& name) override;
+    FakeSound& add(const std::string& name);
+
+    Journal& journal;
+    std::map<std::string, std::unique_ptr<FakeSound>> sounds;
+};
+
+class FakeMovie final : public Movie {
+public:
+    FakeMovie(std::int32_t duration, std::int32_t timeScale, Journal& journal)
+        : length(duration)
+        , scale(timeScale)
+        , journal(journal) {}
+    std::int32_t duration() const override { return length; }
+    std::int32_t timeScale() const override { return scale; }
+    void play() override { playing = true, ++plays, journal.push_back("movie.play"); }
+    void stop() override { playing = false, journal.push_back("movie.stop"); }
+    void gotoBeginning() override { journal.push_back("movie.rewind"); }
+    bool isPlaying() const override { return playing; }
+
+    std::int32_t length, scale;
+    Journal& journal;
+    bool playing = false;
+    int plays = 0;
+};
+
+class FakeMediaLibrary final : public MediaLibrary {
+public:
+    explicit FakeMediaLibrary(Journal& journal)
+        : journal(journal) {}
+    std::unique_ptr<Movie> movieWithPath(const std::string& path) override;
+
+    Journal& journal;
+    // Paths that read as media, with their duration and time scale.
+    std::map<std::string, std::pair<std::int32_t, std::int32_t>> media;
+    FakeMovie* lastMovie = nullptr;
+};
+
+class FakeSettingsStore final : public SettingsStore {
+public:
+    explicit FakeSettingsStore(Journal& journal)
+        : journal(journal) {}
+    void setInteger(const std::string& key, int value) override;
+    void setString(const std::string& key, const std::optional<std::string>& value) override;
+    std::optional<std::string> stringForKey(const std::string& key) const override;
+
+    Journal& journal;
+    std::map<std::string, std::string> values;
+    std::vector<std::string> writtenKeys;
+};
+
+class FakeFileSystem final : public FileSystem {
+public:
+    std::optional<std::vector<std::string>> directoryContents(const std::string& path) const override;
+    std::string systemSoundFolder() const override { return "/usr/share/eggtimer/sounds/"; }
+    std::string userSoundFolder() const override { return "/home/user/.local/share/sounds/"; }
+
+    // Folders that can be read, with their entries in listing order.
+    std::map<std::string, std::vector<std::string>> folders;
+};
+
+// A controller's whole fake world: window, clock and services.
+struct FakeWorld {
+    explicit FakeWorld(WallTime start = 1'800'000'000.0)
+        : runLoop(start) {}
+    Services services() { return {runLoop, desktop, sounds, media, settings, files}; }
+
+    FakeWindow window;
+    FakeRunLoop runLoop;
+    FakeDesktop desktop{window.journal};
+    FakeSoundRegistry sounds{window.journal};
+    FakeMediaLibrary media{window.journal};
+    FakeSettingsStore settings{window.journal};
+    FakeFileSystem files;
+};
+
+} // namespace eggtimer::fake

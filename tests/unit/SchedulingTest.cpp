@@ -1,0 +1,276 @@
+// How START turns the window's choices into a main timer: the interval of
+// each mode, the target check with its notices, and what the timer carries.
+
+#include "ControllerFixture.h"
+
+#include <cmath>
+#include <limits>
+
+namespace eggtimer::test {
+namespace {
+
+class SchedulingTest : public ControllerTest {
+protected:
+    void SetUp() override {
+        ControllerTest::SetUp();
+        window().targetSoundPopup.addItemWithTitle("Chime");
+    }
+};
+
+const FireInfo& fireInfoOf(const Timer& timer) {
+    return std::any_cast<const FireInfo&>(timer.userInfo());
+}
+
+TEST_F(SchedulingTest, PresetColumnsGiveTheirMinutesWithNoTwoMinutePreset) {
+    const double expected[] = {60, 180, 240, 300, 600};
+    for (int column = 0; column < 5; ++column) {
+        master->clearTimer();
+        window().modeMinSelecter.column = column;
+        ASSERT_TRUE(master->setTimer()) << "column " << column;
+        EXPECT_DOUBLE_EQ(scheduledInterval(), expected[column]) << "column " << column;
+        EXPECT_EQ(fireInfoOf(*master->mainTimer()).at("mode"), "min");
+    }
+}
+
+TEST_F(SchedulingTest, PresetWithoutAValidColumnBeepsAndSchedulesNothing) {
+    for (int column : {-1, 5}) {
+        journal().clear();
+        window().modeMinSelecter.column = column;
+        window().statFireTarget.text = "before";
+        EXPECT_FALSE(master->setTimer());
+        EXPECT_EQ(journal(), fake::Journal{"desktop.beep"});
+        EXPECT_EQ(master->mainTimer(), nullptr);
+        EXPECT_EQ(master->status(), TimerStatusNotSet);
+        EXPECT_EQ(window().statFireTarget.text, "before");
+    }
+}
+
+struct DurationCase {
+    const char *days, *hours, *minutes;
+    double seconds;
+};
+
+TEST_F(SchedulingTest, DurationSumsDaysHoursAndMinutes) {
+    const DurationCase cases[] = {
+        {"0", "0", "0", 0},
+        {"", "", "", 0},
+        {"1", "2", "3", 1 * 24 * 3600 + 2 * 3600 + 3 * 60},
+        {"", "1.5", "", 90 * 60},
+        {" 2 days", "x", "-1", 2 * 86400 - 60},
+        {"", "", "0.25", 15},
+    };
+    for (const DurationCase& c : cases) {
+        master->clearTimer();
+        typeDuration(c.days, c.hours, c.minutes);
+        ASSERT_TRUE(master->setTimer());
+        EXPECT_DOUBLE_EQ(scheduledInterval(), c.seconds) << c.days << "|" << c.hours << "|" << c.minutes;
+        EXPECT_EQ(fireInfoOf(*master->mainTimer()).at("mode"), "dhm");
+    }
+}
+
+TEST_F(SchedulingTest, DurationIsSummedInSinglePrecisionWithFusedSteps) {
+    // Rounding once per fused step gives 66437.9921875 here; separate
+    // roundings, or double precision, would give 66438.
+    typeDuration("0.7", "1.1", "33.3");
+    ASSERT_TRUE(master->setTimer());
+    EXPECT_EQ(scheduledInterval(), 66437.9921875);
+}
+
+TEST_F(SchedulingTest, ZeroAndNegativeDurationsFireAtTheFirstOpportunity) {
+    world.sounds.add("Chime");
+    for (const char* minutes : {"0", "-5"}) {
+        typeDuration("", "", minutes);
+        press();
+        ASSERT_EQ(master->status(), TimerStatusRunning);
+        world.runLoop.runDue();
+        EXPECT_FALSE(master->mainTimer()->isValid()) << minutes;
+        EXPECT_EQ(master->status(), TimerStatusFiring); // the sound target loops
+        press();
+    }
+}
+
+TEST_F(SchedulingTest, AbsurdDurationsNeitherWrapNorFireEarly) {
+    const char* huge[][3] = {
+        {"30", "", ""}, {"1e30", "", ""}, {"1e300", "", ""}, {"", "99999999999999999999", ""}};
+    for (const auto& typed : huge) {
+        master->clearTimer();
+        typeDuration(typed[0], typed[1], typed[2]);
+        ASSERT_TRUE(master->setTimer());
+        EXPECT_GT(scheduledInterval(), 29 * 86400.0) << typed[0] << typed[1];
+        world.runLoop.advanceBy(29 * 86400.0);
+        EXPECT_TRUE(master->mainTimer()->isValid()) << typed[0] << typed[1];
+    }
+    // Infinity minus infinity has no value: it waits forever instead.
+    master->clearTimer();
+    typeDuration("1e39", "-1e39", "");
+    ASSERT_TRUE(master->setTimer());
+    EXPECT_EQ(master->mainTimer()->fireDate(), std::numeric_limits<double>::infinity());
+}
+
+struct AlarmCase {
+    int nowHour, nowMinute, nowSecond;
+    const char *hour, *minute;
+    int ampmRow;
+    double seconds;
+};
+
+TEST_F(SchedulingTest, AlarmIntervalFollowsTheTypedClockTime) {
+    const AlarmCase cases[] = {
+        {10, 0, 30, "10", "1", 0, 30},
+        {23, 50, 10, "0", "10", 0, 20 * 60 - 10},
+        {10, 15, 20, "10", "15", 0, 1440 * 60 - 20},        // the present minute: tomorrow
+        {10, 15, 20, "9", "0", 1, 645 * 60 - 20},           // 9 PM
+        {10, 15, 20, "12", "0", 1, (1440 - 615) * 60 - 20}, // 12 PM is the coming midnight
+        {10, 15, 20, "12", "0", 0, (720 - 615) * 60 - 20},  // 12 AM is noon
+        {10, 15, 20, "13", "0", 0, (780 - 615) * 60 - 20},  // hours are not reduced modulo 12
+        {10, 15, 20, "25", "0", 0, (1500 - 615) * 60 - 20}, // nor wrapped back past a day
+        {10, 15, 20, "1", "0", -1, (780 - 615) * 60 - 20},  // no AM/PM row counts as PM
+        {10, 15, 20, "10.5", "", 0, (630 - 615) * 60 - 20}, // a decimal hour
+        {10, 15, 20, "", "", 0, (1440 - 615) * 60 - 20},    // empty: midnight, tomorrow
+    };
+    for (const AlarmCase& c : cases) {
+        fake::FakeWorld at(localInstant(2027, 1, 20, c.nowHour, c.nowMinute, c.nowSecond));
+        KRMaster controller(at.services(), at.window.outlets());
+        at.window.targetSoundPopup.addItemWithTitle("Chime");
+        at.window.modeTab.index = 2;
+        at.window.modeAlcHour.text = c.hour;
+        at.window.modeAlcMin.text = c.minute;
+        at.window.modeAlcAMPMSelecter.row = c.ampmRow;
+        ASSERT_TRUE(controller.setTimer());
+        EXPECT_DOUBLE_EQ(controller.mainTimer()->fireDate() - at.runLoop.now(), c.seconds)
+            << c.nowHour << ":" << c.nowMinute << " alarm " << c.hour << ":" << c.minute << " row "
+            << c.ampmRow;
+        EXPECT_EQ(std::any_cast<const FireInfo&>(controller.mainTimer()->userInfo()).at("mode"), "alc");
+    }
+}
+
+TEST_F(SchedulingTest, AlarmAcrossADaylightSavingChangeFiresAtTheTypedLocalTime) {
+    ScopedTimeZone berlin(kBerlin);
+    struct {
+        WallTime now;
+        const char* hour;
+        int ampmRow;
+        WallTime expected;
+    } cases[] = {
+        // Spring forward on 28 March 2027 at 02:00: the night is an hour shorter.
+        {localInstant(2027, 3, 27, 22, 0, 0), "7", 0, localInstant(2027, 3, 28, 7, 0, 0)},
+        // Fall back on 31 October 2027 at 03:00: an hour longer.
+        {localInstant(2027, 10, 30, 22, 0, 0), "7", 0, localInstant(2027, 10, 31, 7, 0, 0)},
+        // Hours beyond a day are still local time: 31 means 07:00 tomorrow.
+        {localInstant(2027, 3, 27, 22, 0, 0), "31", 0, localInstant(2027, 3, 28, 7, 0, 0)},
+    };
+    for (const auto& c : cases) {
+        fake::FakeWorld at(c.now);
+        KRMaster controller(at.services(), at.window.outlets());
+        at.window.targetSoundPopup.addItemWithTitle("Chime");
+        at.window.modeTab.index = 2;
+        at.window.modeAlcHour.text = c.hour;
+        at.window.modeAlcMin.text = "0";
+        at.window.modeAlcAMPMSelecter.row = c.ampmRow;
+        ASSERT_TRUE(controller.setTimer());
+        EXPECT_EQ(controller.mainTimer()->fireDate(), c.expected) << c.hour;
+    }
+    // The spring case is 8 hours of elapsed time, not the 9 a naive sum gives.
+    EXPECT_EQ(cases[0].expected - cases[0].now, 8 * 3600);
+    EXPECT_EQ(cases[1].expected - cases[1].now, 10 * 3600);
+}
+
+TEST_F(SchedulingTest, ModeOutsideTheThreeTabsBeepsAndLogsTheIndex) {
+    selectMode(-1);
+    selectTarget(1); // also incomplete, but the mode is settled first
+    window().statFireTarget.text = "kept";
+    EXPECT_FALSE(master->setTimer());
+    EXPECT_EQ(journal(), (fake::Journal{"desktop.beep", "desktop.log tab:-1"}));
+    EXPECT_EQ(window().statFireTarget.text, "kept");
+    EXPECT_EQ(master->mainTimer(), nullptr);
+}
+
+TEST_F(SchedulingTest, IncompleteTargetsWriteTheirNoticeThenBeep) {
+    struct {
+        int row;
+        std::string message;
+        const char* notice;
+    } cases[] = {
+        {1, "", "!Nortice! [Music] Music not selected."},
+        {2, "", "!Nortice! [File] File not selected."},
+        {3, "", "!Nortice! [Alert] Message not set."},
+    };
+    for (const auto& c : cases) {
+        journal().clear();
+        selectTarget(c.row);
+        window().targetAlertMessage.text = c.message;
+        EXPECT_FALSE(master->setTimer());
+        EXPECT_EQ(journal(), (fake::Journal{"statFireTarget.set", "desktop.beep"}));
+        EXPECT_EQ(window().statFireTarget.text, c.notice);
+        EXPECT_EQ(master->mainTimer(), nullptr);
+        EXPECT_EQ(master->status(), TimerStatusNotSet);
+    }
+}
+
+TEST_F(SchedulingTest, SoundTargetWithAnEmptyListIsRefusedWithABeep) {
+    window().targetSoundPopup.removeAllItems();
+    selectTarget(0);
+    EXPECT_FALSE(master->setTimer());
+    EXPECT_EQ(journal(), fake::Journal{"desktop.beep"});
+    EXPECT_EQ(master->mainTimer(), nullptr);
+}
+
+TEST_F(SchedulingTest, FireInfoHoldsTheModeTheTargetAndItsOneValue) {
+    world.desktop.openPanelAnswers = {"/music/Song Title.mp3", "/docs/a.pdf"};
+    master->selectTargetMusic(nullptr);
+    master->selectTargetFile(nullptr);
+    struct {
+        int row;
+        FireInfo expected;
+    } cases[] = {
+        {0, {{"mode", "min"}, {"target", "sound"}, {"sound", "Chime"}}},
+        {1, {{"mode", "min"}, {"target", "music"}, {"music", "/music/Song Title.mp3"}}},
+        {2, {{"mode", "min"}, {"target", "file"}, {"file", "/docs/a.pdf"}}},
+        {3, {{"mode", "min"}, {"target", "alert"}, {"msg", " "}}}, // a blank passes
+        {-1, {{"mode", "min"}}},
+    };
+    window().targetAlertMessage.text = " ";
+    for (const auto& c : cases) {
+        selectTarget(c.row);
+        ASSERT_TRUE(master->setTimer()) << c.row;
+        EXPECT_EQ(fireInfoOf(*master->mainTimer()), c.expected) << c.row;
+        EXPECT_EQ(master->status(), TimerStatusRunning);
+    }
+}
+
+TEST_F(SchedulingTest, ANewScheduleLetsGoOfTheOldTimerButTheOldOneStillWaits) {
+    ASSERT_TRUE(master->setTimer());
+    std::weak_ptr<Timer> first = master->mainTimer();
+    ASSERT_TRUE(master->setTimer());
+    EXPECT_NE(first.lock(), master->mainTimer());
+    // The loop still holds the first one: only CLEAR invalidates a timer.
+    EXPECT_EQ(world.runLoop.pendingCount(), 2u);
+}
+
+TEST_F(SchedulingTest, TheMainTimerFiresAtItsDateAcrossASuspendOrAClockChange) {
+    world.sounds.add("Chime");
+    window().modeMinSelecter.column = 0; // one minute
+    press();
+    const WallTime fireDate = master->mainTimer()->fireDate();
+
+    // Asleep for an hour: on waking the date has passed, and it fires at once.
+    world.runLoop.jumpWallClock(3600);
+    EXPECT_TRUE(master->mainTimer()->isValid());
+    world.runLoop.runDue();
+    EXPECT_EQ(master->status(), TimerStatusFiring);
+    press();
+
+    // The clock is set back a day: the timer keeps the date it shows.
+    press();
+    const WallTime shown = master->mainTimer()->fireDate();
+    world.runLoop.jumpWallClock(-86400);
+    world.runLoop.advanceBy(120);
+    EXPECT_TRUE(master->mainTimer()->isValid());
+    EXPECT_EQ(master->mainTimer()->fireDate(), shown);
+    world.runLoop.advanceBy(86400);
+    EXPECT_FALSE(master->mainTimer()->isValid());
+    EXPECT_GT(shown, fireDate);
+}
+
+} // namespace
+} // namespace eggtimer::test
