@@ -378,10 +378,16 @@ void QtDrawer::setOpen(bool open) {
     const int width = window->width() + (open ? room : -room);
     panel->setVisible(open);
     if (resizeWindow) {
-        // The window's minimum size must already account for the change;
-        // settling it may have grown the window by itself.
-        if (window->layout() != nullptr) {
-            window->layout()->activate();
+        // The window's minimum size must already account for the change, so
+        // the layouts settle now, innermost first; that may have grown the
+        // window by itself.
+        for (QWidget* widget = panel->parentWidget(); widget != nullptr; widget = widget->parentWidget()) {
+            if (widget->layout() != nullptr) {
+                widget->layout()->activate();
+            }
+            if (widget == window) {
+                break;
+            }
         }
         window->resize(width, window->height());
     }

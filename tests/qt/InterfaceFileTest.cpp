@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QKeySequence>
 #include <QLabel>
@@ -244,6 +245,18 @@ TEST_F(InterfaceFile, TheTargetToggleAndTheMenuOpenAndCloseTheDrawer) {
     outlets->targetDrawer->close();
     EXPECT_FALSE(toggle->isChecked());
     EXPECT_FALSE(widget("targetSelecter")->isVisibleTo(ui->window()));
+}
+
+TEST_F(InterfaceFile, TheWindowNarrowsWhileTheDrawerIsClosed) {
+    ui->window()->show();
+    // As in use: the window has been laid out and drawn before the drawer moves.
+    QApplication::processEvents();
+    const int open = ui->window()->width();
+    const int drawerWidth = widget("targetDrawer")->width();
+    outlets->targetDrawer->close();
+    EXPECT_LE(ui->window()->width(), open - drawerWidth);
+    widget<QAbstractButton>("targetToggleButton")->click();
+    EXPECT_EQ(ui->window()->width(), open);
 }
 
 TEST_F(InterfaceFile, TheDrawerHoldsTheTargetControls) {
