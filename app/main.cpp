@@ -19,7 +19,6 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("eggtimer"));
     QApplication::setApplicationDisplayName(QStringLiteral("Egg Timer"));
     QApplication::setDesktopFileName(QStringLiteral("eggtimer"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("eggtimer")));
 
     std::string error;
     const std::unique_ptr<eggtimer::LoadedInterface> interface =

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -331,6 +332,15 @@ TEST_F(InterfaceFile, StatusLinesDescribeThemselvesAndReadOutTheirText) {
         field->setStringValue("( 42 seconds after )");
         EXPECT_EQ(label->accessibleName(), QStringLiteral("( 42 seconds after )")) << name;
     }
+}
+
+// Designer's widget plugins would bring Qt Quick into every start.
+TEST_F(InterfaceFile, LoadsNoDesignerPlugins) {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    const QByteArray mapped = maps.readAll();
+    EXPECT_FALSE(mapped.contains("/designer/")) << "a designer plugin is loaded";
+    EXPECT_FALSE(mapped.contains("libQt6Quick")) << "Qt Quick is loaded";
 }
 
 TEST_F(InterfaceFile, UsesNoOpenGlWidgets) {
