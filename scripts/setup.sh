@@ -6,17 +6,18 @@ set -euo pipefail
 build_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-tools-dev libqt6uitools6 qt6-qpa-plugins libgl-dev
-  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev libglib2.0-dev
   libgtest-dev libbenchmark-dev
 )
 runtime_packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-pulseaudio
-  fluid-soundfont-gm
+  fluid-soundfont-gm shared-mime-info
 )
 test_packages=(
   xvfb xauth x11-utils xdotool imagemagick dbus
   pulseaudio pulseaudio-utils sox libsox-fmt-all ffmpeg
+  dpkg-dev file strace appstream desktop-file-utils librsvg2-bin
 )
 
 wanted=("${build_packages[@]}" "${runtime_packages[@]}")

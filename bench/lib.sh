@@ -1,0 +1,122 @@
+# Measuring helpers for bench/run.sh: samples are kept per figure, then
+# summarised as "median (min–max)".
+declare -A SAMPLES=()
+bench_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+map_wait="$build/bench/map_wait"
+IDLE_SECONDS=${IDLE_SECONDS:-10}
+
+record() { SAMPLES[$1]="${SAMPLES[$1]:-} $2"; }
+
+summary() {
+  tr ' ' '\n' <<<"${SAMPLES[$1]:-}" | grep -v '^$' | sort -g | awk '
+    { v[NR] = $1 }
+    END {
+      if (NR == 0) { print "n/a"; exit }
+      m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+      printf "%.1f (%.1f–%.1f)", m, v[1], v[NR]
+    }'
+}
+
+worst() { tr ' ' '\n' <<<"${SAMPLES[$1]:-}" | grep -v '^$' | sort -g | tail -n 1; }
+
+# CPU time (ms) and context switches of every thread of a process, so far.
+cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{ print ($14 + $15) * 1000 / hz }' "/proc/$1/stat"; }
+ctx_switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/ctxt_switches/ { n += $2 } END { print n }'; }
+
+# CPU ms and context switches per minute over IDLE_SECONDS, into two figures.
+measure_rest() {
+  local pid=$1 cpu_key=$2 ctx_key=$3
+  local cpu0 ctx0 cpu1 ctx1
+  cpu0=$(cpu_ms "$pid") ctx0=$(ctx_switches "$pid")
+  sleep "$IDLE_SECONDS"
+  cpu1=$(cpu_ms "$pid") ctx1=$(ctx_switches "$pid")
+  record "$cpu_key" "$(awk -v a="$cpu0" -v b="$cpu1" -v s="$IDLE_SECONDS" 'BEGIN { printf "%.1f", (b - a) * 60 / s }')"
+  record "$ctx_key" "$(awk -v a="$ctx0" -v b="$ctx1" -v s="$IDLE_SECONDS" 'BEGIN { printf "%.1f", (b - a) * 60 / s }')"
+}
+
+stop_program() {
+  kill "$1" 2>/dev/null || true
+  for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  kill -9 "$1" 2>/dev/null || true
+}
+
+# Start-up, memory 3 s after start, and rest, over RUNS starts of a program.
+measure_program() {
+  SAMPLES=()
+  local run out ms pid
+  for run in $(seq "$RUNS"); do
+    rm -rf "$XDG_CONFIG_HOME/eggtimer"
+    out=$("$map_wait" --timeout 30 -- $1 2>/dev/null) || { echo "could not start $1" >&2; return 0; }
+    ms=${out% *} pid=${out#* }
+    record startup "$ms"
+    sleep 3
+    record rss "$(awk '/^Rss:/ { printf "%.1f", $2 / 1024 }' "/proc/$pid/smaps_rollup")"
+    record pss "$(awk '/^Pss:/ { printf "%.1f", $2 / 1024 }' "/proc/$pid/smaps_rollup")"
+    measure_rest "$pid" idle_cpu idle_ctx
+    stop_program "$pid"
+    sleep 0.5
+  done
+}
+
+# The window of a process, focused, so that keys reach it.
+focus_window_of() {
+  local wid
+  wid=$(xdotool search --sync --onlyvisible --pid "$1" 2>/dev/null | head -n 1)
+  xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
+}
+
+write_settings() {
+  mkdir -p "$XDG_CONFIG_HOME/eggtimer"
+  printf '[General]\n%s\n' "$*" | tr ' ' '\n' >"$XDG_CONFIG_HOME/eggtimer/eggtimer.conf"
+}
+
+# CPU and wake-ups while a ten-minute preset counts down.
+measure_counting() {
+  local run out pid
+  for run in $(seq "$RUNS"); do
+    write_settings mode=0 modeMinSelecter=4 targetSelecter=0
+    out=$("$map_wait" --timeout 30 -- "$1" 2>/dev/null) || return 0
+    pid=${out#* }
+    focus_window_of "$pid"
+    xdotool key ctrl+Return
+    sleep 2
+    grep -q '^mode=' "$XDG_CONFIG_HOME/eggtimer/eggtimer.conf" || echo "warning: the timer did not start" >&2
+    measure_rest "$pid" count_cpu count_ctx
+    stop_program "$pid"
+  done
+}
+
+# Lateness of the main timer: an alarm set on an exact instant (a multiple of
+# 3.75 s, which single precision holds exactly) with a file target; the log
+# line written just before the file is opened tells when it fired.
+measure_lateness() {
+  local program=$1 firings=$2 i target_file handler_dir log out pid now target hour minute fired
+  target_file="$EGGTIMER_SESSION_DIR/bench-target.txt"
+  echo "opened" >"$target_file"
+  handler_dir="$XDG_DATA_HOME/applications"
+  mkdir -p "$handler_dir"
+  printf '[Desktop Entry]\nType=Application\nName=bench\nExec=/bin/true %%f\nMimeType=text/plain;\n' \
+    >"$handler_dir/bench-true.desktop"
+  printf '[Default Applications]\ntext/plain=bench-true.desktop\n' >"$XDG_CONFIG_HOME/mimeapps.list"
+  log="$EGGTIMER_SESSION_DIR/bench-eggtimer.log"
+  for i in $(seq "$firings"); do
+    now=$(date +%s.%N)
+    # The next whole multiple of 3.75 s at least 3 s ahead, as local clock time.
+    target=$(awk -v n="$now" 'BEGIN { t = (int((n + 3) / 3.75) + 1) * 3.75; printf "%.2f", t }')
+    hour=$(date -d "@${target%.*}" +%-H)
+    minute=$(awk -v t="$target" -v m="$(date -d "@${target%.*}" +%-M)" -v s="$(date -d "@${target%.*}" +%-S)" \
+      'BEGIN { printf "%.4f", m + (s + (t - int(t))) / 60 }')
+    write_settings mode=2 modeAlcHour="$hour" modeAlcMin="$minute" modeAlcAMPMSelecter=0 targetSelecter=2 \
+      targetFilePath="$target_file"
+    : >"$log"
+    out=$("$map_wait" --timeout 30 -- bash -c "exec '$program' 2>'$log'") || continue
+    pid=${out#* }
+    focus_window_of "$pid"
+    xdotool key ctrl+Return
+    for _ in $(seq 200); do grep -q 'OpenFile:' "$log" && break; sleep 0.05; done
+    fired=$(grep -m1 'OpenFile:' "$log" | awk '{ print $1 " " $2 }')
+    stop_program "$pid"
+    [[ -n "$fired" ]] || { echo "warning: firing $i was not seen" >&2; continue; }
+    record lateness "$(awk -v f="$(date -d "$fired" +%s.%N)" -v t="$target" 'BEGIN { printf "%.1f", (f - t) * 1000 }')"
+  done
+}

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs the benchmark suite against a build tree and prints one table.
+#   bench/run.sh BUILD_DIR
+# Everything is measured from outside the program, as a user would meet it,
+# inside a private X server, sound server and session bus. Set RUNS to change
+# the number of runs (at least 5), PEERS=1 to install and measure the peers.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "${1:-build}" && pwd)
+if [[ -z "${EGGTIMER_SESSION_DIR:-}" ]]; then
+  exec "$here/../tests/support/with-session.sh" --x --pulse --dbus -- "$0" "$build"
+fi
+export RUNS=${RUNS:-5}
+source "$here/lib.sh"
+
+echo "eggtimer benchmarks — $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo "machine: $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo),"\
+     "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $(. /etc/os-release; echo "$PRETTY_NAME")"
+echo "runs per figure: $RUNS (median, min–max)"
+echo
+
+programs=("eggtimer|$build/app/eggtimer" "bare Qt 6 window|$build/bench/bare_qt_window")
+if [[ "${PEERS:-0}" == 1 ]]; then
+  for peer in gnome-clocks ktimer; do
+    command -v "$peer" >/dev/null || apt-get install -y -qq --no-install-recommends "$peer" >/dev/null 2>&1 || true
+  done
+fi
+command -v gnome-clocks >/dev/null && programs+=("GNOME Clocks|gnome-clocks")
+command -v ktimer >/dev/null && programs+=("KTimer|ktimer")
+
+printf '| %-18s | %-22s | %-20s | %-20s | %-22s | %-22s |\n' program "start-up to window (ms)" "RSS 3 s after (MB)" \
+  "PSS 3 s after (MB)" "idle CPU (ms/min)" "idle ctx switches/min"
+printf '|%s|%s|%s|%s|%s|%s|\n' "--------------------" "------------------------" "----------------------" \
+  "----------------------" "------------------------" "------------------------"
+for entry in "${programs[@]}"; do
+  name=${entry%%|*} command=${entry#*|}
+  measure_program "$command"
+  printf '| %-18s | %-22s | %-20s | %-20s | %-22s | %-22s |\n' "$name" "$(summary startup)" "$(summary rss)" \
+    "$(summary pss)" "$(summary idle_cpu)" "$(summary idle_ctx)"
+done
+echo
+
+measure_counting "$build/app/eggtimer"
+echo "while a timer counts down (eggtimer): CPU $(summary count_cpu) ms/min, context switches $(summary count_ctx)/min"
+measure_lateness "$build/app/eggtimer" 20
+echo "main-timer lateness, 20 firings of a file target, from the \"OpenFile:\" log line:" \
+     "median $(summary lateness) ms, worst $(worst lateness) ms"
+if [[ -x "$here/media.sh" ]]; then
+  echo
+  "$here/media.sh" "$build"
+fi

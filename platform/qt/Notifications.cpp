@@ -1,0 +1,145 @@
+#include "Notifications.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QVariantMap>
+
+namespace eggtimer {
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+const QString kStopAction = QStringLiteral("stop");
+constexpr int kCallTimeoutMs = 3000;
+
+QDBusMessage call(const QString& method) {
+    return QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
+}
+
+// Servers that announce "body-markup" read the body as a small subset of
+// HTML; the user's text must be shown as typed.
+QString escapedMarkup(const QString& text) {
+    return text.toHtmlEscaped();
+}
+
+} // namespace
+
+Notifications::Notifications(QObject* parent)
+    : QObject(parent)
+    , bus(QDBusConnection::sessionBus()) {}
+
+bool Notifications::ensureConnected() {
+    if (!bus.isConnected()) {
+        unavailable(QStringLiteral("no session bus"));
+        return false;
+    }
+    if (!signalsConnected) {
+        // Matching on the service name ignores look-alike signals from others.
+        signalsConnected = bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                                       SLOT(actionInvoked(uint, QString))) &&
+                           bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"),
+                                       this, SLOT(notificationClosed(uint, uint)));
+    }
+    return true;
+}
+
+void Notifications::show(const QString& summary, const QString& body, std::function<void()> stop) {
+    ++generation;
+    // A newer notification takes the place of any older one, and so does its action.
+    shownStop = nullptr;
+    pending = Pending{summary, body, std::move(stop)};
+    if (!ensureConnected())
+        return;
+    if (bodyMarkup)
+        sendLatest();
+    else
+        askCapabilities();
+}
+
+void Notifications::askCapabilities() {
+    if (askingCapabilities)
+        return;
+    askingCapabilities = true;
+    auto* watcher = new QDBusPendingCallWatcher(
+        bus.asyncCall(call(QStringLiteral("GetCapabilities")), kCallTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
+        finished->deleteLater();
+        askingCapabilities = false;
+        const QDBusPendingReply<QStringList> reply = *finished;
+        if (reply.isError()) {
+            unavailable(reply.error().name() + QStringLiteral(": ") + reply.error().message());
+            pending.reset();
+            return;
+        }
+        bodyMarkup = reply.value().contains(QStringLiteral("body-markup"));
+        sendLatest();
+    });
+}
+
+void Notifications::sendLatest() {
+    if (!pending)
+        return;
+    Pending note = std::move(*pending);
+    pending.reset();
+
+    QStringList actions;
+    if (note.stop)
+        actions << kStopAction << tr("Stop");
+    QVariantMap hints;
+    hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(2))); // critical: stays until seen
+    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("eggtimer"));
+
+    QDBusMessage message = call(QStringLiteral("Notify"));
+    message << QStringLiteral("eggtimer") << shownId << QString() << note.summary
+            << (*bodyMarkup ? escapedMarkup(note.body) : note.body) << actions << hints << -1;
+
+    const unsigned sent = generation;
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(message, kCallTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, sent, stop = std::move(note.stop)](QDBusPendingCallWatcher* finished) mutable {
+                finished->deleteLater();
+                const QDBusPendingReply<uint> reply = *finished;
+                if (reply.isError()) {
+                    unavailable(reply.error().name() + QStringLiteral(": ") + reply.error().message());
+                    return;
+                }
+                if (sent != generation) {
+                    // Overtaken while on its way: a newer one is coming.
+                    closeNotification(reply.value());
+                    return;
+                }
+                failure.reset();
+                shownId = reply.value();
+                shownStop = std::move(stop);
+            });
+}
+
+void Notifications::closeNotification(uint id) {
+    QDBusMessage message = call(QStringLiteral("CloseNotification"));
+    message << id;
+    bus.asyncCall(message, kCallTimeoutMs); // nothing to do about its outcome
+}
+
+void Notifications::actionInvoked(uint id, const QString& actionKey) {
+    if (id == 0 || id != shownId || actionKey != kStopAction || !shownStop)
+        return;
+    // Once only: clear it before calling, the call may show a new notification.
+    auto stop = std::move(shownStop);
+    shownStop = nullptr;
+    stop();
+}
+
+void Notifications::notificationClosed(uint id, uint /*reason*/) {
+    if (id != 0 && id == shownId) {
+        shownId = 0;
+        shownStop = nullptr;
+    }
+}
+
+void Notifications::unavailable(const QString& why) {
+    failure(("desktop notifications unavailable: " + why).toStdString());
+}
+
+} // namespace eggtimer

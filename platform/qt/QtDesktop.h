@@ -1,0 +1,40 @@
+#pragma once
+// The desktop's services on Qt: the log, the alert panel and the open-file
+// dialog as modal Qt dialogs, files opened with their default application
+// through GIO (never through a shell), and attention as a window alert plus a
+// desktop notification.
+
+#include "platform/Desktop.h"
+
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace eggtimer {
+
+class Notifications;
+
+class QtDesktop final : public Desktop {
+public:
+    // `mainWindow` gives the window that dialogs belong to and that asks for
+    // attention (nothing before it exists); `beep` sounds the beep.
+    QtDesktop(std::function<QWidget*()> mainWindow, std::function<void()> beep);
+    ~QtDesktop() override;
+
+    void beep() override;
+    void log(const std::string& line) override;
+    void requestUserAttention(const std::string& whatFired, std::function<void()> stop) override;
+    bool openFile(const std::string& path) override;
+    void runAlertPanel(const std::string& title, const std::string& message,
+                       const std::string& button) override;
+    std::optional<std::string> runOpenPanel(const std::string& title,
+                                            const std::vector<std::string>* extensions) override;
+
+private:
+    std::function<QWidget*()> mainWindow;
+    std::function<void()> beepSound;
+    std::unique_ptr<Notifications> notifications; // made at the first attention request
+};
+
+} // namespace eggtimer

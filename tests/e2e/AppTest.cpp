@@ -1,0 +1,190 @@
+// The application as a user meets it: the shipped window on the real
+// platform, clicked and typed into, its status area read back.
+
+#include "controller/KRMaster.h"
+#include "platform/qt/InterfaceLoader.h"
+#include "platform/qt/QtPlatform.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace eggtimer {
+namespace {
+
+// One run of the program, from loading the window to quitting.
+struct App {
+    App() {
+        std::string error;
+        ui = LoadedInterface::load(LoadedInterface::defaultPath(), error);
+        if (!ui)
+            throw std::runtime_error(error);
+        platform = std::make_unique<QtPlatform>([window = ui->window()] { return window; });
+        master = std::make_unique<KRMaster>(platform->services(), ui->outlets());
+        ui->connectActions([this](KRMaster::ActionMethod action, Control* sender) { (master.get()->*action)(sender); });
+        master->awakeFromNib();
+        ui->window()->show();
+        QTest::qWaitForWindowExposed(ui->window());
+    }
+    ~App() {
+        master.reset();
+        platform.reset();
+    }
+
+    template <class T = QWidget> T* find(const char* name) const {
+        return ui->window()->findChild<T*>(QString::fromLatin1(name));
+    }
+    QString text(const char* label) const { return find<QLabel>(label)->text(); }
+    QString button() const { return find<QAbstractButton>("timerButton")->text(); }
+    void click(const char* name) { QTest::mouseClick(find<QAbstractButton>(name), Qt::LeftButton); }
+    void typeInto(const char* name, const QString& text) {
+        auto* field = find<QLineEdit>(name);
+        field->clear();
+        QTest::keyClicks(field, text);
+    }
+    // The radio button at a grid position of a matrix of cells.
+    QRadioButton* cell(const char* matrix, int row, int column) const {
+        auto* grid = qobject_cast<QGridLayout*>(find(matrix)->layout());
+        return qobject_cast<QRadioButton*>(grid->itemAtPosition(row, column)->widget());
+    }
+    void chooseTab(int index) { find<QTabWidget>("modeTab")->setCurrentIndex(index); }
+    // Waits, serving events, until `done` holds or `seconds` pass.
+    template <class Predicate> bool waitFor(Predicate done, double seconds) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!done() && clock.elapsed() < seconds * 1000)
+            QTest::qWait(10);
+        return done();
+    }
+
+    std::unique_ptr<LoadedInterface> ui;
+    std::unique_ptr<QtPlatform> platform;
+    std::unique_ptr<KRMaster> master;
+};
+
+QString settingsFile() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/eggtimer/eggtimer.conf";
+}
+
+class AppTest : public testing::Test {
+protected:
+    void SetUp() override { QFile::remove(settingsFile()); }
+};
+
+TEST_F(AppTest, OpensWithTheStatusAreaOfNoTimer) {
+    App app;
+    EXPECT_EQ(app.text("statTimer"), "Timer not set.");
+    EXPECT_EQ(app.text("statSeconds"), "");
+    EXPECT_EQ(app.text("statFireTime"), "fire at: ");
+    EXPECT_TRUE(app.text("statFireTarget").startsWith("[Sound] ")) << app.text("statFireTarget").toStdString();
+    EXPECT_GT(app.find<QComboBox>("targetSoundPopup")->count(), 3); // the shipped sounds
+    EXPECT_EQ(app.button(), "START");
+}
+
+TEST_F(AppTest, StartThenClearWithTheMouseAndTheKeyboard) {
+    App app;
+    app.click("timerButton");
+    EXPECT_EQ(app.button(), "CLEAR");
+    EXPECT_EQ(app.text("statTimer"), "Timer is running.");
+    EXPECT_FALSE(app.find<QComboBox>("targetSoundPopup")->isEnabled());
+    app.click("timerButton");
+    EXPECT_EQ(app.button(), "START");
+    EXPECT_EQ(app.text("statTimer"), "Timer not set.");
+    EXPECT_TRUE(app.find<QComboBox>("targetSoundPopup")->isEnabled());
+
+    QTest::keyClick(app.ui->window(), Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(app.button(), "CLEAR");
+    QTest::keyClick(app.ui->window(), Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(app.button(), "START");
+    EXPECT_EQ(app.master->status(), TimerStatusNotSet);
+}
+
+TEST_F(AppTest, ATwoSecondTimerThroughItsLife) {
+    App app;
+    app.chooseTab(1);
+    app.typeInto("modeDhmDay", "");
+    app.typeInto("modeDhmHour", "");
+    app.typeInto("modeDhmMin", "0.0333334"); // two seconds
+    app.click("timerButton");
+    ASSERT_EQ(app.button(), "CLEAR");
+    EXPECT_EQ(app.text("statTimer"), "Timer is running.");
+    EXPECT_EQ(app.text("statSeconds"), "( 2 seconds after )");
+    EXPECT_TRUE(app.text("statFireTime").startsWith("fire at: 20")) << app.text("statFireTime").toStdString();
+
+    EXPECT_TRUE(app.waitFor([&] { return app.text("statSeconds") == "( 1 seconds after )"; }, 1.5));
+    EXPECT_TRUE(app.waitFor([&] { return app.button() == "STOP"; }, 2.5));
+    EXPECT_EQ(app.master->status(), TimerStatusFiring);
+    EXPECT_TRUE(app.waitFor([&] { return app.text("statTimer") == "Timer is firing."; }, 1.5));
+    EXPECT_EQ(app.text("statSeconds"), "( 1 seconds has past )");
+    EXPECT_TRUE(app.find<QComboBox>("targetSoundPopup")->isEnabled());
+
+    app.click("timerButton");
+    EXPECT_EQ(app.button(), "START");
+    EXPECT_EQ(app.master->sound(), nullptr);
+    const QString kept = app.text("statSeconds");
+    QTest::qWait(1300);
+    EXPECT_EQ(app.text("statSeconds"), kept);
+}
+
+TEST_F(AppTest, ChoicesMadeAtStartAreThereAtTheNextRun) {
+    {
+        App app;
+        app.chooseTab(2);
+        app.typeInto("modeAlcHour", "7");
+        app.typeInto("modeAlcMin", "45");
+        app.cell("modeAlcAMPMSelecter", 1, 0)->click();
+        auto* popup = app.find<QComboBox>("targetSoundPopup");
+        popup->setCurrentIndex(popup->count() - 1);
+        app.typeInto("targetAlertMessage", "Tea is ready; 100% = done #1 [x]");
+        app.click("timerButton");
+        ASSERT_EQ(app.button(), "CLEAR");
+        app.click("timerButton");
+    }
+    ASSERT_TRUE(QFile::exists(settingsFile()));
+    App next;
+    EXPECT_EQ(next.find<QTabWidget>("modeTab")->currentIndex(), 2);
+    EXPECT_EQ(next.find<QLineEdit>("modeAlcHour")->text(), "7");
+    EXPECT_EQ(next.find<QLineEdit>("modeAlcMin")->text(), "45");
+    EXPECT_TRUE(next.cell("modeAlcAMPMSelecter", 1, 0)->isChecked());
+    EXPECT_EQ(next.find<QLineEdit>("targetAlertMessage")->text(), "Tea is ready; 100% = done #1 [x]");
+    EXPECT_EQ(next.master->status(), TimerStatusNotSet);
+    auto* popup = next.find<QComboBox>("targetSoundPopup");
+    EXPECT_EQ(popup->currentIndex(), popup->count() - 1);
+}
+
+TEST_F(AppTest, AGarbledSettingsFileStillLetsTheTimerStart) {
+    QDir().mkpath(QFileInfo(settingsFile()).path());
+    QFile file(settingsFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("\x00\xff[General\nmode=1\n\x01\x02garbage=\"unterminated\n[", 40);
+    file.close();
+    App app;
+    app.click("timerButton");
+    EXPECT_EQ(app.button(), "CLEAR");
+    EXPECT_EQ(app.master->status(), TimerStatusRunning);
+}
+
+} // namespace
+} // namespace eggtimer
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName("eggtimer");
+    QApplication::setApplicationName("eggtimer");
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
