@@ -3,7 +3,8 @@
 #   with-session.sh [--x] [--pulse] [--dbus] -- command [args...]
 # Always: a scratch HOME with its own XDG folders, so no test reads or writes
 # the user's settings or sounds.
-#   --x      a private Xvfb server (DISPLAY)
+#   --x      a private Xvfb server (DISPLAY), 1280x1024 unless
+#            EGGTIMER_XVFB_SCREEN gives another size (WxHxDepth)
 #   --pulse  a private PulseAudio server with a null sink called "eggtimer_test"
 #            (PULSE_SERVER, PULSE_SINK; the sink's monitor can be recorded)
 #   --dbus   a private session bus (DBUS_SESSION_BUS_ADDRESS)
@@ -41,7 +42,7 @@ unset SESSION_MANAGER DESKTOP_SESSION
 
 if [[ $want_x -eq 1 ]]; then
   exec {display_fd}<> <(:)
-  Xvfb -displayfd "$display_fd" -screen 0 1280x1024x24 -nolisten tcp >"$session/xvfb.log" 2>&1 &
+  Xvfb -displayfd "$display_fd" -screen 0 "${EGGTIMER_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp >"$session/xvfb.log" 2>&1 &
   pids+=($!)
   display=""
   for _ in $(seq 100); do

@@ -1,0 +1,41 @@
+// eggtimer: loads the window, checks it and hands it to the controller, then
+// runs the event loop until the user quits. Nothing is saved at quitting.
+
+#include "controller/KRMaster.h"
+#include "platform/qt/InterfaceLoader.h"
+#include "platform/qt/QtPlatform.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    // Also names the settings file: ~/.config/eggtimer/eggtimer.conf.
+    QApplication::setOrganizationName(QStringLiteral("eggtimer"));
+    QApplication::setApplicationName(QStringLiteral("eggtimer"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Egg Timer"));
+    QApplication::setDesktopFileName(QStringLiteral("eggtimer"));
+
+    std::string error;
+    const std::unique_ptr<eggtimer::LoadedInterface> interface =
+        eggtimer::LoadedInterface::load(eggtimer::LoadedInterface::defaultPath(), error);
+    if (!interface) {
+        std::fprintf(stderr, "eggtimer: %s\n", error.c_str());
+        return 1;
+    }
+
+    eggtimer::QtPlatform platform([window = interface->window()] { return window; });
+    // Lives for the whole run, like the window whose controls it holds.
+    eggtimer::KRMaster master(platform.services(), interface->outlets());
+    interface->connectActions([&master](eggtimer::KRMaster::ActionMethod action, eggtimer::Control* sender) {
+        (master.*action)(sender);
+    });
+    master.awakeFromNib();
+
+    interface->window()->show();
+    return QApplication::exec();
+}

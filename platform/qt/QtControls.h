@@ -1,0 +1,192 @@
+#pragma once
+// The window's controls seen through platform/Controls.h. Each adapter wraps
+// one widget of the loaded interface file and lives as long as the window; it
+// never owns the widget. A control's tag is its int dynamic property "tag".
+
+#include "platform/Controls.h"
+
+#include <QPointer>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+class QAbstractButton;
+class QAction;
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QObject;
+class QRadioButton;
+class QTabWidget;
+class QWidget;
+
+namespace eggtimer {
+
+// The tag of any widget or action: its int property "tag", 0 without one.
+int tagOf(const QObject* object);
+
+// A control that sends an action but is no outlet (a menu entry, the test
+// play button): only its tag matters to the controller.
+class QtSenderControl final : public Control {
+public:
+    explicit QtSenderControl(QObject* object);
+    int tag() const override;
+
+private:
+    QPointer<QObject> object;
+};
+
+// A container widget whose QGridLayout holds QRadioButtons; a cell's row and
+// column are its grid position. At most one cell is checked.
+class QtMatrix final : public Matrix {
+public:
+    // The widget must have a QGridLayout holding at least one QRadioButton.
+    static bool accepts(const QWidget* widget);
+    explicit QtMatrix(QWidget* container);
+
+    int tag() const override;
+    void setEnabled(bool enabled) override;
+    bool isEnabled() const override;
+    int selectedRow() const override;
+    int selectedColumn() const override;
+    void selectCell(int row, int column) override;
+
+    int numberOfRows() const;
+    int numberOfColumns() const;
+
+private:
+    struct Cell {
+        QRadioButton* button;
+        int row;
+        int column;
+    };
+    const Cell* selectedCell() const;
+    void clearSelection();
+
+    QWidget* container;
+    QButtonGroup* group; // owned by the container
+    std::vector<Cell> cells;
+};
+
+// A QLineEdit where the user types, or a QLabel showing a line of status or a
+// file name. A label shows plain text only and carries its text as its
+// accessible name, so that a screen reader reads what changes.
+class QtTextField final : public TextField {
+public:
+    static bool accepts(const QWidget* widget);
+    explicit QtTextField(QWidget* widget);
+
+    int tag() const override;
+    void setEnabled(bool enabled) override;
+    bool isEnabled() const override;
+    // The bytes last set come back unchanged while the widget still shows
+    // them, even when they are not valid UTF-8 (a file name may not be).
+    std::string stringValue() const override;
+    void setStringValue(const std::string& text) override;
+
+private:
+    QString text() const;
+
+    QLineEdit* lineEdit = nullptr;
+    QLabel* label = nullptr;
+    std::string lastSet;
+    QString lastSetShown;
+};
+
+// A QPushButton, QToolButton or QCheckBox.
+class QtButton final : public Button {
+public:
+    static bool accepts(const QWidget* widget);
+    explicit QtButton(QAbstractButton* button);
+
+    int tag() const override;
+    void setEnabled(bool enabled) override;
+    bool isEnabled() const override;
+    std::string title() const override;
+    void setTitle(const std::string& title) override;
+
+    QAbstractButton* widget() const { return button; }
+
+private:
+    QAbstractButton* button;
+};
+
+// A QComboBox whose items keep the exact bytes of their titles as item data:
+// sound names come from file names, which need not be UTF-8.
+class QtPopUpButton final : public PopUpButton {
+public:
+    static bool accepts(const QWidget* widget);
+    explicit QtPopUpButton(QComboBox* comboBox);
+
+    int tag() const override;
+    void setEnabled(bool enabled) override;
+    bool isEnabled() const override;
+    void removeAllItems() override;
+    void addItemWithTitle(const std::string& title) override;
+    std::optional<std::string> selectedItemTitle() const override;
+    void selectItemWithTitle(const std::string& title) override;
+
+private:
+    std::string titleAt(int index) const;
+
+    QComboBox* comboBox;
+};
+
+class QtTabView final : public TabView {
+public:
+    static bool accepts(const QWidget* widget);
+    explicit QtTabView(QTabWidget* tabWidget);
+
+    int tag() const override;
+    int indexOfSelectedItem() const override;
+    int numberOfItems() const override;
+    void selectItemAtIndex(int index) override;
+    void selectFirstItem() override;
+    void selectNextItem() override;
+    void selectLastItem() override;
+    void selectPreviousItem() override;
+
+private:
+    QTabWidget* tabWidget;
+};
+
+// A side panel of the window (a QGroupBox or a plain QFrame) shown and hidden
+// by checkable toggles: a button and menu entries. The toggles always show
+// whether the panel is open.
+class QtDrawer final : public Drawer {
+public:
+    static bool accepts(const QWidget* widget);
+    explicit QtDrawer(QWidget* panel);
+
+    int tag() const override;
+    void close() override;
+    bool isOpen() const override;
+
+    void open();
+    // Makes a checkable button or action open and close the panel.
+    void addToggle(QAbstractButton* button);
+    void addToggle(QAction* action);
+
+private:
+    void setOpen(bool open);
+
+    QWidget* panel;
+    int panelWidth = 0; // as it was when last closed
+    std::vector<QPointer<QAbstractButton>> buttons;
+    std::vector<QPointer<QAction>> actions;
+};
+
+// A plain QWidget or QFrame the logic never acts on.
+class QtView final : public View {
+public:
+    static bool accepts(const QWidget* widget);
+    explicit QtView(QWidget* widget);
+    int tag() const override;
+
+private:
+    QWidget* widget;
+};
+
+} // namespace eggtimer
