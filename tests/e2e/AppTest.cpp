@@ -38,7 +38,10 @@ struct App {
         ui->connectActions([this](KRMaster::ActionMethod action, Control* sender) { (master.get()->*action)(sender); });
         master->awakeFromNib();
         ui->window()->show();
-        QTest::qWaitForWindowExposed(ui->window());
+        // Keyboard shortcuts reach only the active window.
+        ui->window()->activateWindow();
+        if (!QTest::qWaitForWindowActive(ui->window()))
+            throw std::runtime_error("the window never became active");
     }
     ~App() {
         master.reset();

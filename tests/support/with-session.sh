@@ -41,12 +41,27 @@ chmod 700 "$XDG_RUNTIME_DIR"
 unset SESSION_MANAGER DESKTOP_SESSION
 
 if [[ $want_x -eq 1 ]]; then
-  exec {display_fd}<> <(:)
-  Xvfb -displayfd "$display_fd" -screen 0 "${EGGTIMER_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp >"$session/xvfb.log" 2>&1 &
-  pids+=($!)
+  # Servers started side by side can race for the same display number; the
+  # loser exits, and a fresh attempt picks another.
   display=""
-  for _ in $(seq 100); do
-    read -r -t 0.1 -u "$display_fd" display && break || true
+  for attempt in 1 2 3 4 5; do
+    exec {display_fd}<> <(:)
+    Xvfb -displayfd "$display_fd" -screen 0 "${EGGTIMER_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp \
+      >"$session/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+      read -r -t 0.1 -u "$display_fd" display && break || true
+      kill -0 "$xvfb_pid" 2>/dev/null || break
+    done
+    exec {display_fd}<&-
+    if [[ -n "$display" ]] && DISPLAY=":$display" xdpyinfo >/dev/null 2>&1; then
+      pids+=("$xvfb_pid")
+      break
+    fi
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    display=""
+    sleep "0.$((RANDOM % 5 + attempt))"
   done
   [[ -n "$display" ]] || { echo "with-session.sh: Xvfb did not start" >&2; cat "$session/xvfb.log" >&2; exit 1; }
   export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
