@@ -1,87 +1,12 @@
 // The application as a user meets it: the shipped window on the real
 // platform, clicked and typed into, its status area read back.
 
-#include "controller/KRMaster.h"
-#include "platform/qt/InterfaceLoader.h"
-#include "platform/qt/QtPlatform.h"
-
-#include <QAbstractButton>
-#include <QApplication>
-#include <QComboBox>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QGridLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QStandardPaths>
-#include <QTabWidget>
-#include <QTest>
+#include "AppHarness.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace eggtimer {
 namespace {
-
-// One run of the program, from loading the window to quitting.
-struct App {
-    App() {
-        std::string error;
-        ui = LoadedInterface::load(LoadedInterface::defaultPath(), error);
-        if (!ui)
-            throw std::runtime_error(error);
-        platform = std::make_unique<QtPlatform>([window = ui->window()] { return window; });
-        master = std::make_unique<KRMaster>(platform->services(), ui->outlets());
-        ui->connectActions([this](KRMaster::ActionMethod action, Control* sender) { (master.get()->*action)(sender); });
-        master->awakeFromNib();
-        ui->window()->show();
-        // Keyboard shortcuts reach only the active window.
-        ui->window()->activateWindow();
-        if (!QTest::qWaitForWindowActive(ui->window()))
-            throw std::runtime_error("the window never became active");
-    }
-    ~App() {
-        master.reset();
-        platform.reset();
-    }
-
-    template <class T = QWidget> T* find(const char* name) const {
-        return ui->window()->findChild<T*>(QString::fromLatin1(name));
-    }
-    QString text(const char* label) const { return find<QLabel>(label)->text(); }
-    QString button() const { return find<QAbstractButton>("timerButton")->text(); }
-    void click(const char* name) { QTest::mouseClick(find<QAbstractButton>(name), Qt::LeftButton); }
-    void typeInto(const char* name, const QString& text) {
-        auto* field = find<QLineEdit>(name);
-        field->clear();
-        QTest::keyClicks(field, text);
-    }
-    // The radio button at a grid position of a matrix of cells.
-    QRadioButton* cell(const char* matrix, int row, int column) const {
-        auto* grid = qobject_cast<QGridLayout*>(find(matrix)->layout());
-        return qobject_cast<QRadioButton*>(grid->itemAtPosition(row, column)->widget());
-    }
-    void chooseTab(int index) { find<QTabWidget>("modeTab")->setCurrentIndex(index); }
-    // Waits, serving events, until `done` holds or `seconds` pass.
-    template <class Predicate> bool waitFor(Predicate done, double seconds) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < seconds * 1000)
-            QTest::qWait(10);
-        return done();
-    }
-
-    std::unique_ptr<LoadedInterface> ui;
-    std::unique_ptr<QtPlatform> platform;
-    std::unique_ptr<KRMaster> master;
-};
-
-QString settingsFile() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/eggtimer/eggtimer.conf";
-}
 
 class AppTest : public testing::Test {
 protected:
