@@ -26,6 +26,8 @@ QtPlatform::QtPlatform(std::function<QWidget*()> mainWindow)
 
 QtPlatform::~QtPlatform() = default;
 
-Services QtPlatform::services() { return {*runLoop, *desktop, *sounds, *media, *settings, *files}; }
+Services QtPlatform::services() {
+    return {*runLoop, *desktop, *sounds, *media, *settings, *files};
+}
 
 } // namespace eggtimer

@@ -36,7 +36,8 @@ struct App {
             throw std::runtime_error(error);
         platform = std::make_unique<QtPlatform>([window = ui->window()] { return window; });
         master = std::make_unique<KRMaster>(platform->services(), ui->outlets());
-        ui->connectActions([this](KRMaster::ActionMethod action, Control* sender) { (master.get()->*action)(sender); });
+        ui->connectActions(
+            [this](KRMaster::ActionMethod action, Control* sender) { (master.get()->*action)(sender); });
         master->awakeFromNib();
         ui->window()->show();
         // Keyboard shortcuts reach only the active window.
@@ -81,7 +82,8 @@ struct App {
 };
 
 inline QString settingsFile() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/eggtimer/eggtimer.conf";
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           "/eggtimer/eggtimer.conf";
 }
 
 // Writes the settings the next App will restore.

@@ -18,7 +18,8 @@ TEST_F(AppTest, OpensWithTheStatusAreaOfNoTimer) {
     EXPECT_EQ(app.text("statTimer"), "Timer not set.");
     EXPECT_EQ(app.text("statSeconds"), "");
     EXPECT_EQ(app.text("statFireTime"), "fire at: ");
-    EXPECT_TRUE(app.text("statFireTarget").startsWith("[Sound] ")) << app.text("statFireTarget").toStdString();
+    EXPECT_TRUE(app.text("statFireTarget").startsWith("[Sound] "))
+        << app.text("statFireTarget").toStdString();
     EXPECT_GT(app.find<QComboBox>("targetSoundPopup")->count(), 3); // the shipped sounds
     EXPECT_EQ(app.button(), "START");
 }

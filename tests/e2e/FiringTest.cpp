@@ -25,7 +25,8 @@ constexpr float kAudible = 0.01f;
 
 // Stretches of sound in a recording, as [first, last] sample indices, split
 // wherever at least `gap` seconds stay below the audible level.
-std::vector<std::pair<std::size_t, std::size_t>> soundingStretches(const std::vector<float>& samples, double gap) {
+std::vector<std::pair<std::size_t, std::size_t>> soundingStretches(const std::vector<float>& samples,
+                                                                   double gap) {
     std::vector<std::pair<std::size_t, std::size_t>> stretches;
     const auto gapSamples = static_cast<std::size_t>(gap * SinkRecorder::kRate);
     for (std::size_t i = 0; i < samples.size(); ++i) {
@@ -116,14 +117,16 @@ TEST_F(FiringTest, AFileIsHandedToItsDefaultApplicationAsItIs) {
     QDir().mkpath(home + "/.local/share/applications");
     QFile script(handler);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write(("#!/bin/sh\nprintf '%s' \"$1\" > '" + record + ".part' && mv '" + record + ".part' '" + record +
-                  "'\n").toUtf8());
+    script.write(("#!/bin/sh\nprintf '%s' \"$1\" > '" + record + ".part' && mv '" + record + ".part' '" +
+                  record + "'\n")
+                     .toUtf8());
     script.close();
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QFile entry(home + "/.local/share/applications/record.desktop");
     ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
-    entry.write(("[Desktop Entry]\nType=Application\nName=Record\nExec=" + handler +
-                 " %f\nMimeType=text/plain;\n").toUtf8());
+    entry.write(
+        ("[Desktop Entry]\nType=Application\nName=Record\nExec=" + handler + " %f\nMimeType=text/plain;\n")
+            .toUtf8());
     entry.close();
     QFile mimeapps(home + "/.config/mimeapps.list");
     ASSERT_TRUE(mimeapps.open(QIODevice::WriteOnly));
