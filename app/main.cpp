@@ -18,7 +18,8 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("eggtimer"));
     QApplication::setApplicationName(QStringLiteral("eggtimer"));
     QApplication::setApplicationDisplayName(QStringLiteral("Egg Timer"));
-    QApplication::setDesktopFileName(QStringLiteral("eggtimer"));
+    // Ties the window to its desktop entry and icon, also on Wayland.
+    QApplication::setDesktopFileName(QStringLiteral(EGGTIMER_APP_ID));
 
     std::string error;
     const std::unique_ptr<eggtimer::LoadedInterface> interface =
