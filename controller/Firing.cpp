@@ -72,6 +72,23 @@ void KRMaster::timerFired(Timer& timer) {
     }
 }
 
+// Readies the sound a timer will play while it waits, once the window has
+// drawn the started state, so that the first play is not late: the media
+// framework starts only when first needed.
+void KRMaster::prepareToFire() {
+    const FireInfo* info = std::any_cast<FireInfo>(&MainTimer->userInfo());
+    if (!info || valueOf(*info, "target") != "sound")
+        return;
+    std::weak_ptr<Timer> scheduled = MainTimer;
+    const std::string name = valueOf(*info, "sound");
+    platform.runLoop.scheduleTimer(0.0, false, [this, scheduled, name](Timer&) {
+        auto timer = scheduled.lock();
+        if (timer && timer->isValid() && timer == MainTimer)
+            if (Sound* sound = platform.sounds.soundNamed(name))
+                sound->prepare();
+    });
+}
+
 void KRMaster::fireSound(const FireInfo& info) {
     auto name = info.find("sound");
     firingSound = name == info.end() ? nullptr : platform.sounds.soundNamed(name->second);

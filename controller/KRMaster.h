@@ -100,6 +100,7 @@ private:
     void fireAlert(const FireInfo& info);
     std::optional<double> fireIntervalForMode(int mode, FireInfo& info);
     void cancelPendingReplays();
+    void prepareToFire();
     void chooseTargetPath(const char* title, const std::vector<std::string>* extensions,
                           std::optional<std::string>& path, TextField* nameField, int targetRow);
 

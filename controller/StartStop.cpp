@@ -18,6 +18,7 @@ void KRMaster::startStopButton(Control*) {
         lockTargetSelecter();
         outlet.timerButton->setTitle("CLEAR");
         timerStatus = TimerStatusRunning;
+        prepareToFire();
         break;
     case TimerStatusRunning:
         clearTimer();

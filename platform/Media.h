@@ -29,6 +29,9 @@ public:
     virtual void stop() = 0;
     virtual bool isPlaying() const = 0;
     virtual void setDelegate(SoundDelegate* delegate) = 0;
+    // Gets ready so that a later play starts at once. A hint: doing nothing
+    // is correct, only slower.
+    virtual void prepare() {}
 };
 
 // Finds sounds by name (a file name without its extension) in the sound

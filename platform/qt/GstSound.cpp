@@ -25,23 +25,15 @@ public:
     void setDelegate(SoundDelegate* newDelegate) override { delegate = newDelegate; }
 
     void play() override {
-        if (playing)
-            return;
-        if (!gst::isPlayableFile(path)) {
-            // Gone or replaced by something else: let go of the old file too.
-            // (Released, not destroyed: this may run inside its callback.)
-            if (player)
-                player->release();
-            return;
+        if (!playing && ready()) {
+            playing = true;
+            player->play();
         }
-        if (!player)
-            player = std::make_unique<GstPlayer>(
-                path, GstPlayer::Role::Event, true,
-                GstPlayer::Callbacks{[this] { reachedEnd(); }, [this] { failed(); }});
-        if (!player->prepare())
-            return;
-        playing = true;
-        player->play();
+    }
+
+    void prepare() override {
+        if (!playing)
+            ready();
     }
 
     void stop() override {
@@ -54,6 +46,22 @@ public:
     }
 
 private:
+    // A prerolled player for the file, made at first use.
+    bool ready() {
+        if (!gst::isPlayableFile(path)) {
+            // Gone or replaced by something else: let go of the old file too.
+            // (Released, not destroyed: this may run inside its callback.)
+            if (player)
+                player->release();
+            return false;
+        }
+        if (!player)
+            player = std::make_unique<GstPlayer>(
+                path, GstPlayer::Role::Event, true,
+                GstPlayer::Callbacks{[this] { reachedEnd(); }, [this] { failed(); }});
+        return player->prepare();
+    }
+
     void reachedEnd() {
         if (!playing)
             return;

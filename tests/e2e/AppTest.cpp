@@ -75,6 +75,7 @@ TEST_F(AppTest, ChoicesMadeAtStartAreThereAtTheNextRun) {
         app.chooseTab(2);
         app.typeInto("modeAlcHour", "7");
         app.typeInto("modeAlcMin", "45");
+        app.typeInto("modeDhmDay", "12345678.5 days, no limit");
         app.cell("modeAlcAMPMSelecter", 1, 0)->click();
         auto* popup = app.find<QComboBox>("targetSoundPopup");
         popup->setCurrentIndex(popup->count() - 1);
@@ -89,6 +90,7 @@ TEST_F(AppTest, ChoicesMadeAtStartAreThereAtTheNextRun) {
     EXPECT_EQ(next.find<QLineEdit>("modeAlcHour")->text(), "7");
     EXPECT_EQ(next.find<QLineEdit>("modeAlcMin")->text(), "45");
     EXPECT_TRUE(next.cell("modeAlcAMPMSelecter", 1, 0)->isChecked());
+    EXPECT_EQ(next.find<QLineEdit>("modeDhmDay")->text(), "12345678.5 days, no limit");
     EXPECT_EQ(next.find<QLineEdit>("targetAlertMessage")->text(), "Tea is ready; 100% = done #1 [x]");
     EXPECT_EQ(next.master->status(), TimerStatusNotSet);
     auto* popup = next.find<QComboBox>("targetSoundPopup");

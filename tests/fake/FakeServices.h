@@ -46,6 +46,7 @@ public:
     void stop() override;
     bool isPlaying() const override { return playing; }
     void setDelegate(SoundDelegate* d) override { delegate = d; }
+    void prepare() override { ++prepares, journal.push_back("sound." + soundName + ".prepare"); }
     // The sound reaches its end, as the media framework would report it.
     void finish();
 
@@ -54,6 +55,7 @@ public:
     SoundDelegate* delegate = nullptr;
     bool playing = false;
     int plays = 0;
+    int prepares = 0;
 };
 
 class FakeSoundRegistry final : public SoundRegistry {

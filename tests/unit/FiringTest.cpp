@@ -69,6 +69,7 @@ TEST_F(FiringTest, EndsOutsideTheFiringStateAreIgnored) {
     chime->setDelegate(master.get());
     chime->finish();
     press();
+    world.runLoop.runDue();
     chime->finish();
     EXPECT_EQ(world.runLoop.pendingCount(), 2u); // main timer and ticker only
     world.runLoop.advanceBy(1.0);

@@ -121,6 +121,25 @@ TEST_F(StartStopTest, SingleShotTargetsLeaveTheButtonReadyForTheNextStart) {
     EXPECT_EQ(window().timerButton.titleText, "CLEAR");
 }
 
+TEST_F(StartStopTest, TheSoundToPlayIsReadiedOnceTheStartHasBeenDrawn) {
+    press();
+    EXPECT_EQ(chime->prepares, 0);
+    world.runLoop.runDue();
+    EXPECT_EQ(chime->prepares, 1);
+    EXPECT_EQ(chime->plays, 0);
+
+    // Not for a timer cleared before it came round, nor for other targets.
+    press();
+    press();
+    press();
+    world.runLoop.runDue();
+    selectTarget(3);
+    window().targetAlertMessage.text = "Tea";
+    press();
+    world.runLoop.runDue();
+    EXPECT_EQ(chime->prepares, 1);
+}
+
 TEST_F(StartStopTest, SettingsAreWrittenAtEachAcceptedStartOnly) {
     press();
     press(); // CLEAR
