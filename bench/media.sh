@@ -34,7 +34,7 @@ printf 'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60MTrk\x00\x00\x00\x17\x00\xff
 echo "== play() to first audible sample (prerolled plays: target 50 ms)"
 "$session" --pulse -- "$build/bench/media_first_sample" 20 "$root"/resources/sounds/*.aiff "$root/resources/beep.aiff"
 echo "== looping movie: end of sound to next start (target 1000 +- 30 ms)"
-"$session" --pulse -- "$build/bench/media_loop_pause" 4 \
+"$session" --pulse -- "$build/bench/media_loop_pause" 7 \
   "$fixtures"/tone.{aif,aiff,mp3,m4a,mpa,mid,mov,mpg,mp4} || echo "(some pauses outside the target)"
 echo "== resident memory (target: flat within 2 MB)"
 "$session" --pulse -- "$build/bench/media_memory" 500 "$root/resources/sounds/WoodTick.aiff" "$fixtures/tone.mpg"

@@ -1,6 +1,7 @@
 #include "GstDiscovery.h"
 
 #include "GstSupport.h"
+#include "MpegAudioGapless.h"
 
 #include <gst/pbutils/pbutils.h>
 
@@ -105,6 +106,32 @@ std::optional<GstClockTime> parsedLength(const std::string& path) {
     return length;
 }
 
+bool isMpegAudio(GList* audioStreams) {
+    for (GList* stream = audioStreams; stream; stream = stream->next) {
+        GstCaps* caps = gst_discoverer_stream_info_get_caps(GST_DISCOVERER_STREAM_INFO(stream->data));
+        int version = 0;
+        if (caps && !gst_caps_is_empty(caps)) {
+            const GstStructure* structure = gst_caps_get_structure(caps, 0);
+            if (gst_structure_has_name(structure, "audio/mpeg"))
+                gst_structure_get_int(structure, "mpegversion", &version);
+        }
+        if (caps)
+            gst_caps_unref(caps);
+        if (version == 1)
+            return true;
+    }
+    return false;
+}
+
+// What is heard of an MPEG audio file: without the encoder's delay and
+// padding, when its header frame says how long they are.
+std::optional<GstClockTime> audibleLength(const std::string& path) {
+    const std::optional<mpeg::GaplessInfo> gapless = mpeg::readGaplessInfo(path);
+    if (!gapless)
+        return std::nullopt;
+    return gst_util_uint64_scale(gapless->audibleSamples(), GST_SECOND, gapless->sampleRate);
+}
+
 } // namespace
 
 std::optional<MediaFacts> discover(const std::string& path) {
@@ -132,8 +159,11 @@ std::optional<MediaFacts> discover(const std::string& path) {
         if (result == GST_DISCOVERER_MISSING_PLUGINS && !(GST_CLOCK_TIME_IS_VALID(duration) && duration > 0))
             reportMissing(path, info);
         if (readable && GST_CLOCK_TIME_IS_VALID(duration) && duration > 0) {
-            const GstClockTime length =
-                isProgramStream(info) ? parsedLength(path).value_or(duration) : duration;
+            GstClockTime length = duration;
+            if (isProgramStream(info))
+                length = parsedLength(path).value_or(duration);
+            else if (isMpegAudio(audio))
+                length = audibleLength(path).value_or(duration);
             const GstClockTime limit = std::numeric_limits<std::int32_t>::max();
             facts = MediaFacts{static_cast<std::int32_t>(std::min(length / GST_MSECOND, limit)),
                                audio != nullptr};
