@@ -20,16 +20,21 @@ summary() {
 worst() { tr ' ' '\n' <<<"${SAMPLES[$1]:-}" | grep -v '^$' | sort -g | tail -n 1; }
 
 # CPU time (ms) and context switches of every thread of a process, so far.
-cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{ print ($14 + $15) * 1000 / hz }' "/proc/$1/stat"; }
-ctx_switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/ctxt_switches/ { n += $2 } END { print n }'; }
+# (schedstat counts nanoseconds on the CPU; /proc/PID/stat only 10 ms ticks.)
+cpu_ms() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ n += $1 } END { printf "%.3f", n / 1e6 }'; }
+# Voluntary ones are the program's own wake-ups; the others are the
+# scheduler's preemptions (on two cores, mostly the X server's turn).
+ctx_switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n }'; }
+all_ctx_switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/ctxt_switches/ { n += $2 } END { print n }'; }
 
-# CPU ms and context switches per minute over IDLE_SECONDS, into two figures.
+# CPU ms, wake-ups and all context switches per minute over IDLE_SECONDS.
 measure_rest() {
   local pid=$1 cpu_key=$2 ctx_key=$3
-  local cpu0 ctx0 cpu1 ctx1
-  cpu0=$(cpu_ms "$pid") ctx0=$(ctx_switches "$pid")
+  local cpu0 ctx0 cpu1 ctx1 all0 all1
+  cpu0=$(cpu_ms "$pid") ctx0=$(ctx_switches "$pid") all0=$(all_ctx_switches "$pid")
   sleep "$IDLE_SECONDS"
-  cpu1=$(cpu_ms "$pid") ctx1=$(ctx_switches "$pid")
+  cpu1=$(cpu_ms "$pid") ctx1=$(ctx_switches "$pid") all1=$(all_ctx_switches "$pid")
+  record "${ctx_key}_all" "$(awk -v a="$all0" -v b="$all1" -v s="$IDLE_SECONDS" 'BEGIN { printf "%.1f", (b - a) * 60 / s }')"
   record "$cpu_key" "$(awk -v a="$cpu0" -v b="$cpu1" -v s="$IDLE_SECONDS" 'BEGIN { printf "%.1f", (b - a) * 60 / s }')"
   record "$ctx_key" "$(awk -v a="$ctx0" -v b="$ctx1" -v s="$IDLE_SECONDS" 'BEGIN { printf "%.1f", (b - a) * 60 / s }')"
 }

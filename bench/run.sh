@@ -29,7 +29,7 @@ command -v gnome-clocks >/dev/null && programs+=("GNOME Clocks|gnome-clocks")
 command -v ktimer >/dev/null && programs+=("KTimer|ktimer")
 
 printf '| %-18s | %-22s | %-20s | %-20s | %-22s | %-22s |\n' program "start-up to window (ms)" "RSS 3 s after (MB)" \
-  "PSS 3 s after (MB)" "idle CPU (ms/min)" "idle ctx switches/min"
+  "PSS 3 s after (MB)" "idle CPU (ms/min)" "idle wake-ups/min"
 printf '|%s|%s|%s|%s|%s|%s|\n' "--------------------" "------------------------" "----------------------" \
   "----------------------" "------------------------" "------------------------"
 for entry in "${programs[@]}"; do
@@ -41,7 +41,8 @@ done
 echo
 
 measure_counting "$build/app/eggtimer"
-echo "while a timer counts down (eggtimer): CPU $(summary count_cpu) ms/min, context switches $(summary count_ctx)/min"
+echo "while a timer counts down (eggtimer): CPU $(summary count_cpu) ms/min," \
+     "wake-ups (voluntary context switches) $(summary count_ctx)/min, all context switches $(summary count_ctx_all)/min"
 measure_lateness "$build/app/eggtimer" 20
 echo "main-timer lateness, 20 firings of a file target, from the \"OpenFile:\" log line:" \
      "median $(summary lateness) ms, worst $(worst lateness) ms"

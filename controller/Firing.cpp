@@ -11,6 +11,8 @@ namespace eggtimer {
 namespace {
 
 constexpr double kSoundReplayPause = 0.5;
+// Enough to start the media framework and load a sound.
+constexpr double kPrepareAhead = 3.0;
 
 std::string valueOf(const FireInfo& info, const char* key) {
     auto found = info.find(key);
@@ -72,16 +74,17 @@ void KRMaster::timerFired(Timer& timer) {
     }
 }
 
-// Readies the sound a timer will play while it waits, once the window has
-// drawn the started state, so that the first play is not late: the media
-// framework starts only when first needed.
+// Readies the sound a timer will play shortly before it fires, so that the
+// first play is not late: the media framework starts only when first needed,
+// and a sound kept ready would wake the program while it waits.
 void KRMaster::prepareToFire() {
     const FireInfo* info = std::any_cast<FireInfo>(&MainTimer->userInfo());
     if (!info || valueOf(*info, "target") != "sound")
         return;
     std::weak_ptr<Timer> scheduled = MainTimer;
     const std::string name = valueOf(*info, "sound");
-    platform.runLoop.scheduleTimer(0.0, false, [this, scheduled, name](Timer&) {
+    const double untilFiring = MainTimer->fireDate() - platform.runLoop.now();
+    platform.runLoop.scheduleTimer(untilFiring - kPrepareAhead, false, [this, scheduled, name](Timer&) {
         auto timer = scheduled.lock();
         if (timer && timer->isValid() && timer == MainTimer)
             if (Sound* sound = platform.sounds.soundNamed(name))

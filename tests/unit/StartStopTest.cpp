@@ -121,23 +121,35 @@ TEST_F(StartStopTest, SingleShotTargetsLeaveTheButtonReadyForTheNextStart) {
     EXPECT_EQ(window().timerButton.titleText, "CLEAR");
 }
 
-TEST_F(StartStopTest, TheSoundToPlayIsReadiedOnceTheStartHasBeenDrawn) {
-    press();
+TEST_F(StartStopTest, TheSoundToPlayIsReadiedThreeSecondsBeforeItFires) {
+    press(); // three minutes
+    world.runLoop.advanceBy(176.9);
     EXPECT_EQ(chime->prepares, 0);
-    world.runLoop.runDue();
+    world.runLoop.advanceBy(0.1);
     EXPECT_EQ(chime->prepares, 1);
     EXPECT_EQ(chime->plays, 0);
+    world.runLoop.advanceBy(3.0);
+    EXPECT_EQ(chime->plays, 1);
+    press();
+
+    // At once for a shorter timer, once the window has drawn the start.
+    typeDuration("", "", "0.02");
+    press();
+    EXPECT_EQ(chime->prepares, 1);
+    world.runLoop.runDue();
+    EXPECT_EQ(chime->prepares, 2);
+    press();
 
     // Not for a timer cleared before it came round, nor for other targets.
+    typeDuration("", "", "10");
     press();
-    press();
-    press();
-    world.runLoop.runDue();
+    press(); // CLEAR
+    world.runLoop.advanceBy(900);
     selectTarget(3);
     window().targetAlertMessage.text = "Tea";
     press();
-    world.runLoop.runDue();
-    EXPECT_EQ(chime->prepares, 1);
+    world.runLoop.advanceBy(60);
+    EXPECT_EQ(chime->prepares, 2);
 }
 
 TEST_F(StartStopTest, SettingsAreWrittenAtEachAcceptedStartOnly) {
