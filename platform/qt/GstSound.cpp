@@ -6,19 +6,33 @@
 #include "GstSupport.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <array>
+#include <chrono>
 
 namespace eggtimer {
 
 namespace {
+
+constexpr std::chrono::milliseconds kKeptReadyAfterUse{10000};
 
 class GstSound final : public Sound {
 public:
     GstSound(std::string name, std::string path)
         : soundName(std::move(name))
         , path(std::move(path))
-        , mainThread(std::make_unique<QObject>()) {}
+        , mainThread(std::make_unique<QObject>()) {
+        // A prerolled pipeline keeps a stream open on the sound server, whose
+        // upkeep wakes the program about once a second: let go of it once the
+        // sound has rested a while (a repeating sound pauses half a second).
+        idleRelease.setSingleShot(true);
+        idleRelease.setInterval(kKeptReadyAfterUse);
+        QObject::connect(&idleRelease, &QTimer::timeout, mainThread.get(), [this] {
+            if (!playing && player)
+                player->release();
+        });
+    }
 
     const std::string& name() const override { return soundName; }
     bool isPlaying() const override { return playing; }
@@ -26,14 +40,15 @@ public:
 
     void play() override {
         if (!playing && ready()) {
+            idleRelease.stop();
             playing = true;
             player->play();
         }
     }
 
     void prepare() override {
-        if (!playing)
-            ready();
+        if (!playing && ready())
+            idleRelease.start();
     }
 
     void stop() override {
@@ -74,12 +89,14 @@ private:
         if (!playing)
             return;
         playing = false;
+        idleRelease.start();
         tellDelegate(false);
     }
 
     void readyForNextPlay() {
         player->pause();
         player->rewind();
+        idleRelease.start();
     }
 
     void tellDelegate(bool finished) {
@@ -93,6 +110,7 @@ private:
     bool playing = false;
     std::unique_ptr<GstPlayer> player;
     std::unique_ptr<QObject> mainThread;
+    QTimer idleRelease;
 };
 
 std::string joinPath(const std::string& folder, const std::string& name) {
