@@ -1,0 +1,164 @@
+// A timer firing in the running application, heard through the sound server:
+//   firing [replays=200] [cycles=50]
+// - from the main timer's fire date to the first audible sample of its sound;
+// - the pause between two plays of a repeating sound, from the recording;
+// - from STOP to silence;
+// - resident memory over many re-plays and many START / fire / STOP cycles.
+// Run it inside tests/support/with-session.sh --x --pulse --dbus.
+
+#include "tests/e2e/AppHarness.h"
+#include "tests/support/SinkRecorder.h"
+
+#include <QProcess>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <thread>
+
+using eggtimer::testing::SinkRecorder;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr float kAudible = 0.01f;
+
+struct Figures {
+    std::vector<double> values;
+    void add(double v) { values.push_back(v); }
+    std::string text() {
+        if (values.empty())
+            return "n/a";
+        std::sort(values.begin(), values.end());
+        char line[128];
+        std::snprintf(line, sizeof line, "median %.1f ms, min %.1f, max %.1f (%zu)",
+                      values[values.size() / 2], values.front(), values.back(), values.size());
+        return line;
+    }
+};
+
+double residentMB() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    double kb = 0;
+    while (status >> key)
+        if (key == "VmRSS:" && status >> kb)
+            break;
+    return kb / 1024.0;
+}
+
+// The steady-clock instant of a wall-clock date.
+SinkRecorder::Clock::time_point steadyOf(double wall, double wallNow) {
+    return SinkRecorder::Clock::now() +
+           std::chrono::nanoseconds(static_cast<long long>((wall - wallNow) * 1e9));
+}
+
+void makeSound(const QString& path, const char* seconds) {
+    QProcess::execute("sox", {"-n", "-r", "48000", "-b", "16", "-c", "1", path, "synth", seconds, "sine",
+                              "880", "vol", "0.5"});
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName("eggtimer");
+    QApplication::setApplicationName("eggtimer");
+    const int replays = argc > 1 ? std::atoi(argv[1]) : 200;
+    const int cycles = argc > 2 ? std::atoi(argv[2]) : 50;
+
+    // The user's own sounds: a tone of known length, and a short blip.
+    const QString userSounds =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/sounds";
+    QDir().mkpath(userSounds);
+    makeSound(userSounds + "/Tone.aiff", "0.4");
+    makeSound(userSounds + "/Blip.aiff", "0.03");
+
+    SinkRecorder recorder;
+    if (!recorder.start()) {
+        std::fprintf(stderr, "firing: cannot record the sound server\n");
+        return 1;
+    }
+    Figures fireToSound, replayPause, stopToSilence;
+
+    for (int round = 0; round < 5; ++round) {
+        eggtimer::writeSettings({{"mode", 1},
+                                 {"targetSelecter", 0},
+                                 {"targetSound", "Tone"},
+                                 {"modeDhmMin", "0.0667"}}); // four seconds
+        eggtimer::App app;
+        app.click("timerButton");
+        const double fireDate = app.master->mainTimer()->fireDate();
+        const auto fireAt = steadyOf(fireDate, app.platform->services().runLoop.now());
+        const std::size_t from = recorder.sampleAt(fireAt - 200ms);
+        app.waitFor([&] { return app.button() == "STOP"; }, 10);
+        app.waitFor([] { return false; }, 2.3); // 0.4 s of sound, 0.5 s of pause, and again
+        auto samples = recorder.samplesFrom(from);
+        if (auto first = SinkRecorder::firstAbove(samples, kAudible)) {
+            auto heard = recorder.timeOfSample(from + *first);
+            fireToSound.add(std::chrono::duration<double, std::milli>(heard - fireAt).count());
+            // The tone ends sharply: the pause runs from its last sample to the next start.
+            std::size_t end = *first;
+            for (;;) {
+                auto next = SinkRecorder::firstAbove(samples, kAudible, end + 1);
+                if (!next || *next > end + 240)
+                    break;
+                end = *next;
+            }
+            if (auto again = SinkRecorder::firstAbove(samples, kAudible, end + 2400))
+                replayPause.add((double(*again) - double(end)) * 1000.0 / SinkRecorder::kRate);
+        }
+        // STOP in the middle of a play.
+        app.waitFor(
+            [&] {
+                auto recent = recorder.samplesFrom(recorder.sampleCount() - 240);
+                return SinkRecorder::firstAbove(recent, kAudible).has_value();
+            },
+            2);
+        app.waitFor([] { return false; }, 0.1);
+        app.click("timerButton");
+        const auto stopped = SinkRecorder::Clock::now();
+        std::this_thread::sleep_for(500ms);
+        // Counted only when it was still sounding as STOP was pressed.
+        auto before = recorder.samplesFrom(recorder.sampleAt(stopped - 30ms));
+        before.resize(std::min<std::size_t>(before.size(), SinkRecorder::kRate * 30 / 1000));
+        auto after = recorder.samplesFrom(recorder.sampleAt(stopped));
+        auto last = SinkRecorder::lastAbove(after, kAudible);
+        if (SinkRecorder::firstAbove(before, kAudible))
+            stopToSilence.add(last ? *last * 1000.0 / SinkRecorder::kRate : 0.0);
+    }
+    std::printf("fire date to first audible sample: %s (target 150 ms)\n", fireToSound.text().c_str());
+    std::printf("sound re-play pause: %s (target 500 +- 30 ms)\n", replayPause.text().c_str());
+    std::printf("STOP to silence: %s (target 100 ms)\n", stopToSilence.text().c_str());
+
+    {
+        eggtimer::writeSettings(
+            {{"mode", 1}, {"targetSelecter", 0}, {"targetSound", "Blip"}, {"modeDhmMin", "0"}});
+        eggtimer::App app;
+        app.click("timerButton");
+        const double period = 0.53;
+        app.waitFor([] { return false; }, 20 * period);
+        const double early = residentMB();
+        app.waitFor([] { return false; }, (replays - 20) * period);
+        const double late = residentMB();
+        app.click("timerButton");
+        std::printf("resident memory over %d sound re-plays: %.1f MB after 20, %.1f MB after %d: %+.2f MB "
+                    "(target +-2 MB)\n",
+                    replays, early, late, replays, late - early);
+
+        double afterFirst = 0;
+        for (int cycle = 1; cycle <= cycles; ++cycle) {
+            app.click("timerButton"); // START a timer that fires at once
+            app.waitFor([&] { return app.button() == "STOP"; }, 5);
+            app.waitFor([] { return false; }, 0.1);
+            app.click("timerButton"); // STOP
+            if (cycle == 5)
+                afterFirst = residentMB();
+        }
+        std::printf("resident memory over %d START / fire / STOP cycles: %.1f MB after 5, %.1f MB after %d: "
+                    "%+.2f MB (target +-2 MB)\n",
+                    cycles, afterFirst, residentMB(), cycles, residentMB() - afterFirst);
+    }
+    return 0;
+}
