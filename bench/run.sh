@@ -46,6 +46,16 @@ echo "while a timer counts down (eggtimer): CPU $(summary count_cpu) ms/min," \
 measure_lateness "$build/app/eggtimer" 20
 echo "main-timer lateness, 20 firings of a file target, from the \"OpenFile:\" log line:" \
      "median $(summary lateness) ms, worst $(worst lateness) ms"
+echo
+echo "== the main timer alone, on the real run loop"
+"$build/bench/timer_lateness" 20 2
+"$build/bench/timer_lateness" 20 10
+echo
+echo "== a timer firing in the running application, from a recording of the sound server"
+"$build/bench/firing" 200 50 2>/dev/null
+echo
+echo "== the sound list"
+"$build/bench/sound_list" 10000
 if [[ -x "$here/media.sh" ]]; then
   echo
   "$here/media.sh" "$build"
