@@ -166,6 +166,43 @@ TEST_P(AiffFormatTest, IsMeasuredAndHeardAsAMovieOfEitherExtension) {
         expectMovieHeard(folder.file(name), recorder, name);
 }
 
+// Compressed AIFF-C is not read: it gives no movie, at once, and a sound of
+// it ends once, unfinished, with a line on stderr.
+class CompressedAiffTest : public ::testing::TestWithParam<AiffFormat> {};
+
+TEST_P(CompressedAiffTest, GivesAClearOutcome) {
+    ScratchFolder folder;
+    makeAiff(folder.file("Tone.aiff"), GetParam());
+    GstMediaLibrary library;
+    const auto asked = std::chrono::steady_clock::now();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(library.movieWithPath(folder.file("Tone.aiff")), nullptr);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s);
+
+    FolderFileSystem files{folder.path(), folder.file("none")};
+    GstSoundRegistry registry{files};
+    Sound* sound = registry.soundNamed("Tone");
+    ASSERT_NE(sound, nullptr);
+    RecordingDelegate delegate;
+    sound->setDelegate(&delegate);
+    sound->play();
+    EXPECT_TRUE(spinUntil([&] { return !delegate.calls.empty(); }, 10s));
+    spinFor(300ms);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(delegate.calls.size(), 1u);
+    EXPECT_FALSE(delegate.calls[0].finished);
+    EXPECT_FALSE(sound->isPlaying());
+    EXPECT_NE(errors.find("Tone.aiff"), std::string::npos) << errors;
+}
+
+const AiffFormat kCompressedFormats[] = {
+    {"Ima4", "", "adpcm_ima_qt", 4, "ima4"},
+    {"MuLaw", "", "pcm_mulaw", 8, "ulaw"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Compressed, CompressedAiffTest, ::testing::ValuesIn(kCompressedFormats),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 INSTANTIATE_TEST_SUITE_P(Formats, AiffFormatTest, ::testing::ValuesIn(kFormats),
                          [](const auto& info) { return std::string(info.param.name); });
 
