@@ -19,6 +19,9 @@ trap 'rm -rf "$fixtures"' EXIT
 sox -q -n -r 44100 -c 1 -b 16 "$fixtures/tone.wav" synth 1 sine 440 vol 0.316
 sox -q "$fixtures/tone.wav" -t aiff "$fixtures/tone.aiff"
 sox -q "$fixtures/tone.wav" -t aiff "$fixtures/tone.aif"
+# AIFF of other sample formats: 24-bit integers, AIFF-C 32-bit floats.
+sox -q "$fixtures/tone.wav" -b 24 -t aiff "$fixtures/tone-24bit.aiff"
+sox -q "$fixtures/tone.wav" -e floating-point -b 32 -t aifc "$fixtures/tone-float.aif"
 ff() { ffmpeg -nostdin -loglevel error -y "$@"; }
 video=(-f lavfi -i color=c=teal:s=64x48:r=25:d=1)
 ff -i "$fixtures/tone.wav" -c:a libmp3lame -b:a 128k "$fixtures/tone.mp3"
@@ -32,9 +35,10 @@ printf 'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60MTrk\x00\x00\x00\x17\x00\xff
   >"$fixtures/tone.mid"
 
 echo "== play() to first audible sample (prerolled plays: target 50 ms)"
-"$session" --pulse -- "$build/bench/media_first_sample" 20 "$root"/resources/sounds/*.aiff "$root/resources/beep.aiff"
+"$session" --pulse -- "$build/bench/media_first_sample" 20 "$root"/resources/sounds/*.aiff "$root/resources/beep.aiff" \
+  "$fixtures"/tone-24bit.aiff "$fixtures"/tone-float.aif
 echo "== looping movie: end of sound to next start (target 1000 +- 30 ms)"
 "$session" --pulse -- "$build/bench/media_loop_pause" 7 \
-  "$fixtures"/tone.{aif,aiff,mp3,m4a,mpa,mid,mov,mpg,mp4} || echo "(some pauses outside the target)"
+  "$fixtures"/tone.{aif,aiff,mp3,m4a,mpa,mid,mov,mpg,mp4} "$fixtures"/tone-{24bit.aiff,float.aif} || echo "(some pauses outside the target)"
 echo "== resident memory (target: flat within 2 MB)"
 "$session" --pulse -- "$build/bench/media_memory" 500 "$root/resources/sounds/WoodTick.aiff" "$fixtures/tone.mpg"

@@ -1,5 +1,6 @@
 #include "GstDiscovery.h"
 
+#include "GstAiff.h"
 #include "GstSupport.h"
 #include "MpegAudioGapless.h"
 
@@ -135,6 +136,13 @@ std::optional<GstClockTime> audibleLength(const std::string& path) {
 } // namespace
 
 std::optional<MediaFacts> discover(const std::string& path) {
+    const GstClockTime limit = std::numeric_limits<std::int32_t>::max();
+    if (isAiffFile(path) && aiffParserAvailable()) {
+        const std::optional<GstClockTime> length = aiffLength(path, kDiscoveryTimeout);
+        if (!length)
+            return std::nullopt;
+        return MediaFacts{static_cast<std::int32_t>(std::min(*length / GST_MSECOND, limit)), true};
+    }
     GError* error = nullptr;
     GstDiscoverer* discoverer = gst_discoverer_new(kDiscoveryTimeout, &error);
     if (!discoverer) {
@@ -164,7 +172,6 @@ std::optional<MediaFacts> discover(const std::string& path) {
                 length = parsedLength(path).value_or(duration);
             else if (isMpegAudio(audio))
                 length = audibleLength(path).value_or(duration);
-            const GstClockTime limit = std::numeric_limits<std::int32_t>::max();
             facts = MediaFacts{static_cast<std::int32_t>(std::min(length / GST_MSECOND, limit)),
                                audio != nullptr};
         }

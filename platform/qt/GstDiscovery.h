@@ -1,6 +1,7 @@
 #pragma once
-// Measuring a media file before it is played: GStreamer's discoverer, and for
-// MPEG program streams a parse of their audio to its end.
+// Measuring a media file before it is played: GStreamer's discoverer, for
+// MPEG program streams a parse of their audio to its end, and for AIFF files
+// a pipeline of our own (see GstAiff.h).
 
 #include <gst/gst.h>
 

@@ -1,5 +1,6 @@
 #include "GstPlayer.h"
 
+#include "GstAiff.h"
 #include "GstSupport.h"
 
 #include <gst/pbutils/missing-plugins.h>
@@ -72,10 +73,34 @@ bool GstPlayer::prepare() {
         return true;
     if (!gst::start())
         return false;
+    GstElement* built = nullptr;
+    if (gst::isAiffFile(path) && gst::aiffParserAvailable())
+        built = gst::makeAiffPipeline(path, makeAudioSink(role));
+    if (!built)
+        built = makePlaybin();
+    if (!built)
+        return false;
+
+    GstBus* bus = gst_element_get_bus(built);
+    gst_bus_set_sync_handler(bus, &GstPlayer::onBusMessage, this, nullptr);
+    gst_object_unref(bus);
+
+    pipeline = built;
+    prerolled = false;
+    missingPlugin.clear();
+    changeState(GST_STATE_PAUSED);
+    QTimer::singleShot(kPrerollLimitMs, mainThread.get(), [this, number = pipelineNumber.load()] {
+        if (pipeline && !prerolled && number == pipelineNumber.load())
+            fail("did not start within " + std::to_string(kPrerollLimitMs / 1000) + " seconds");
+    });
+    return true;
+}
+
+GstElement* GstPlayer::makePlaybin() const {
     GstElement* playbin = gst_element_factory_make("playbin", nullptr);
     if (!playbin) {
         gst::reportOnce("cannot play " + baseName(path), "GStreamer's playbin is not installed");
-        return false;
+        return nullptr;
     }
     // Video is never shown. A file with sound is decoded for its sound alone;
     // one without keeps its video running into a clocked fakesink, so that it
@@ -91,20 +116,7 @@ bool GstPlayer::prepare() {
     if (GstElement* audioSink = makeAudioSink(role))
         g_object_set(playbin, "audio-sink", audioSink, nullptr);
     g_signal_connect(playbin, "element-setup", G_CALLBACK(onElementSetup), nullptr);
-
-    GstBus* bus = gst_element_get_bus(playbin);
-    gst_bus_set_sync_handler(bus, &GstPlayer::onBusMessage, this, nullptr);
-    gst_object_unref(bus);
-
-    pipeline = playbin;
-    prerolled = false;
-    missingPlugin.clear();
-    changeState(GST_STATE_PAUSED);
-    QTimer::singleShot(kPrerollLimitMs, mainThread.get(), [this, number = pipelineNumber.load()] {
-        if (pipeline && !prerolled && number == pipelineNumber.load())
-            fail("did not start within " + std::to_string(kPrerollLimitMs / 1000) + " seconds");
-    });
-    return true;
+    return playbin;
 }
 
 void GstPlayer::waitUntilPrerolled(GstClockTime limit) {

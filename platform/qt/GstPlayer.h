@@ -36,8 +36,9 @@ public:
     GstPlayer(const GstPlayer&) = delete;
     GstPlayer& operator=(const GstPlayer&) = delete;
 
-    // Builds the pipeline and starts prerolling it, unless it is there.
-    // False when GStreamer or its playbin is not available.
+    // Builds the pipeline and starts prerolling it, unless it is there: for
+    // an AIFF file one of our own (see GstAiff.h), else a playbin. False when
+    // GStreamer or its playbin is not available.
     bool prepare();
     bool isPrepared() const { return pipeline != nullptr; }
     // Blocks until the pipeline has prerolled, failed, or `limit` has passed.
@@ -50,6 +51,7 @@ public:
     void release();
 
 private:
+    GstElement* makePlaybin() const;
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     void handle(GstMessage* message, unsigned generationThen, unsigned pipelineThen);
     void changeState(GstState state);

@@ -11,28 +11,11 @@
 
 namespace eggtimer::gst {
 
-namespace {
-
-void preferReliableElements() {
-    // aiffparse may push its first buffer before decodebin has linked it; the
-    // not-linked error it then posts is swallowed while decodebin is still
-    // plugging it, and the pipeline waits forever (seen on the second and
-    // later pipelines of a process). libav's AIFF demuxer has no such race.
-    if (GstPluginFeature* aiff = gst_registry_lookup_feature(gst_registry_get(), "avdemux_aiff")) {
-        gst_plugin_feature_set_rank(aiff, GST_RANK_PRIMARY + 1);
-        gst_object_unref(aiff);
-    }
-}
-
-} // namespace
-
 bool start() {
     static const bool started = [] {
         GError* error = nullptr;
-        if (gst_init_check(nullptr, nullptr, &error)) {
-            preferReliableElements();
+        if (gst_init_check(nullptr, nullptr, &error))
             return true;
-        }
         reportOnce("cannot start GStreamer", error ? error->message : "unknown error");
         g_clear_error(&error);
         return false;
