@@ -132,6 +132,9 @@ int main(int argc, char** argv) {
     std::printf("sound re-play pause: %s (target 500 +- 30 ms)\n", replayPause.text().c_str());
     std::printf("STOP to silence: %s (target 100 ms)\n", stopToSilence.text().c_str());
 
+    // The recording grows by 96 kB a second: stop it, so that it is not what
+    // the memory figures measure.
+    recorder.stop();
     {
         eggtimer::writeSettings(
             {{"mode", 1}, {"targetSelecter", 0}, {"targetSound", "Blip"}, {"modeDhmMin", "0"}});

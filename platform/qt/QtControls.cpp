@@ -203,6 +203,10 @@ std::string QtTextField::stringValue() const {
 }
 
 void QtTextField::setStringValue(const std::string& text) {
+    // The status lines are rewritten every second, mostly with what they
+    // already show: leave those alone rather than repaint and re-announce.
+    if (text == lastSet && (label != nullptr ? label->text() : lineEdit->text()) == lastSetShown)
+        return;
     lastSet = text;
     lastSetShown = fromUtf8(text);
     if (label != nullptr) {
