@@ -40,14 +40,17 @@ void KRMaster::timerFired(Timer& timer) {
     const FireInfo* held = std::any_cast<FireInfo>(&timer.userInfo());
     const FireInfo info = held ? *held : FireInfo{};
     const std::string target = valueOf(info, "target");
+    const bool looping = target == "sound" || target == "music";
+    // A single-shot target ends the count-down as it fires. The alert panel
+    // below runs a nested loop that would otherwise go on ticking, and the
+    // status area must keep what its last tick before firing showed.
+    if (!looping)
+        stopCountDown();
 
-    bool looping = false;
     if (target == "sound") {
         fireSound(info);
-        looping = true;
     } else if (target == "music") {
         fireMusic(info);
-        looping = true;
     } else if (target == "file") {
         fireFile(info);
     } else if (target == "alert") {
@@ -68,7 +71,6 @@ void KRMaster::timerFired(Timer& timer) {
         outlet.timerButton->setTitle("STOP");
     } else {
         // A timer with no target ends like one that opened a file.
-        stopCountDown();
         timerStatus = TimerStatusNotSet;
         outlet.timerButton->setTitle("START");
     }

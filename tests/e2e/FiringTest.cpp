@@ -163,24 +163,38 @@ TEST_F(FiringTest, TheAlertShowsTheMessageLiterallyAfterABeep) {
     QString shownText, shownInformative;
     Qt::TextFormat format = Qt::AutoText;
     int buttons = 0;
+    // The panel's nested loop goes on serving timers: left up for a few
+    // seconds, it must not let a count-down tick redraw the status area.
+    QElapsedTimer shownFor;
+    QStringList statesWhileShown;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             auto* box = qobject_cast<QMessageBox*>(widget);
             if (!box || !box->isVisible())
                 continue;
+            if (!shownFor.isValid())
+                shownFor.start();
             shownText = box->text();
             shownInformative = box->informativeText();
             format = box->textFormat();
             buttons = int(box->buttons().size());
+            statesWhileShown << app.text("statTimer") + " " + app.text("statSeconds");
             // The target controls stay locked until the panel is dismissed.
             EXPECT_FALSE(app.find<QComboBox>("targetSoundPopup")->isEnabled());
-            box->buttons().first()->click();
+            if (shownFor.elapsed() > 2500)
+                box->buttons().first()->click();
         }
     });
     poll.start(50);
     app.click("timerButton");
     ASSERT_TRUE(app.waitFor([&] { return !shownText.isEmpty() && app.button() == "START"; }, 10));
+    // What START drew, since the timer fired before its first tick.
+    const QString stateBeforeFiring = statesWhileShown.first();
+    EXPECT_TRUE(stateBeforeFiring.startsWith("Timer is running. ( ")) << stateBeforeFiring.toStdString();
+    EXPECT_EQ(statesWhileShown.last(), stateBeforeFiring);
+    app.waitFor([] { return false; }, 1.5);
+    EXPECT_EQ(app.text("statTimer") + " " + app.text("statSeconds"), stateBeforeFiring);
     EXPECT_EQ(shownText, message);
     EXPECT_EQ(shownInformative, "Time has come.\n");
     EXPECT_EQ(format, Qt::PlainText);

@@ -17,6 +17,7 @@ void FakeDesktop::runAlertPanel(const std::string& title, const std::string& mes
     journal.push_back("desktop.alert " + title + "|" + message + "|" + button);
     if (whileAlertShows)
         whileAlertShows();
+    runLoop.advanceBy(alertOpenFor);
     journal.push_back("desktop.alert dismissed");
 }
 

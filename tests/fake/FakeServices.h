@@ -17,8 +17,9 @@ namespace eggtimer::fake {
 
 class FakeDesktop final : public Desktop {
 public:
-    explicit FakeDesktop(Journal& journal)
-        : journal(journal) {}
+    FakeDesktop(Journal& journal, FakeRunLoop& runLoop)
+        : journal(journal)
+        , runLoop(runLoop) {}
     void beep() override { journal.push_back("desktop.beep"); }
     void log(const std::string& line) override { journal.push_back("desktop.log " + line); }
     void requestUserAttention(const std::string& whatFired, std::function<void()> stop) override;
@@ -29,6 +30,10 @@ public:
                                             const std::vector<std::string>* extensions) override;
 
     Journal& journal;
+    FakeRunLoop& runLoop;
+    // Like the real modal panel, the alert runs a nested loop: timers that
+    // fall due while it is open run, for as long as the user leaves it up.
+    double alertOpenFor = 5.0;
     // What the next open-file dialogs answer, in turn; cancelled when empty.
     std::deque<std::optional<std::string>> openPanelAnswers;
     std::vector<std::string> lastOpenPanelExtensions;
@@ -131,7 +136,7 @@ struct FakeWorld {
 
     FakeWindow window;
     FakeRunLoop runLoop;
-    FakeDesktop desktop{window.journal};
+    FakeDesktop desktop{window.journal, runLoop};
     FakeSoundRegistry sounds{window.journal};
     FakeMediaLibrary media{window.journal};
     FakeSettingsStore settings{window.journal};

@@ -169,6 +169,25 @@ TEST_F(FiringTest, AlertBeepsFirstAndEverythingElseWaitsForItsDismissal) {
     EXPECT_EQ(master->status(), TimerStatusNotSet);
 }
 
+TEST_F(FiringTest, TheStatusAreaKeepsItsLastTickWhileAndAfterTheAlertShows) {
+    selectTarget(3);
+    window().targetAlertMessage.text = "Tea";
+    press();
+    world.runLoop.advanceBy(29.0);
+    const std::string lastState = window().statTimer.text, lastSeconds = window().statSeconds.text;
+    ASSERT_EQ(lastState, "Timer is running.");
+    ASSERT_EQ(lastSeconds, "( 1 seconds after )");
+
+    world.desktop.alertOpenFor = 10.0; // the user reads it for ten seconds, ticks due meanwhile
+    world.runLoop.advanceBy(1.0);
+    EXPECT_EQ(window().statTimer.text, lastState);
+    EXPECT_EQ(window().statSeconds.text, lastSeconds);
+    world.runLoop.advanceBy(60.0);
+    EXPECT_EQ(window().statTimer.text, lastState);
+    EXPECT_EQ(window().statSeconds.text, lastSeconds);
+    EXPECT_EQ(master->countDownTimer(), nullptr);
+}
+
 TEST_F(FiringTest, NoTargetEndsLikeASingleShotTarget) {
     selectTarget(-1);
     startAndFire();
