@@ -2,8 +2,10 @@
 // each mode, the target check with its notices, and what the timer carries.
 
 #include "ControllerFixture.h"
+#include "controller/WallClockText.h"
 
 #include <cmath>
+#include <ctime>
 #include <limits>
 
 namespace eggtimer::test {
@@ -173,6 +175,60 @@ TEST_F(SchedulingTest, AlarmAcrossADaylightSavingChangeFiresAtTheTypedLocalTime)
     // The spring case is 8 hours of elapsed time, not the 9 a naive sum gives.
     EXPECT_EQ(cases[0].expected - cases[0].now, 8 * 3600);
     EXPECT_EQ(cases[1].expected - cases[1].now, 10 * 3600);
+}
+
+// Instants written in UTC, so that each case says which pass of a repeated
+// hour it means.
+WallTime utc(int year, int month, int day, int hour, int minute) {
+    std::tm t{};
+    t.tm_year = year - 1900, t.tm_mon = month - 1, t.tm_mday = day, t.tm_hour = hour, t.tm_min = minute;
+    return static_cast<WallTime>(timegm(&t));
+}
+
+TEST_F(SchedulingTest, AlarmsInTheHourTheClocksChangeFireTheNextTimeTheClockShowsThem) {
+    struct {
+        const char* zone;
+        WallTime now;
+        const char *hour, *minute;
+        WallTime expected;
+    } cases[] = {
+        // New York falls back at 06:00 UTC on 1 November 2026: 01:00-02:00 twice.
+        {"America/New_York", utc(2026, 11, 1, 6, 30), "1", "45", utc(2026, 11, 1, 6, 45)}, // 01:30 EST
+        {"America/New_York", utc(2026, 11, 1, 5, 30), "1", "45", utc(2026, 11, 1, 5, 45)}, // 01:30 EDT
+        {"America/New_York", utc(2026, 11, 1, 5, 30), "1", "15", utc(2026, 11, 1, 6, 15)}, // the second pass
+        {"America/New_York", utc(2026, 11, 1, 6, 30), "1", "15", utc(2026, 11, 2, 6, 15)}, // both passed
+        // Berlin falls back at 01:00 UTC on 25 October 2026: 02:00-03:00 twice.
+        {"Europe/Berlin", utc(2026, 10, 25, 1, 30), "2", "45", utc(2026, 10, 25, 1, 45)}, // 02:30 CET
+        {"Europe/Berlin", utc(2026, 10, 25, 0, 30), "2", "45", utc(2026, 10, 25, 0, 45)}, // 02:30 CEST
+        // London falls back at 01:00 UTC the same night: 01:00-02:00 twice.
+        {"Europe/London", utc(2026, 10, 25, 1, 30), "1", "45", utc(2026, 10, 25, 1, 45)}, // 01:30 GMT
+        // Lord Howe Island goes back half an hour: 01:30-02:00 twice.
+        {"Australia/Lord_Howe", utc(2026, 4, 4, 15, 10), "1", "50", utc(2026, 4, 4, 15, 20)}, // 01:40, 2nd
+        // New York springs forward at 07:00 UTC on 8 March 2026: 02:00-03:00
+        // never shows, and a time in it fires as the clock jumps past it.
+        {"America/New_York", utc(2026, 3, 8, 6, 50), "2", "30", utc(2026, 3, 8, 7, 0)},  // 01:50 EST
+        {"America/New_York", utc(2026, 3, 8, 6, 50), "3", "15", utc(2026, 3, 8, 7, 15)}, // just past it
+        {"America/New_York", utc(2026, 3, 8, 7, 10), "2", "30", utc(2026, 3, 9, 6, 30)}, // 03:10 EDT
+        // Berlin springs forward at 01:00 UTC on 29 March 2026: 02:00-03:00.
+        {"Europe/Berlin", utc(2026, 3, 29, 0, 59), "2", "15", utc(2026, 3, 29, 1, 0)}, // 01:59 CET
+        {"Europe/Berlin", utc(2026, 3, 29, 1, 0), "2", "15", utc(2026, 3, 30, 0, 15)}, // 03:00 CEST
+        // Lord Howe Island goes forward half an hour: 02:00-02:30.
+        {"Australia/Lord_Howe", utc(2026, 10, 3, 15, 0), "2", "10", utc(2026, 10, 3, 15, 30)}, // 01:30
+    };
+    for (const auto& c : cases) {
+        ScopedTimeZone zone(c.zone);
+        fake::FakeWorld at(c.now);
+        KRMaster controller(at.services(), at.window.outlets());
+        at.window.targetSoundPopup.addItemWithTitle("Chime");
+        at.window.modeTab.index = 2;
+        at.window.modeAlcHour.text = c.hour;
+        at.window.modeAlcMin.text = c.minute;
+        at.window.modeAlcAMPMSelecter.row = 0;
+        ASSERT_TRUE(controller.setTimer());
+        EXPECT_EQ(controller.mainTimer()->fireDate(), c.expected)
+            << c.zone << " at " << describeWallTime(c.now) << ", alarm " << c.hour << ":" << c.minute
+            << ", fires at " << describeWallTime(controller.mainTimer()->fireDate());
+    }
 }
 
 TEST_F(SchedulingTest, ModeOutsideTheThreeTabsBeepsAndLogsTheIndex) {
