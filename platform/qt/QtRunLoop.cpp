@@ -1,13 +1,18 @@
 #include "platform/qt/QtRunLoop.h"
 
+#include "platform/qt/Log.h"
+
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <sys/timerfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <ctime>
 
 namespace eggtimer {
@@ -28,6 +33,16 @@ timespec toTimespec(double seconds) {
         t.tv_nsec = 999'999'999;
     return t;
 }
+
+// Without a kernel timer, a one-shot timer waits on the event loop's own
+// (monotonic) timers and checks the wall clock at least this often, so that
+// a clock change or a suspend delays it by a minute at most.
+constexpr double kLongestFallbackWait = 60.0;
+
+// Kernel timers fail only where the system refuses them (out of file
+// descriptors, a sandbox without timerfd); every later timer would fail
+// the same way, so say it once.
+LogOnce kernelTimerFailure;
 
 double realtimeNow() {
     timespec t{};
@@ -51,25 +66,8 @@ public:
         if (!repeats && !(due < kLatestArmableDate))
             return; // never comes: nothing to arm
 
-        fd = timerfd_create(repeats ? CLOCK_MONOTONIC : CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
-        if (fd < 0)
-            return;
-        itimerspec spec{};
-        int flags = 0;
-        if (repeats) {
-            spec.it_value = spec.it_interval = toTimespec(period);
-        } else {
-            flags = TFD_TIMER_ABSTIME;
-            // A date already past fires at the first opportunity; an all-zero
-            // value would disarm the timer instead.
-            spec.it_value = due > 0 ? toTimespec(due) : timespec{0, 1};
-            if (spec.it_value.tv_sec == 0 && spec.it_value.tv_nsec == 0)
-                spec.it_value.tv_nsec = 1;
-        }
-        timerfd_settime(fd, flags, &spec, nullptr);
-        notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-        QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(),
-                         [this] { this->loop.fired(this); });
+        if (!armKernelTimer(repeats))
+            armFallback();
     }
 
     ~KernelTimer() override { disarm(); }
@@ -87,6 +85,8 @@ public:
 
     // Consumes the kernel's expiry count; false when there was none.
     bool consumeExpiry() {
+        if (fallback)
+            return true; // it calls only once the fire date has come
         std::uint64_t expirations = 0;
         return fd >= 0 && ::read(fd, &expirations, sizeof expirations) == sizeof expirations &&
                expirations > 0;
@@ -96,6 +96,10 @@ public:
             // It may be the notifier whose signal is being delivered.
             notifier->setEnabled(false);
             notifier.release()->deleteLater();
+        }
+        if (fallback) {
+            fallback->stop();
+            fallback.release()->deleteLater();
         }
         if (fd >= 0)
             ::close(fd);
@@ -110,6 +114,66 @@ public:
     bool valid = true;
     int fd = -1;
     std::unique_ptr<QSocketNotifier> notifier;
+    std::unique_ptr<QTimer> fallback;
+
+private:
+    bool armKernelTimer(bool repeats) {
+        fd = timerfd_create(repeats ? CLOCK_MONOTONIC : CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+        if (fd < 0) {
+            kernelTimerFailure(std::string("cannot create a kernel timer (") + std::strerror(errno) +
+                               "); timers wait on the event loop instead");
+            return false;
+        }
+        itimerspec spec{};
+        int flags = 0;
+        if (repeats) {
+            spec.it_value = spec.it_interval = toTimespec(period);
+        } else {
+            flags = TFD_TIMER_ABSTIME;
+            // A date already past fires at the first opportunity; an all-zero
+            // value would disarm the timer instead.
+            spec.it_value = due > 0 ? toTimespec(due) : timespec{0, 1};
+            if (spec.it_value.tv_sec == 0 && spec.it_value.tv_nsec == 0)
+                spec.it_value.tv_nsec = 1;
+        }
+        if (timerfd_settime(fd, flags, &spec, nullptr) != 0) {
+            kernelTimerFailure(std::string("cannot set a kernel timer (") + std::strerror(errno) +
+                               "); timers wait on the event loop instead");
+            ::close(fd);
+            fd = -1;
+            return false;
+        }
+        notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(),
+                         [this] { this->loop.fired(this); });
+        return true;
+    }
+
+    // An event-loop timer in place of the kernel's. A one-shot timer is
+    // re-armed against the wall clock until its fire date has come.
+    void armFallback() {
+        fallback = std::make_unique<QTimer>();
+        fallback->setTimerType(Qt::PreciseTimer);
+        if (period > 0) {
+            fallback->setInterval(
+                std::chrono::milliseconds(std::max<long long>(1, std::llround(period * 1000))));
+            QObject::connect(fallback.get(), &QTimer::timeout, fallback.get(), [this] { loop.fired(this); });
+            fallback->start();
+            return;
+        }
+        fallback->setSingleShot(true);
+        QObject::connect(fallback.get(), &QTimer::timeout, fallback.get(), [this] {
+            if (due <= realtimeNow())
+                loop.fired(this);
+            else
+                waitForFireDate();
+        });
+        waitForFireDate();
+    }
+    void waitForFireDate() {
+        const double wait = std::clamp(due - realtimeNow(), 0.0, kLongestFallbackWait);
+        fallback->start(std::chrono::milliseconds(std::llround(std::ceil(wait * 1000))));
+    }
 };
 
 QtRunLoop::QtRunLoop() = default;

@@ -1,0 +1,140 @@
+// The run loop where the kernel refuses timers: a seccomp filter makes
+// timerfd_create (or timerfd_settime) fail for this whole process, as a
+// sandbox without timerfd or a process out of file descriptors would.
+//   kernel_timer_fallback_tests create|settime [gtest options]
+
+#include "platform/qt/QtRunLoop.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+
+#include <gtest/gtest.h>
+
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace eggtimer::test {
+
+// Every later call of `syscallNumber` fails with `error`.
+bool refuseSyscall(long syscallNumber, int error) {
+    sock_filter program[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<unsigned>(syscallNumber), 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (static_cast<unsigned>(error) & SECCOMP_RET_DATA)),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog filter{static_cast<unsigned short>(std::size(program)), program};
+    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
+}
+
+namespace {
+
+template <typename Predicate> bool spinUntil(Predicate done, double seconds) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < seconds * 1000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    return done();
+}
+
+// Standard error of the process, caught in a file while the test runs.
+class CapturedStderr {
+public:
+    CapturedStderr() {
+        std::fflush(stderr);
+        saved = ::dup(STDERR_FILENO);
+        std::FILE* file = std::tmpfile();
+        ::dup2(::fileno(file), STDERR_FILENO);
+        capture = file;
+    }
+    ~CapturedStderr() { restore(); }
+    std::string text() {
+        restore();
+        std::rewind(capture);
+        std::ostringstream out;
+        char buffer[512];
+        while (size_t n = std::fread(buffer, 1, sizeof buffer, capture))
+            out.write(buffer, static_cast<std::streamsize>(n));
+        return out.str();
+    }
+
+private:
+    void restore() {
+        if (saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+        saved = -1;
+    }
+    int saved = -1;
+    std::FILE* capture = nullptr;
+};
+
+TEST(KernelTimerFallbackTest, TimersStillFireAtTheirDatesAndTheFailureIsLoggedOnce) {
+    CapturedStderr log;
+    QtRunLoop loop;
+    double oneShotAt = 0;
+    int ticks = 0, pastFired = 0;
+    auto oneShot = loop.scheduleTimer(0.3, false, [&](Timer&) { oneShotAt = loop.now(); });
+    auto ticker = loop.scheduleTimer(0.1, true, [&](Timer&) { ++ticks; });
+    loop.scheduleTimer(-5, false, [&](Timer&) { ++pastFired; });
+    auto endless = loop.scheduleTimer(HUGE_VAL, false, [](Timer&) { ADD_FAILURE() << "fired"; });
+    auto cancelled = loop.scheduleTimer(0.1, false, [](Timer&) { ADD_FAILURE() << "fired"; });
+    cancelled->invalidate();
+
+    ASSERT_TRUE(spinUntil([&] { return oneShotAt > 0 && ticks >= 5; }, 10));
+    EXPECT_GE(oneShotAt, oneShot->fireDate());
+    EXPECT_FALSE(oneShot->isValid());
+    EXPECT_EQ(pastFired, 1);
+    EXPECT_TRUE(endless->isValid());
+    ticker->invalidate();
+    const int ticksWhenStopped = ticks;
+    spinUntil([] { return false; }, 0.3);
+    EXPECT_EQ(ticks, ticksWhenStopped);
+
+    const std::string written = log.text();
+    std::istringstream lines(written);
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line))
+        count += line.find("kernel timer") != std::string::npos;
+    EXPECT_EQ(count, 1) << written;
+    EXPECT_NE(written.find("[" + std::to_string(::getpid()) + "]: cannot "), std::string::npos) << written;
+}
+
+} // namespace
+} // namespace eggtimer::test
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    const std::string refused = argc > 1 ? argv[1] : "";
+    const long syscallNumber = refused == "create"    ? SYS_timerfd_create
+                               : refused == "settime" ? SYS_timerfd_settime
+                                                      : -1;
+    if (syscallNumber < 0) {
+        std::fprintf(stderr, "usage: %s create|settime [gtest options]\n", argv[0]);
+        return 2;
+    }
+    // The event loop itself may use timerfd: refuse it only once it runs.
+    QCoreApplication app(argc, argv);
+    if (!eggtimer::test::refuseSyscall(syscallNumber, refused == "create" ? EMFILE : EINVAL)) {
+        std::perror("seccomp");
+        return 2;
+    }
+    return RUN_ALL_TESTS();
+}
