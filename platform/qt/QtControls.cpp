@@ -17,6 +17,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include <limits>
+
 namespace eggtimer {
 
 namespace {
@@ -172,6 +174,10 @@ QtTextField::QtTextField(QWidget* widget)
         label->setTextFormat(Qt::PlainText);
         label->setAccessibleName(label->text());
     }
+    // A field holds what it is given whole, however long (QLineEdit cuts at
+    // 32,767 characters by default), so a stored value comes back as it was.
+    if (lineEdit != nullptr)
+        lineEdit->setMaxLength(std::numeric_limits<int>::max());
 }
 
 int QtTextField::tag() const {

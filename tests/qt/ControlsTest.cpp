@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +129,17 @@ TEST(QtTextField, GivesBackTheBytesItWasGivenWhileTheyAreShown) {
         field.setStringValue("caf\xc3\xa9");
         EXPECT_EQ(field.stringValue(), "caf\xc3\xa9");
     }
+}
+
+TEST(QtTextField, ATypedFieldHoldsAStoredValueOfAnyLengthWhole) {
+    QLineEdit lineEdit;
+    QtTextField field(&lineEdit);
+    const std::string message(100'000, 'x');
+    field.setStringValue(message + "!");
+    EXPECT_EQ(lineEdit.text().size(), 100'001);
+    lineEdit.end(false);
+    QTest::keyClick(&lineEdit, Qt::Key_Backspace); // the user edits it: read back what is shown
+    EXPECT_EQ(field.stringValue(), message);
 }
 
 TEST(QtTextField, ReadsWhatTheUserTypedAfterASet) {
