@@ -5,9 +5,9 @@ set -euo pipefail
 
 build_packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-tools-dev libqt6uitools6 qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-tools-dev libqt6uitools6 libqt6opengl6-dev qt6-qpa-plugins libgl-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev libglib2.0-dev
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
 )
 runtime_packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
@@ -17,13 +17,15 @@ runtime_packages=(
 test_packages=(
   xvfb xauth x11-utils xdotool imagemagick dbus
   pulseaudio pulseaudio-utils sox libsox-fmt-all ffmpeg
-  dpkg-dev file strace appstream desktop-file-utils librsvg2-bin
+  dpkg-dev file strace appstream desktop-file-utils librsvg2-bin tzdata
 )
 
 wanted=("${build_packages[@]}" "${runtime_packages[@]}")
-if [[ "${1:-}" == "--test" ]]; then
-  wanted+=("${test_packages[@]}")
-fi
+case "${1:-}" in
+  --test) wanted+=("${test_packages[@]}") ;;
+  # For the test that checks this list covers what the build and the tests use.
+  --list) printf '%s\n' "${wanted[@]}" "${test_packages[@]}"; exit 0 ;;
+esac
 
 missing=()
 for package in "${wanted[@]}"; do
