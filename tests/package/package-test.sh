@@ -28,9 +28,15 @@ linked_libraries=(
   libqt6core6 libqt6gui6 libqt6widgets6 libqt6uitools6 libqt6dbus6
   libgstreamer1.0-0 libgstreamer-plugins-base1.0-0
 )
-# What the set-up script installs to run the program must come with the package too.
-mapfile -t setup_runtime < <(sed -n '/^runtime_packages=(/,/^)/p' "$setup_script" | sed '1d;$d' | tr -s ' ' '\n' | sed '/^$/d')
+# What the set-up script installs to run the program must come with the package
+# too: as a dependency, or as a recommendation where it recommends it.
+setup_list() {
+  sed -n "/^$1=(/,/^)/p" "$setup_script" | sed '1d;$d' | sed 's/#.*//' | tr -s ' ' '\n' | sed '/^$/d'
+}
+mapfile -t setup_runtime < <(setup_list runtime_packages)
 [[ ${#setup_runtime[@]} -gt 0 ]] || fail "no runtime packages found in $setup_script"
+mapfile -t setup_recommended < <(setup_list recommended_packages)
+[[ ${#setup_recommended[@]} -gt 0 ]] || fail "no recommended packages found in $setup_script"
 
 section "build the package"
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
@@ -55,7 +61,9 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ "$(field Description)" == *$'\n'* ]] || fail "Description has no long description"
 
 # One line per alternative group: "name (op version) | name ...".
-mapfile -t groups < <(field Depends | tr ',' '\n' | sed 's/^ *//; s/ *$//; /^$/d')
+groups_of() { field "$1" | tr ',' '\n' | sed 's/^ *//; s/ *$//; /^$/d'; }
+mapfile -t groups < <(groups_of Depends)
+mapfile -t recommended < <(groups_of Recommends)
 names_in() { tr '|' '\n' <<<"$1" | sed 's/(.*)//; s/:.*//; s/ //g'; }
 depends_on() {
   local group
@@ -64,8 +72,18 @@ depends_on() {
   done
   return 1
 }
+recommends() {
+  local group
+  for group in "${recommended[@]}"; do
+    names_in "$group" | grep -q -x -F "$1" && return 0
+  done
+  return 1
+}
 for package in $(printf '%s\n' "${runtime_packages[@]}" "${linked_libraries[@]}" "${setup_runtime[@]}" | sort -u); do
   depends_on "$package" || fail "Depends lacks $package"
+done
+for package in "${setup_recommended[@]}"; do
+  depends_on "$package" || recommends "$package" || fail "neither Depends nor Recommends has $package"
 done
 
 # Every dependency must name a package this Debian release has, in a version
