@@ -21,7 +21,7 @@ recommended_packages=(
   qt6-wayland
 )
 test_packages=(
-  xvfb xauth x11-utils xdotool imagemagick dbus
+  xvfb xauth x11-utils xdotool imagemagick dbus weston
   pulseaudio pulseaudio-utils sox libsox-fmt-all ffmpeg
   dpkg-dev file strace appstream desktop-file-utils librsvg2-bin
 )
