@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build tree, checks its control fields and
 # contents, unpacks it into a scratch root and starts the program from there
-# under a private X server, checking that it finds the sounds it shipped with.
+# under a private X server, checking that it finds the sounds it shipped with,
+# and under a private Wayland compositor.
 #   package-test.sh BUILD_DIR WITH_SESSION APP_ID SETUP_SCRIPT
 set -euo pipefail
 
@@ -172,6 +173,39 @@ grep -q -E "openat\(AT_FDCWD, \"$root/usr/share/eggtimer/sounds/?\", [^)]*O_DIRE
   fail "the program did not open its installed sound folder $root/usr/share/eggtimer/sounds/"
 grep -q -E "\"$root/usr/share/eggtimer/beep.aiff\".* = 0$" "$trace" ||
   fail "the program did not find its installed beep $root/usr/share/eggtimer/beep.aiff"
+
+section "run the installed program on Wayland"
+# With Qt's Wayland platform installed the program draws natively on a Wayland
+# desktop; the session gives it no X server to fall back on.
+status=0
+timeout 50 "$with_session" --wayland -- "$here/run-installed.sh" "$root/usr/bin/eggtimer" "$scratch/trace-wayland" \
+  "$scratch/program-wayland.log" "$scratch/pid" >"$scratch/run-wayland.out" || status=$?
+cat "$scratch/run-wayland.out"
+if [[ $status -ne 0 ]]; then
+  fail "the installed program did not start and stop cleanly on Wayland (exit status $status)"
+  echo "-- program output, less its protocol log:" >&2
+  grep -v -E '^\[ *[0-9]+\.[0-9]+\] ' "$scratch/program-wayland.log" >&2 || true
+fi
+# Wayland shells match the window to its launcher by the app id, which must be
+# the desktop entry's file name without ".desktop".
+app_id_seen=$(sed -n 's/^app-id: //p' "$scratch/run-wayland.out")
+[[ $status -ne 0 || "$app_id_seen" == "$(basename "$desktop" .desktop)" ]] ||
+  fail "the window's app id '$app_id_seen' is not the desktop entry's name '$(basename "$desktop" .desktop)'"
+
+section "Qt plugins in use"
+# dpkg-shlibdeps cannot see the plugins Qt loads at run time: the packages the
+# running program took them from must come with the package.
+mapfile -t plugins < <(sed -n 's/^plugin: //p' "$scratch/run.out" "$scratch/run-wayland.out" | sort -u)
+[[ ${#plugins[@]} -gt 0 ]] || fail "no Qt plugin was seen in use"
+for plugin in "${plugins[@]}"; do
+  owner=$(dpkg-query -S "$plugin" 2>/dev/null | head -n 1 | sed 's/:.*//')
+  echo "$plugin: ${owner:-no package}"
+  if [[ -z "$owner" ]]; then
+    fail "$plugin is in no Debian package"
+  else
+    depends_on "$owner" || recommends "$owner" || fail "neither Depends nor Recommends has $owner, which has $plugin"
+  fi
+done
 
 if [[ $failures -gt 0 ]]; then
   echo "$failures failure(s)" >&2
