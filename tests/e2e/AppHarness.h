@@ -44,9 +44,11 @@ struct App {
         // Keyboard shortcuts reach only the active window.
         if (QGuiApplication::platformName() == QStringLiteral("wayland")) {
             // A Wayland client cannot activate its own window, and Qt says
-            // so; the compositor activates it when it shows it.
+            // so; the compositor activates it when it shows it. Qt makes it
+            // the application's active window, which shortcuts go by, a
+            // round trip after the platform's own flag says it is active.
             QWidget* window = ui->window();
-            if (!QTest::qWaitFor([window] { return window->isActiveWindow(); }))
+            if (!QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }))
                 throw std::runtime_error("the compositor never activated the window");
             return;
         }
