@@ -2,6 +2,7 @@
 // runs the event loop until the user quits. Nothing is saved at quitting.
 
 #include "controller/KRMaster.h"
+#include "platform/qt/AppIdentity.h"
 #include "platform/qt/InterfaceLoader.h"
 #include "platform/qt/QtPlatform.h"
 
@@ -20,12 +21,7 @@ int main(int argc, char* argv[]) {
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication application(argc, argv);
-    // Also names the settings file: ~/.config/eggtimer/eggtimer.conf.
-    QApplication::setOrganizationName(QStringLiteral("eggtimer"));
-    QApplication::setApplicationName(QStringLiteral("eggtimer"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Egg Timer"));
-    // Ties the window to its desktop entry and icon, also on Wayland.
-    QApplication::setDesktopFileName(QStringLiteral(EGGTIMER_APP_ID));
+    eggtimer::nameApplication();
 
     std::string error;
     const std::unique_ptr<eggtimer::LoadedInterface> interface =

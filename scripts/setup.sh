@@ -14,13 +14,19 @@ runtime_packages=(
   gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-pulseaudio
   fluid-soundfont-gm shared-mime-info
 )
+# Recommended by the Debian package rather than required: Qt's Wayland
+# platform, without which the program runs through XWayland on a Wayland
+# desktop. `make run` on such a desktop should show it as users get it.
+recommended_packages=(
+  qt6-wayland
+)
 test_packages=(
-  xvfb xauth x11-utils xdotool imagemagick dbus
+  xvfb xauth x11-utils xdotool imagemagick dbus weston
   pulseaudio pulseaudio-utils sox libsox-fmt-all ffmpeg
   dpkg-dev file strace appstream desktop-file-utils librsvg2-bin tzdata
 )
 
-wanted=("${build_packages[@]}" "${runtime_packages[@]}")
+wanted=("${build_packages[@]}" "${runtime_packages[@]}" "${recommended_packages[@]}")
 case "${1:-}" in
   --test) wanted+=("${test_packages[@]}") ;;
   # For the test that checks this list covers what the build and the tests use.

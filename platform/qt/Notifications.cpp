@@ -3,6 +3,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QGuiApplication>
 #include <QVariantMap>
 
 namespace eggtimer {
@@ -89,7 +90,12 @@ void Notifications::sendLatest() {
         actions << kStopAction << tr("Stop");
     QVariantMap hints;
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(2))); // critical: stays until seen
-    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("eggtimer"));
+    // Lets the server show the notification under the program's name and icon.
+    QString entry = QGuiApplication::desktopFileName();
+    if (entry.endsWith(QStringLiteral(".desktop")))
+        entry.chop(8);
+    if (!entry.isEmpty())
+        hints.insert(QStringLiteral("desktop-entry"), entry);
 
     QDBusMessage message = call(QStringLiteral("Notify"));
     message << QStringLiteral("eggtimer") << shownId << QString() << note.summary

@@ -62,6 +62,8 @@ void QtDesktop::log(const std::string& line) {
 }
 
 void QtDesktop::requestUserAttention(const std::string& whatFired, std::function<void()> stop) {
+    // Marks the window on X; Qt 6.4's Wayland platform does nothing for it,
+    // so there the notification is all the user gets.
     if (QWidget* window = mainWindow ? mainWindow() : nullptr)
         QApplication::alert(window, 0);
     if (!notifications)

@@ -11,6 +11,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -74,6 +75,27 @@ TEST_F(Notifications, NameWhatFiredAndOfferStop) {
     EXPECT_EQ(shown.actions, (QStringList{QStringLiteral("stop"), QStringLiteral("Stop")}));
     EXPECT_EQ(shown.hints.value(QStringLiteral("urgency")).toInt(), 2);
     EXPECT_EQ(stops, 0);
+}
+
+// The server finds the program's name and icon through its desktop entry,
+// which must be the one the window is tied to.
+TEST_F(Notifications, NameTheApplicationsDesktopEntry) {
+    start();
+    struct Named {
+        Named() { QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Timer.desktop")); }
+        ~Named() { QGuiApplication::setDesktopFileName(QString()); }
+    } named;
+    desktop.requestUserAttention("[Sound] Chime", stop);
+    ASSERT_TRUE(notified(1));
+    EXPECT_EQ(server->notifications.front().hints.value(QStringLiteral("desktop-entry")),
+              QStringLiteral("org.example.Timer"));
+}
+
+TEST_F(Notifications, NameNoDesktopEntryWithoutOne) {
+    start();
+    desktop.requestUserAttention("[Sound] Chime", stop);
+    ASSERT_TRUE(notified(1));
+    EXPECT_FALSE(server->notifications.front().hints.contains(QStringLiteral("desktop-entry")));
 }
 
 TEST_F(Notifications, TheStopActionStopsOnce) {

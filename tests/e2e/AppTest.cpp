@@ -2,6 +2,9 @@
 // platform, clicked and typed into, its status area read back.
 
 #include "AppHarness.h"
+#include "platform/qt/AppIdentity.h"
+
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +25,20 @@ TEST_F(AppTest, OpensWithTheStatusAreaOfNoTimer) {
         << app.text("statFireTarget").toStdString();
     EXPECT_GT(app.find<QComboBox>("targetSoundPopup")->count(), 3); // the shipped sounds
     EXPECT_EQ(app.button(), "START");
+}
+
+// On the session's own display server, not through a stand-in: on a Wayland
+// desktop that is Wayland itself, not XWayland.
+TEST_F(AppTest, TheWindowIsShownOnTheSessionsDisplay) {
+    App app;
+    EXPECT_EQ(QGuiApplication::platformName(), qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+                                                   ? QStringLiteral("wayland")
+                                                   : QStringLiteral("xcb"));
+    QWindow* window = app.ui->window()->windowHandle();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isExposed());
+    EXPECT_GE(window->width(), 400);
+    EXPECT_GE(window->height(), 200);
 }
 
 TEST_F(AppTest, StartThenClearWithTheMouseAndTheKeyboard) {
@@ -114,8 +131,7 @@ TEST_F(AppTest, AGarbledSettingsFileStillLetsTheTimerStart) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setOrganizationName("eggtimer");
-    QApplication::setApplicationName("eggtimer");
+    eggtimer::nameApplication();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,9 +1,11 @@
 // A timer firing in the real application, heard through a private sound
-// server and seen on a private X server: the sound and music loops with
-// their pauses, silence after STOP, a file handed to its default application,
-// the alert with the user's words, and the beep.
+// server and seen on a private display: the sound and music loops with
+// their pauses, silence after STOP, the desktop notification and its Stop, a
+// file handed to its default application, the alert with the user's words,
+// and the beep.
 
 #include "AppHarness.h"
+#include "tests/desktop/FakeNotificationServer.h"
 #include "tests/support/SinkRecorder.h"
 
 #include <QMessageBox>
@@ -86,6 +88,35 @@ TEST_F(FiringTest, ASoundRepeatsAfterHalfSecondPausesUntilStop) {
     const auto stopped = SinkRecorder::Clock::now();
     EXPECT_EQ(app.button(), "START");
     expectSilenceAfter(stopped);
+}
+
+// The window's own request for attention cannot be seen from here (and on
+// Wayland Qt sends none); the notification is what reaches the user for sure.
+TEST_F(FiringTest, TheDesktopIsNotifiedAndItsStopEndsTheSound) {
+    test::FakeNotificationServer server({QStringLiteral("actions")});
+    ASSERT_TRUE(server.start()) << "no session bus";
+    writeSettings({{"mode", 1}, {"targetSelecter", 0}, {"targetSound", "WoodTick"}, {"modeDhmMin", "0"}});
+    App app;
+    const std::size_t before = recorder.sampleCount();
+    app.click("timerButton");
+    ASSERT_TRUE(app.waitFor([&] { return !server.notifications.isEmpty(); }, 5)) << "no notification";
+    const auto shown = server.notifications.front();
+    EXPECT_EQ(shown.body, "Time has come: [Sound] WoodTick");
+    EXPECT_EQ(shown.actions, (QStringList{QStringLiteral("stop"), QStringLiteral("Stop")}));
+    // The server shows it under the program's name and icon: the same desktop
+    // entry the window is tied to.
+    EXPECT_EQ(shown.hints.value(QStringLiteral("desktop-entry")).toString(), QStringLiteral(EGGTIMER_APP_ID));
+    EXPECT_EQ(app.button(), "STOP");
+    ASSERT_TRUE(app.waitFor(
+        [&] { return SinkRecorder::firstAbove(recorder.samplesFrom(before), kAudible).has_value(); }, 3))
+        << "the sound was not heard";
+
+    // The program learns the notification's id from the reply to Notify,
+    // which the server sent before this signal, and the bus keeps the order.
+    server.invokeAction(shown.id, QStringLiteral("stop"));
+    ASSERT_TRUE(app.waitFor([&] { return app.button() == "START"; }, 3)) << "Stop did not stop";
+    EXPECT_EQ(app.master->status(), TimerStatusNotSet);
+    expectSilenceAfter(SinkRecorder::Clock::now());
 }
 
 TEST_F(FiringTest, MusicRepeatsAfterOneSecondPausesUntilStop) {

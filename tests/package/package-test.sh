@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build tree, checks its control fields and
 # contents, unpacks it into a scratch root and starts the program from there
-# under a private X server, checking that it finds the sounds it shipped with.
+# under a private X server, checking that it finds the sounds it shipped with,
+# and under a private Wayland compositor.
 #   package-test.sh BUILD_DIR WITH_SESSION APP_ID SETUP_SCRIPT
 set -euo pipefail
 
@@ -28,9 +29,15 @@ linked_libraries=(
   libqt6core6 libqt6gui6 libqt6widgets6 libqt6uitools6 libqt6dbus6
   libgstreamer1.0-0 libgstreamer-plugins-base1.0-0
 )
-# What the set-up script installs to run the program must come with the package too.
-mapfile -t setup_runtime < <(sed -n '/^runtime_packages=(/,/^)/p' "$setup_script" | sed '1d;$d' | tr -s ' ' '\n' | sed '/^$/d')
+# What the set-up script installs to run the program must come with the package
+# too: as a dependency, or as a recommendation where it recommends it.
+setup_list() {
+  sed -n "/^$1=(/,/^)/p" "$setup_script" | sed '1d;$d' | sed 's/#.*//' | tr -s ' ' '\n' | sed '/^$/d'
+}
+mapfile -t setup_runtime < <(setup_list runtime_packages)
 [[ ${#setup_runtime[@]} -gt 0 ]] || fail "no runtime packages found in $setup_script"
+mapfile -t setup_recommended < <(setup_list recommended_packages)
+[[ ${#setup_recommended[@]} -gt 0 ]] || fail "no recommended packages found in $setup_script"
 
 section "build the package"
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
@@ -55,7 +62,9 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [[ "$(field Description)" == *$'\n'* ]] || fail "Description has no long description"
 
 # One line per alternative group: "name (op version) | name ...".
-mapfile -t groups < <(field Depends | tr ',' '\n' | sed 's/^ *//; s/ *$//; /^$/d')
+groups_of() { field "$1" | tr ',' '\n' | sed 's/^ *//; s/ *$//; /^$/d'; }
+mapfile -t groups < <(groups_of Depends)
+mapfile -t recommended < <(groups_of Recommends)
 names_in() { tr '|' '\n' <<<"$1" | sed 's/(.*)//; s/:.*//; s/ //g'; }
 depends_on() {
   local group
@@ -64,8 +73,18 @@ depends_on() {
   done
   return 1
 }
+recommends() {
+  local group
+  for group in "${recommended[@]}"; do
+    names_in "$group" | grep -q -x -F "$1" && return 0
+  done
+  return 1
+}
 for package in $(printf '%s\n' "${runtime_packages[@]}" "${linked_libraries[@]}" "${setup_runtime[@]}" | sort -u); do
   depends_on "$package" || fail "Depends lacks $package"
+done
+for package in "${setup_recommended[@]}"; do
+  depends_on "$package" || recommends "$package" || fail "neither Depends nor Recommends has $package"
 done
 
 # Every dependency must name a package this Debian release has, in a version
@@ -154,6 +173,39 @@ grep -q -E "openat\(AT_FDCWD, \"$root/usr/share/eggtimer/sounds/?\", [^)]*O_DIRE
   fail "the program did not open its installed sound folder $root/usr/share/eggtimer/sounds/"
 grep -q -E "\"$root/usr/share/eggtimer/beep.aiff\".* = 0$" "$trace" ||
   fail "the program did not find its installed beep $root/usr/share/eggtimer/beep.aiff"
+
+section "run the installed program on Wayland"
+# With Qt's Wayland platform installed the program draws natively on a Wayland
+# desktop; the session gives it no X server to fall back on.
+status=0
+timeout 50 "$with_session" --wayland -- "$here/run-installed.sh" "$root/usr/bin/eggtimer" "$scratch/trace-wayland" \
+  "$scratch/program-wayland.log" "$scratch/pid" >"$scratch/run-wayland.out" || status=$?
+cat "$scratch/run-wayland.out"
+if [[ $status -ne 0 ]]; then
+  fail "the installed program did not start and stop cleanly on Wayland (exit status $status)"
+  echo "-- program output, less its protocol log:" >&2
+  grep -v -E '^\[ *[0-9]+\.[0-9]+\] ' "$scratch/program-wayland.log" >&2 || true
+fi
+# Wayland shells match the window to its launcher by the app id, which must be
+# the desktop entry's file name without ".desktop".
+app_id_seen=$(sed -n 's/^app-id: //p' "$scratch/run-wayland.out")
+[[ $status -ne 0 || "$app_id_seen" == "$(basename "$desktop" .desktop)" ]] ||
+  fail "the window's app id '$app_id_seen' is not the desktop entry's name '$(basename "$desktop" .desktop)'"
+
+section "Qt plugins in use"
+# dpkg-shlibdeps cannot see the plugins Qt loads at run time: the packages the
+# running program took them from must come with the package.
+mapfile -t plugins < <(sed -n 's/^plugin: //p' "$scratch/run.out" "$scratch/run-wayland.out" | sort -u)
+[[ ${#plugins[@]} -gt 0 ]] || fail "no Qt plugin was seen in use"
+for plugin in "${plugins[@]}"; do
+  owner=$(dpkg-query -S "$plugin" 2>/dev/null | head -n 1 | sed 's/:.*//')
+  echo "$plugin: ${owner:-no package}"
+  if [[ -z "$owner" ]]; then
+    fail "$plugin is in no Debian package"
+  else
+    depends_on "$owner" || recommends "$owner" || fail "neither Depends nor Recommends has $owner, which has $plugin"
+  fi
+done
 
 if [[ $failures -gt 0 ]]; then
   echo "$failures failure(s)" >&2

@@ -1,20 +1,26 @@
 #!/usr/bin/env bash
 # Runs a command inside a private desktop session made for one test:
-#   with-session.sh [--x] [--pulse] [--dbus] -- command [args...]
+#   with-session.sh [--x | --wayland] [--pulse] [--dbus] -- command [args...]
 # Always: a scratch HOME with its own XDG folders, so no test reads or writes
-# the user's settings or sounds.
-#   --x      a private Xvfb server (DISPLAY), 1280x1024 unless
-#            EGGTIMER_XVFB_SCREEN gives another size (WxHxDepth)
-#   --pulse  a private PulseAudio server with a null sink called "eggtimer_test"
-#            (PULSE_SERVER, PULSE_SINK; the sink's monitor can be recorded)
-#   --dbus   a private session bus (DBUS_SESSION_BUS_ADDRESS)
+# the user's settings or sounds, and never the user's own display.
+#   --x        a private Xvfb server (DISPLAY), 1280x1024 unless
+#              EGGTIMER_XVFB_SCREEN gives another size (WxHxDepth)
+#   --wayland  a private Weston compositor with its desktop shell and a seat
+#              with a keyboard and a pointer (WAYLAND_DISPLAY,
+#              XDG_SESSION_TYPE=wayland, and no DISPLAY), 1280x1024 unless
+#              EGGTIMER_WESTON_SCREEN gives another size (WxH)
+#   --pulse    a private PulseAudio server with a null sink called
+#              "eggtimer_test" (PULSE_SERVER, PULSE_SINK; the sink's monitor
+#              can be recorded)
+#   --dbus     a private session bus (DBUS_SESSION_BUS_ADDRESS)
 # Everything started here is stopped when the command ends.
 set -euo pipefail
 
-want_x=0 want_pulse=0 want_dbus=0
+want_x=0 want_wayland=0 want_pulse=0 want_dbus=0
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --x) want_x=1 ;;
+    --wayland) want_wayland=1 ;;
     --pulse) want_pulse=1 ;;
     --dbus) want_dbus=1 ;;
     --) shift; break ;;
@@ -23,12 +29,17 @@ while [[ $# -gt 0 ]]; do
   shift
 done
 [[ $# -gt 0 ]] || { echo "with-session.sh: no command" >&2; exit 2; }
+[[ $want_x -eq 0 || $want_wayland -eq 0 ]] || { echo "with-session.sh: --x or --wayland, not both" >&2; exit 2; }
 
 session=$(mktemp -d /tmp/eggtimer-session.XXXXXX)
 pids=()
+# Last started, first stopped: a compositor goes before the X server it draws on.
 cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  local i
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    kill "${pids[i]}" 2>/dev/null || true
+    wait "${pids[i]}" 2>/dev/null || true
+  done
   rm -rf "$session"
 }
 trap cleanup EXIT
@@ -38,16 +49,17 @@ export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
 export XDG_CACHE_HOME="$HOME/.cache" XDG_RUNTIME_DIR="$session/run"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-unset SESSION_MANAGER DESKTOP_SESSION
+unset SESSION_MANAGER DESKTOP_SESSION WAYLAND_DISPLAY XDG_SESSION_TYPE
 
-if [[ $want_x -eq 1 ]]; then
+# Starts a private Xvfb with one screen of the size given (WxHxDepth) and sets
+# `display` to its number.
+start_xvfb() {
   # Servers started side by side can race for the same display number; the
   # loser exits, and a fresh attempt picks another.
   display=""
   for attempt in 1 2 3 4 5; do
     exec {display_fd}<> <(:)
-    Xvfb -displayfd "$display_fd" -screen 0 "${EGGTIMER_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp \
-      >"$session/xvfb.log" 2>&1 &
+    Xvfb -displayfd "$display_fd" -screen 0 "$1" -nolisten tcp >"$session/xvfb.log" 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 100); do
       read -r -t 0.1 -u "$display_fd" display && break || true
@@ -64,7 +76,39 @@ if [[ $want_x -eq 1 ]]; then
     sleep "0.$((RANDOM % 5 + attempt))"
   done
   [[ -n "$display" ]] || { echo "with-session.sh: Xvfb did not start" >&2; cat "$session/xvfb.log" >&2; exit 1; }
+}
+
+if [[ $want_x -eq 1 ]]; then
+  start_xvfb "${EGGTIMER_XVFB_SCREEN:-1280x1024x24}"
   export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
+elif [[ $want_wayland -eq 1 ]]; then
+  # Weston's headless back end has no seat: no window ever gets keyboard
+  # focus, and Qt 6.4 crashes on a key event in a text field there. Its X11
+  # back end, on an X server of its own that nothing else is told of, has a
+  # keyboard and a pointer as a desktop has. The socket lives in the private
+  # runtime folder, so its name cannot clash. --debug lets
+  # weston-screenshooter picture the screen; the idle time of 0 keeps the
+  # shell from locking the screen during a long run.
+  socket=wayland-0 screen=${EGGTIMER_WESTON_SCREEN:-1280x1024}
+  start_xvfb "${screen}x24"
+  DISPLAY=":$display" weston --backend=x11-backend.so --use-pixman --no-config --debug --idle-time=0 \
+    --socket="$socket" --width="${screen%x*}" --height="${screen#*x}" \
+    --log="$session/weston.log" >"$session/weston.out" 2>&1 &
+  weston_pid=$!
+  pids+=("$weston_pid")
+  # Weston opens its socket once its shell is loaded; a client's round trip
+  # proves it is answering.
+  for _ in $(seq 100); do
+    [[ -S "$XDG_RUNTIME_DIR/$socket" ]] && WAYLAND_DISPLAY=$socket weston-info >/dev/null 2>&1 && break
+    kill -0 "$weston_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  WAYLAND_DISPLAY=$socket weston-info >/dev/null 2>&1 ||
+    { echo "with-session.sh: Weston did not start" >&2; cat "$session/weston.out" "$session/weston.log" >&2; exit 1; }
+  # As a Wayland desktop's session: Qt picks its platform from these, as it
+  # does for a user, and nothing can reach an X server instead.
+  export WAYLAND_DISPLAY=$socket XDG_SESSION_TYPE=wayland
+  unset DISPLAY QT_QPA_PLATFORM
 else
   export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 fi
