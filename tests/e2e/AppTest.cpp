@@ -71,10 +71,16 @@ TEST_F(AppTest, ATwoSecondTimerThroughItsLife) {
     EXPECT_EQ(app.text("statSeconds"), "( 2 seconds after )");
     EXPECT_TRUE(app.text("statFireTime").startsWith("fire at: 20")) << app.text("statFireTime").toStdString();
 
-    EXPECT_TRUE(app.waitFor([&] { return app.text("statSeconds") == "( 1 seconds after )"; }, 1.5));
-    EXPECT_TRUE(app.waitFor([&] { return app.button() == "STOP"; }, 2.5));
+    // The bounds are generous: a busy machine delivers ticks late, and how
+    // late is the benchmarks' business. A late tick may already read 0.
+    EXPECT_TRUE(app.waitFor([&] { return app.text("statSeconds") != "( 2 seconds after )"; }, 5));
+    const QString counted = app.text("statSeconds");
+    EXPECT_TRUE(counted == "( 1 seconds after )" || counted == "( 0 seconds after )")
+        << counted.toStdString();
+    EXPECT_TRUE(app.waitFor([&] { return app.button() == "STOP"; }, 5));
     EXPECT_EQ(app.master->status(), TimerStatusFiring);
-    EXPECT_TRUE(app.waitFor([&] { return app.text("statTimer") == "Timer is firing."; }, 1.5));
+    EXPECT_TRUE(app.waitFor([&] { return app.text("statTimer") == "Timer is firing."; }, 5));
+    // Ticks after firing are counted, not measured: the first one reads 1.
     EXPECT_EQ(app.text("statSeconds"), "( 1 seconds has past )");
     EXPECT_TRUE(app.find<QComboBox>("targetSoundPopup")->isEnabled());
 
