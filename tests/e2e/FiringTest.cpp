@@ -82,7 +82,7 @@ TEST_F(FiringTest, ASoundRepeatsAfterHalfSecondPausesUntilStop) {
     ASSERT_GE(plays.size(), 3u);
     for (std::size_t i = 1; i < plays.size(); ++i) {
         double period = double(plays[i].first - plays[i - 1].first) / SinkRecorder::kRate;
-        EXPECT_NEAR(period, kWoodTickSeconds + 0.5, 0.1) << "play " << i;
+        EXPECT_NEAR(period, kWoodTickSeconds + 0.5, 0.25) << "play " << i;
     }
     app.click("timerButton");
     const auto stopped = SinkRecorder::Clock::now();
@@ -136,7 +136,7 @@ TEST_F(FiringTest, MusicRepeatsAfterOneSecondPausesUntilStop) {
     ASSERT_GE(plays.size(), 3u);
     for (std::size_t i = 1; i < plays.size(); ++i) {
         double pause = double(plays[i].first - plays[i - 1].second) / SinkRecorder::kRate;
-        EXPECT_NEAR(pause, 1.0, 0.12) << "pause " << i;
+        EXPECT_NEAR(pause, 1.0, 0.25) << "pause " << i;
     }
     app.click("timerButton");
     const auto stopped = SinkRecorder::Clock::now();
