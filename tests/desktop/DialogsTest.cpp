@@ -88,8 +88,11 @@ TEST_F(OpenPanel, OffersTheUsableTypesAndGivesTheChosenAbsolutePath) {
 }
 
 TEST_F(OpenPanel, WithoutTypesNothingIsFilteredAndCancellingGivesNothing) {
+    test::writeFile(scratch / "notes.txt", "x");
     whenModal<QFileDialog>([&](QFileDialog* dialog) {
         EXPECT_EQ(dialog->nameFilters(), QFileDialog().nameFilters());
+        // Even with a file selected.
+        dialog->selectFile(q(scratch / "notes.txt"));
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
     EXPECT_EQ(desktop.runOpenPanel("Select file", nullptr), std::nullopt);
