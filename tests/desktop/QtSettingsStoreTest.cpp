@@ -217,28 +217,5 @@ TEST_F(SettingsStore, AFolderInPlaceOfTheFileIsKept) {
     EXPECT_EQ(captured.lines(), 1) << captured.text();
 }
 
-TEST_F(SettingsStore, TwoProgramsWritingAtOnceLoseNothing) {
-    constexpr int kWrites = 30;
-    QProcess first, second;
-    for (auto [process, prefix] : {std::pair{&first, "first"}, std::pair{&second, "second"}})
-        process->start(QStringLiteral(DESKTOP_HELPER),
-                       {QStringLiteral("write-settings"), q(file), QString::fromLatin1(prefix),
-                        QString::number(kWrites)});
-    ASSERT_TRUE(first.waitForFinished(120000));
-    ASSERT_TRUE(second.waitForFinished(120000));
-    EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
-    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
-
-    QtSettingsStore store(q(file));
-    for (const std::string prefix : {"first", "second"})
-        for (int i = 0; i < kWrites; ++i)
-            EXPECT_EQ(store.stringForKey(prefix + std::to_string(i)), prefix + " value " + std::to_string(i));
-    const auto shared = store.stringForKey("shared");
-    EXPECT_TRUE(shared == "first" + std::to_string(kWrites - 1) ||
-                shared == "second" + std::to_string(kWrites - 1))
-        << shared.value_or("(none)");
-    EXPECT_FALSE(fs::exists(file + ".lock"));
-}
-
 } // namespace
 } // namespace eggtimer
