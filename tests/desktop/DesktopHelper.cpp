@@ -1,9 +1,6 @@
 // Runs a piece of the desktop services in a process of its own:
 //   desktop_helper sound-folders
 //       prints the installed sound folder and beep sound, one a line
-//   desktop_helper write-settings FILE PREFIX COUNT
-//       sets COUNT keys PREFIX0.. and "shared" in the settings file, one burst
-//       per key, saving after each, as a second copy of the program would
 //   desktop_helper read-setting FILE KEY
 //       writes the key's value to standard output as it is; exit status 3
 //       when the key has no value
@@ -14,7 +11,6 @@
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -22,19 +18,6 @@ int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "sound-folders") == 0) {
         std::printf("%s\n%s\n", eggtimer::installedSoundFolder().c_str(),
                     eggtimer::installedBeepSound().c_str());
-        return 0;
-    }
-    if (argc == 5 && std::strcmp(argv[1], "write-settings") == 0) {
-        QCoreApplication application(argc, argv);
-        eggtimer::QtSettingsStore store(QString::fromLocal8Bit(argv[2]));
-        const std::string prefix = argv[3];
-        const int count = std::atoi(argv[4]);
-        for (int i = 0; i < count; ++i) {
-            store.setString(prefix + std::to_string(i), prefix + " value " + std::to_string(i));
-            store.setString("shared", prefix + std::to_string(i));
-            if (!store.save())
-                return 1;
-        }
         return 0;
     }
     if (argc == 4 && std::strcmp(argv[1], "read-setting") == 0) {
@@ -46,8 +29,6 @@ int main(int argc, char** argv) {
         std::fwrite(value->data(), 1, value->size(), stdout);
         return 0;
     }
-    std::fprintf(
-        stderr,
-        "usage: desktop_helper sound-folders | write-settings FILE PREFIX COUNT | read-setting FILE KEY\n");
+    std::fprintf(stderr, "usage: desktop_helper sound-folders | read-setting FILE KEY\n");
     return 2;
 }

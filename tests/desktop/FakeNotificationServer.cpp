@@ -47,17 +47,7 @@ QStringList FakeNotificationServer::GetCapabilities() {
     return capabilities;
 }
 
-void FakeNotificationServer::CloseNotification(uint id) {
-    closeRequests.append(id);
-}
-
-QString FakeNotificationServer::GetServerInformation(QString& vendor, QString& version,
-                                                     QString& specVersion) {
-    vendor = QStringLiteral("test");
-    version = QStringLiteral("1");
-    specVersion = QStringLiteral("1.2");
-    return QStringLiteral("fake");
-}
+void FakeNotificationServer::CloseNotification(uint) {}
 
 void FakeNotificationServer::invokeAction(uint id, const QString& key) {
     emitSignal(QStringLiteral("ActionInvoked"), {id, key});

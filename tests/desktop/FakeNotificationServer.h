@@ -35,7 +35,6 @@ public:
     QDBusConnection bus() const { return connection; }
 
     QList<Notification> notifications;
-    QList<uint> closeRequests;
 
 public Q_SLOTS:
     uint Notify(const QString& appName, uint replacesId, const QString& appIcon, const QString& summary,
@@ -43,7 +42,6 @@ public Q_SLOTS:
                 const QDBusMessage& message);
     QStringList GetCapabilities();
     void CloseNotification(uint id);
-    QString GetServerInformation(QString& vendor, QString& version, QString& specVersion);
 
 private:
     void emitSignal(const QString& name, const QList<QVariant>& arguments);

@@ -4,7 +4,9 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -13,37 +15,31 @@
 #include <unistd.h>
 
 namespace eggtimer::test {
+namespace {
 
-ScratchFolder::ScratchFolder() {
+std::string sessionPath(const char* pattern) {
     const char* session = std::getenv("EGGTIMER_SESSION_DIR");
-    std::string pattern = std::string(session ? session : "/tmp") + "/scratch.XXXXXX";
-    if (!::mkdtemp(pattern.data()))
+    return std::string(session ? session : "/tmp") + '/' + pattern;
+}
+
+} // namespace
+
+ScratchFolder::ScratchFolder()
+    : root(sessionPath("scratch.XXXXXX")) {
+    if (!::mkdtemp(root.data()))
         throw std::runtime_error("mkdtemp failed");
-    root = pattern;
 }
 
 ScratchFolder::~ScratchFolder() {
     std::error_code ignored;
-    // Give back permissions a test took away so that everything can go.
-    for (auto it = std::filesystem::recursive_directory_iterator(
-             root, std::filesystem::directory_options::skip_permission_denied, ignored);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-        if (it->is_directory(ignored) && !it->is_symlink(ignored))
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ignored);
-    }
-    std::filesystem::permissions(root, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
-                                 ignored);
     std::filesystem::remove_all(root, ignored);
 }
 
-CapturedStderr::CapturedStderr() {
-    const char* session = std::getenv("EGGTIMER_SESSION_DIR");
-    std::string pattern = std::string(session ? session : "/tmp") + "/stderr.XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
+CapturedStderr::CapturedStderr()
+    : file(sessionPath("stderr.XXXXXX")) {
+    const int fd = ::mkstemp(file.data());
     if (fd < 0)
         throw std::runtime_error("mkstemp failed");
-    file = pattern;
     saved = ::dup(STDERR_FILENO);
     ::dup2(fd, STDERR_FILENO);
     ::close(fd);
@@ -57,6 +53,30 @@ CapturedStderr::~CapturedStderr() {
 
 std::string CapturedStderr::text() const {
     return readFile(file);
+}
+
+int CapturedStderr::lines() const {
+    const std::string written = text();
+    return int(std::count(written.begin(), written.end(), '\n'));
+}
+
+ScopedEnv::ScopedEnv(const char* name, const char* value)
+    : name(name) {
+    if (const char* old = std::getenv(name))
+        saved = old;
+    set(name, value);
+}
+
+ScopedEnv::~ScopedEnv() {
+    set(name, saved ? saved->c_str() : nullptr);
+}
+
+void ScopedEnv::set(const char* name, const char* value) {
+    if (value)
+        ::setenv(name, value, 1);
+    else
+        ::unsetenv(name);
+    ::tzset();
 }
 
 bool waitFor(const std::function<bool()>& done, double seconds) {

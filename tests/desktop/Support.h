@@ -1,10 +1,11 @@
 #pragma once
 // What the desktop tests share: scratch folders, captured standard error,
-// waiting on the event loop.
+// environment changes undone at the end, waiting on the event loop.
 
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace eggtimer::test {
@@ -32,10 +33,26 @@ public:
     CapturedStderr& operator=(const CapturedStderr&) = delete;
     // What was written so far (capture goes on).
     std::string text() const;
+    int lines() const;
 
 private:
     int saved = -1;
     std::string file;
+};
+
+// Sets (or, given nothing, unsets) an environment variable and puts it back
+// at the end. TZ takes effect at once.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    static void set(const char* name, const char* value);
+    const char* name;
+    std::optional<std::string> saved;
 };
 
 // Runs the event loop until `done` holds or `seconds` have passed.
