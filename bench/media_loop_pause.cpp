@@ -4,7 +4,10 @@
 // playing, rewind, play). Target: 1000 ms +- 30 ms. The first pause is shown
 // apart from the later ones: the first play is the pipeline's first start,
 // which on a busy machine is the slow one.
-//   media_loop_pause <loops> <file>...
+//   media_loop_pause [--held MS] <loops> <file>...
+// --held starts each movie MS after it was made ready, as when a busy machine
+// holds the program up in between: a stream left waiting like that is begun
+// late by the sound server, by about as long as it waited.
 
 #include "media/KRMovieView.h"
 #include "platform/qt/GstMedia.h"
@@ -75,8 +78,14 @@ double median(std::vector<double> values) {
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
+    int held = 0;
+    if (argc > 2 && std::strcmp(argv[1], "--held") == 0) {
+        held = std::max(0, std::atoi(argv[2]));
+        argv += 2;
+        argc -= 2;
+    }
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s loops file...\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--held MS] loops file...\n", argv[0]);
         return 2;
     }
     const int loops = std::max(2, std::atoi(argv[1]));
@@ -103,6 +112,8 @@ int main(int argc, char** argv) {
         const std::size_t from = recorder.sampleCount();
         eggtimer::KRMovieView view(runLoop);
         view.setMovie(std::move(movie));
+        if (held > 0)
+            QThread::msleep(static_cast<unsigned long>(held));
         view.start(nullptr);
         spinFor(std::chrono::milliseconds(static_cast<int>(((length + 1.0) * loops - 0.5) * 1000)));
         view.stop(nullptr);
