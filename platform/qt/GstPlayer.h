@@ -31,7 +31,7 @@ public:
         // The last sample has been played.
         std::function<void()> reachedEnd;
         // The pipeline failed (no sound server, missing plug-in, bad data) and
-        // has been released; one line on stderr has said why.
+        // has been released; one line in the log has said why.
         std::function<void()> failed;
         // The latest play() is being heard: its first sample reached the
         // sound server's output at `began` (see GstStartWatch.h). Watched for
@@ -65,7 +65,7 @@ private:
     void changeState(GstState state);
     // On the main thread: the play of `generationThen` is heard.
     void reportStarted(unsigned generationThen, std::chrono::steady_clock::time_point began);
-    // Reports why on stderr (once), releases the pipeline, tells the owner.
+    // Logs why (once), releases the pipeline, tells the owner.
     void fail(const std::string& why);
 
     std::string path;

@@ -79,6 +79,13 @@ struct RecordingMovieDelegate final : MovieDelegate {
     }
 };
 
+// The messages of the lines in `captured` (standard error), each of which must
+// be a line of the program's log written by this process:
+//   2026-12-06 15:41:36.123 media_tests[1234]: cannot play a.mp3: why
+// Any other line comes back whole after "not a log line: ", so that a test
+// expecting a message sees it fail.
+std::vector<std::string> loggedMessages(const std::string& captured);
+
 // Runs the Qt event loop until `done` holds or `limit` has passed; returns
 // whether `done` held.
 bool spinUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
