@@ -1,10 +1,12 @@
 // A timer firing in the running application, heard through the sound server:
-//   firing [replays=200] [cycles=50]
+//   firing [replays=200] [cycles=50] [rounds=5]
 // - from the main timer's fire date to the first audible sample of its sound;
-// - the pause between two plays of a repeating sound, from the recording;
+// - the pauses between plays of a repeating sound, from the recording: the
+//   first (after the pipeline's first play) apart from the later ones;
 // - from STOP to silence;
 // - resident memory over many re-plays and many START / fire / STOP cycles.
-// Run it inside tests/support/with-session.sh --x --pulse --dbus.
+// Run it inside tests/support/with-session.sh --x --pulse --dbus. With
+// replays and cycles both 0 it measures the sound alone, not the memory.
 
 #include "tests/e2e/AppHarness.h"
 #include "tests/support/SinkRecorder.h"
@@ -15,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <thread>
 
 using eggtimer::testing::SinkRecorder;
@@ -67,6 +70,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("eggtimer");
     const int replays = argc > 1 ? std::atoi(argv[1]) : 200;
     const int cycles = argc > 2 ? std::atoi(argv[2]) : 50;
+    const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
 
     // The user's own sounds: a tone of known length, and a short blip.
     const QString userSounds =
@@ -80,9 +84,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "firing: cannot record the sound server\n");
         return 1;
     }
-    Figures fireToSound, replayPause, stopToSilence;
+    Figures fireToSound, firstPause, laterPause, stopToSilence;
 
-    for (int round = 0; round < 5; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         eggtimer::writeSettings({{"mode", 1},
                                  {"targetSelecter", 0},
                                  {"targetSound", "Tone"},
@@ -93,21 +97,26 @@ int main(int argc, char** argv) {
         const auto fireAt = steadyOf(fireDate, app.platform->services().runLoop.now());
         const std::size_t from = recorder.sampleAt(fireAt - 200ms);
         app.waitFor([&] { return app.button() == "STOP"; }, 10);
-        app.waitFor([] { return false; }, 2.3); // 0.4 s of sound, 0.5 s of pause, and again
+        app.waitFor([] { return false; }, 3.2); // 0.4 s of sound, 0.5 s of pause, three times more
         auto samples = recorder.samplesFrom(from);
         if (auto first = SinkRecorder::firstAbove(samples, kAudible)) {
             auto heard = recorder.timeOfSample(from + *first);
             fireToSound.add(std::chrono::duration<double, std::milli>(heard - fireAt).count());
-            // The tone ends sharply: the pause runs from its last sample to the next start.
-            std::size_t end = *first;
-            for (;;) {
-                auto next = SinkRecorder::firstAbove(samples, kAudible, end + 1);
-                if (!next || *next > end + 240)
-                    break;
-                end = *next;
+            // The tone ends sharply: each pause runs from its last sample to the next start.
+            std::optional<std::size_t> start = first;
+            for (int pause = 0; start; ++pause) {
+                std::size_t end = *start;
+                for (;;) {
+                    auto next = SinkRecorder::firstAbove(samples, kAudible, end + 1);
+                    if (!next || *next > end + 240)
+                        break;
+                    end = *next;
+                }
+                start = SinkRecorder::firstAbove(samples, kAudible, end + 2400);
+                if (start)
+                    (pause == 0 ? firstPause : laterPause)
+                        .add((double(*start) - double(end)) * 1000.0 / SinkRecorder::kRate);
             }
-            if (auto again = SinkRecorder::firstAbove(samples, kAudible, end + 2400))
-                replayPause.add((double(*again) - double(end)) * 1000.0 / SinkRecorder::kRate);
         }
         // STOP in the middle of a play.
         app.waitFor(
@@ -129,13 +138,14 @@ int main(int argc, char** argv) {
             stopToSilence.add(last ? *last * 1000.0 / SinkRecorder::kRate : 0.0);
     }
     std::printf("fire date to first audible sample: %s (target 150 ms)\n", fireToSound.text().c_str());
-    std::printf("sound re-play pause: %s (target 500 +- 30 ms)\n", replayPause.text().c_str());
+    std::printf("sound re-play pause, the first: %s (target 500 +- 30 ms)\n", firstPause.text().c_str());
+    std::printf("sound re-play pause, later ones: %s (target 500 +- 30 ms)\n", laterPause.text().c_str());
     std::printf("STOP to silence: %s (target 100 ms)\n", stopToSilence.text().c_str());
 
     // The recording grows by 96 kB a second: stop it, so that it is not what
     // the memory figures measure.
     recorder.stop();
-    {
+    if (replays > 0 || cycles > 0) {
         eggtimer::writeSettings(
             {{"mode", 1}, {"targetSelecter", 0}, {"targetSound", "Blip"}, {"modeDhmMin", "0"}});
         eggtimer::App app;

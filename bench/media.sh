@@ -2,18 +2,34 @@
 # Media benchmarks on the real stack, each in a private sound server session:
 #   bench/media.sh [build-dir]        (default: build)
 # Prints: play() to first audible sample of the shipped sounds, the pause of a
-# looping movie for each of the nine music types, resident memory over 500 plays.
+# looping movie for each of the nine music types, resident memory over 500 plays,
+# and the first pauses of a looping movie and of a repeating sound again while
+# a busy loop runs on every core.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 build=$(cd "${1:-$root/build}" && pwd)
 session="$root/tests/support/with-session.sh"
-for program in media_first_sample media_loop_pause media_memory; do
+for program in media_first_sample media_loop_pause media_memory firing; do
   [[ -x "$build/bench/$program" ]] || { echo "media.sh: build $build/bench/$program first" >&2; exit 1; }
 done
 
 fixtures=$(mktemp -d)
-trap 'rm -rf "$fixtures"' EXIT
+hogs=()
+stop_hogs() {
+  for pid in "${hogs[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${hogs[@]}"; do wait "$pid" 2>/dev/null || true; done
+  hogs=()
+}
+trap 'stop_hogs; rm -rf "$fixtures"' EXIT
+# A machine busy on every core, as while a build runs: one busy loop a core.
+start_hogs() {
+  local core
+  for core in $(seq "$(nproc)"); do
+    sh -c 'while :; do :; done' &
+    hogs+=($!)
+  done
+}
 # One second of 440 Hz at -10 dBFS, without fades, in every music type; the
 # movie types with a small video track.
 sox -q -n -r 44100 -c 1 -b 16 "$fixtures/tone.wav" synth 1 sine 440 vol 0.316
@@ -42,3 +58,15 @@ echo "== looping movie: end of sound to next start (target 1000 +- 30 ms)"
   "$fixtures"/tone.{aif,aiff,mp3,m4a,mpa,mid,mov,mpg,mp4} "$fixtures"/tone-{24bit.aiff,float.aif} || echo "(some pauses outside the target)"
 echo "== resident memory (target: flat within 2 MB)"
 "$session" --pulse -- "$build/bench/media_memory" 500 "$root/resources/sounds/WoodTick.aiff" "$fixtures/tone.mpg"
+echo "== a repeating sound fired in the running application: end of a play to the next start (target 500 +- 30 ms)"
+"$session" --x --pulse --dbus -- "$build/bench/firing" 0 0 10 2>/dev/null | grep 'pause' || echo "(not measured)"
+echo "== under load, a busy loop on each of $(nproc) cores: looping movie, end of sound to next start (target 1000 +- 30 ms)"
+start_hogs
+"$session" --pulse -- "$build/bench/media_loop_pause" 7 \
+  "$fixtures"/tone.{aif,aiff,mp3,m4a,mpa,mid,mov,mpg,mp4} "$fixtures"/tone-{24bit.aiff,float.aif} || echo "(some pauses outside the target)"
+echo "== under load, each movie started 250 ms after it was made ready, so that its first start is late (target 1000 +- 30 ms)"
+"$session" --pulse -- "$build/bench/media_loop_pause" --held 250 7 \
+  "$fixtures"/tone.{aiff,mp3,m4a,mid,mp4} || echo "(some pauses outside the target)"
+echo "== under load: a repeating sound fired in the running application (target 500 +- 30 ms)"
+"$session" --x --pulse --dbus -- "$build/bench/firing" 0 0 10 2>/dev/null | grep 'pause' || echo "(not measured)"
+stop_hogs

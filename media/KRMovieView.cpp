@@ -17,7 +17,10 @@ KRMovieView::~KRMovieView() {
 }
 
 void KRMovieView::setMovie(std::unique_ptr<Movie> movie) {
+    awaitingStart = false;
     movie_ = std::move(movie);
+    if (movie_)
+        movie_->setDelegate(this);
 }
 
 bool KRMovieView::isPlaying() const {
@@ -35,13 +38,30 @@ std::optional<double> KRMovieView::loopInterval(std::int32_t duration, std::int3
 void KRMovieView::start(const void*) {
     if (isPlaying() || !movie_)
         return;
-    std::optional<double> interval = loopInterval(movie_->duration(), movie_->timeScale());
+    // The loop timer waits for the movie to say it began: a pipeline's first
+    // start can come a quarter of a second after play() on a busy machine,
+    // and timing from play() cut the first pause short by as much.
+    awaitingStart = true;
     movie_->play();
-    if (interval)
-        looptimer = runLoop.scheduleTimer(*interval, false, [this](Timer&) { KRreplay(); });
+}
+
+void KRMovieView::movieDidStartPlaying(Movie& movie, double secondsHeard) {
+    if (&movie != movie_.get() || !awaitingStart)
+        return;
+    awaitingStart = false;
+    std::optional<double> interval = loopInterval(movie_->duration(), movie_->timeScale());
+    if (!interval)
+        return;
+    if (auto pending = looptimer.lock())
+        pending->invalidate();
+    // Timed from the first sample, not from the news of it, which a busy
+    // machine can hold up by tens of milliseconds.
+    const double sinceStart = secondsHeard > 0.0 ? secondsHeard : 0.0;
+    looptimer = runLoop.scheduleTimer(*interval - sinceStart, false, [this](Timer&) { KRreplay(); });
 }
 
 void KRMovieView::stop(const void*) {
+    awaitingStart = false;
     if (auto pending = looptimer.lock())
         pending->invalidate();
     looptimer.reset();

@@ -1,8 +1,12 @@
 #pragma once
 // A movie player that plays its movie over and over: each start measures the
-// movie and schedules its own one-shot timer for one second after the end,
-// which rewinds and starts it again. stop() cancels the pending timer, which
-// ends the loop. Nothing of it is ever shown; only what it plays is heard.
+// movie and, once the movie reports that its sound has really begun, schedules
+// its own one-shot timer for one second after the end, which rewinds and
+// starts it again. Timing from the real beginning, not from the asking, keeps
+// the first pause as long as the others when a first start is slow. stop()
+// cancels the pending timer, or the wait for the beginning, which ends the
+// loop; a play that never begins is not repeated. Nothing of it is ever
+// shown; only what it plays is heard.
 
 #include "platform/Media.h"
 #include "platform/RunLoop.h"
@@ -12,10 +16,10 @@
 
 namespace eggtimer {
 
-class KRMovieView {
+class KRMovieView : private MovieDelegate {
 public:
     explicit KRMovieView(RunLoop& runLoop);
-    ~KRMovieView();
+    ~KRMovieView() override;
     KRMovieView(const KRMovieView&) = delete;
     KRMovieView& operator=(const KRMovieView&) = delete;
 
@@ -32,14 +36,18 @@ public:
     // The pending loop timer, or nothing. Not owned: the run loop holds it.
     std::shared_ptr<Timer> pendingLoopTimer() const { return looptimer.lock(); }
 
-    // Seconds from the start of a play to the next restart; nothing when the
+    // Seconds from the first sample of a play to the next restart; nothing when the
     // movie's time scale gives it no finite length.
     static std::optional<double> loopInterval(std::int32_t duration, std::int32_t timeScale);
 
 private:
+    void movieDidStartPlaying(Movie& movie, double secondsHeard) override;
+
     RunLoop& runLoop;
     std::unique_ptr<Movie> movie_;
     std::weak_ptr<Timer> looptimer;
+    // Between start and the movie's report that it began.
+    bool awaitingStart = false;
 };
 
 } // namespace eggtimer

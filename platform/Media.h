@@ -43,18 +43,39 @@ public:
     virtual Sound* soundNamed(const std::string& name) = 0;
 };
 
+class Movie;
+
+class MovieDelegate {
+public:
+    virtual ~MovieDelegate() = default;
+    // Called on the main loop when a play has really begun: its first sample
+    // has been heard (a movie without sound: its clock has begun to run).
+    // That can be well after play() returned: a media pipeline's first start
+    // is slow on a busy machine. The news takes a moment to reach the main
+    // loop; `secondsHeard` (zero or more) says how long ago the first sample
+    // was heard. Called at most once per play(), and never inside play(),
+    // stop() or the movie's destructor. Not called for a play that stop()
+    // ended before it began, nor for one that never begins (no sound server,
+    // damaged data): for such a play nothing is reported at all.
+    virtual void movieDidStartPlaying(Movie& movie, double secondsHeard) = 0;
+};
+
 class Movie {
 public:
     virtual ~Movie() = default;
     // Length in time-scale units, and units per second.
     virtual std::int32_t duration() const = 0;
     virtual std::int32_t timeScale() const = 0;
-    // Starts playing from the present position and returns at once.
+    // Starts playing from the present position and returns at once; the
+    // delegate hears when the sound really begins.
     virtual void play() = 0;
     virtual void stop() = 0;
     virtual void gotoBeginning() = 0;
-    // False before the first play, after stop and once the end is reached.
+    // False before the first play, after stop and once the end is reached;
+    // true from play() on, also while the start is still on its way.
     virtual bool isPlaying() const = 0;
+    // Not owned; nothing is reported without one.
+    virtual void setDelegate(MovieDelegate* delegate) = 0;
 };
 
 class MediaLibrary {

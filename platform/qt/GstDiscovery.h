@@ -21,7 +21,7 @@ struct MediaFacts {
     bool hasAudio = false;
 };
 
-// Nothing when the file cannot be read as media; one line on stderr when a
+// Nothing when the file cannot be read as media; one line in the log when a
 // missing plug-in is why. Blocks for up to kDiscoveryTimeout, twice that for
 // an MPEG program stream. Needs GStreamer started.
 std::optional<MediaFacts> discover(const std::string& path);

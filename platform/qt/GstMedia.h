@@ -5,8 +5,8 @@
 // Sounds report the end of their playing on the Qt event loop of the thread
 // that made them (the main thread), always after play() or stop() has
 // returned. A sound that cannot be played (no sound server, a missing
-// plug-in, damaged data) stays silent, writes one line to stderr once per
-// kind of failure, and reports its end (finished = false) once.
+// plug-in, damaged data) stays silent, logs one line (Log.h) once per kind
+// of failure, and reports its end (finished = false) once.
 
 #include "platform/FileSystem.h"
 #include "platform/Media.h"

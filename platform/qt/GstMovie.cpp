@@ -7,6 +7,8 @@
 
 #include "GstDiscovery.h"
 
+#include <chrono>
+
 namespace eggtimer {
 
 namespace {
@@ -16,10 +18,10 @@ public:
     GstMovie(const std::string& path, const gst::MediaFacts& facts)
         : milliseconds(facts.milliseconds)
         , player(path, GstPlayer::Role::Music, facts.hasAudio,
-                 GstPlayer::Callbacks{[this] { reachedEnd(); }, [this] { playing = false; }}) {
+                 GstPlayer::Callbacks{[this] { reachedEnd(); }, [this] { failed(); },
+                                      [this](auto when) { began(when); }}) {
         // Preroll now, and wait for it (a MIDI synthesizer loads its sound
-        // font meanwhile): the caller plays at once and times the loop from
-        // that moment.
+        // font meanwhile): the caller plays at once.
         if (player.prepare())
             player.waitUntilPrerolled(gst::kDiscoveryTimeout);
     }
@@ -27,12 +29,14 @@ public:
     std::int32_t duration() const override { return milliseconds; }
     std::int32_t timeScale() const override { return 1000; }
     bool isPlaying() const override { return playing; }
+    void setDelegate(MovieDelegate* newDelegate) override { delegate = newDelegate; }
 
     void play() override {
         // At the end there is nothing left to play until a rewind.
         if (playing || atEnd || !player.prepare())
             return;
         playing = true;
+        awaitingStart = true;
         player.play();
     }
 
@@ -40,6 +44,7 @@ public:
         if (!playing)
             return;
         playing = false;
+        awaitingStart = false;
         player.pause();
     }
 
@@ -53,10 +58,26 @@ public:
     }
 
 private:
+    void began(std::chrono::steady_clock::time_point when) {
+        // Once per play, and not for one that has ended meanwhile.
+        if (!playing || !awaitingStart)
+            return;
+        awaitingStart = false;
+        const std::chrono::duration<double> heard = std::chrono::steady_clock::now() - when;
+        if (delegate)
+            delegate->movieDidStartPlaying(*this, heard.count());
+    }
+
+    void failed() {
+        playing = false;
+        awaitingStart = false;
+    }
+
     void reachedEnd() {
         if (!playing)
             return;
         playing = false;
+        awaitingStart = false;
         atEnd = true;
         // Rewind now, so that the next play starts without a seek.
         player.pause();
@@ -64,7 +85,9 @@ private:
     }
 
     std::int32_t milliseconds;
+    MovieDelegate* delegate = nullptr;
     bool playing = false;
+    bool awaitingStart = false;
     bool atEnd = false;
     GstPlayer player;
 };

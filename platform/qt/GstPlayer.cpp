@@ -61,7 +61,12 @@ GstPlayer::GstPlayer(std::string path, Role role, bool hasAudio, Callbacks callb
     , role(role)
     , hasAudio(hasAudio)
     , callbacks(std::move(callbacks))
-    , mainThread(std::make_unique<QObject>()) {}
+    , mainThread(std::make_unique<QObject>())
+    , startWatch([this](unsigned generationThen, gst::StartWatch::Clock::time_point began) {
+        QMetaObject::invokeMethod(
+            mainThread.get(), [this, generationThen, began] { reportStarted(generationThen, began); },
+            Qt::QueuedConnection);
+    }) {}
 
 GstPlayer::~GstPlayer() {
     release();
@@ -135,6 +140,7 @@ void GstPlayer::pause() {
 void GstPlayer::rewind() {
     if (!pipeline)
         return;
+    startWatch.cancel();
     ++generation;
     gst_element_seek_simple(pipeline, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, 0);
 }
@@ -142,6 +148,7 @@ void GstPlayer::rewind() {
 void GstPlayer::release() {
     if (!pipeline)
         return;
+    startWatch.cancel();
     // Setting NULL joins the streaming threads: no message is posted after it.
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(pipeline);
@@ -152,6 +159,7 @@ void GstPlayer::release() {
 void GstPlayer::changeState(GstState state) {
     if (!pipeline)
         return;
+    startWatch.cancel();
     ++generation;
     // A failure here is also posted as an error message, handled below.
     gst_element_set_state(pipeline, state);
@@ -159,6 +167,15 @@ void GstPlayer::changeState(GstState state) {
 
 GstBusSyncReply GstPlayer::onBusMessage(GstBus*, GstMessage* message, gpointer data) {
     auto* self = static_cast<GstPlayer*>(data);
+    // The whole pipeline (no parent) has gone to PLAYING, on whichever thread
+    // finished the change: from now on its clock tells when it is heard.
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_STATE_CHANGED && self->callbacks.started &&
+        GST_OBJECT_PARENT(GST_MESSAGE_SRC(message)) == nullptr) {
+        GstState state = GST_STATE_VOID_PENDING;
+        gst_message_parse_state_changed(message, nullptr, &state, nullptr);
+        if (state == GST_STATE_PLAYING)
+            self->startWatch.watch(GST_ELEMENT(GST_MESSAGE_SRC(message)), self->generation.load());
+    }
     const bool wanted =
         GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS || GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR ||
         GST_MESSAGE_TYPE(message) == GST_MESSAGE_ASYNC_DONE || gst_is_missing_plugin_message(message);
@@ -205,6 +222,11 @@ void GstPlayer::handle(GstMessage* message, unsigned generationThen, unsigned pi
     }
     if (generationThen == generation.load() && callbacks.reachedEnd)
         callbacks.reachedEnd();
+}
+
+void GstPlayer::reportStarted(unsigned generationThen, std::chrono::steady_clock::time_point began) {
+    if (pipeline && generationThen == generation.load() && callbacks.started)
+        callbacks.started(began);
 }
 
 void GstPlayer::fail(const std::string& why) {

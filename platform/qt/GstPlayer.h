@@ -7,12 +7,16 @@
 // Messages from the pipeline's threads are handed to the Qt event loop of the
 // thread that made the player; the callbacks run there, never inside a call
 // to the player. A message from before the latest play, pause or rewind is
-// dropped, so a stale end of stream never ends a newer play.
+// dropped, so a stale end of stream never ends a newer play, and a play
+// paused before it was heard is never reported as begun.
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+
+#include "GstStartWatch.h"
 
 #include <gst/gst.h>
 
@@ -27,8 +31,12 @@ public:
         // The last sample has been played.
         std::function<void()> reachedEnd;
         // The pipeline failed (no sound server, missing plug-in, bad data) and
-        // has been released; one line on stderr has said why.
+        // has been released; one line in the log has said why.
         std::function<void()> failed;
+        // The latest play() is being heard: its first sample reached the
+        // sound server's output at `began` (see GstStartWatch.h). Watched for
+        // only when set.
+        std::function<void(std::chrono::steady_clock::time_point began)> started;
     };
 
     GstPlayer(std::string path, Role role, bool hasAudio, Callbacks callbacks);
@@ -55,7 +63,9 @@ private:
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     void handle(GstMessage* message, unsigned generationThen, unsigned pipelineThen);
     void changeState(GstState state);
-    // Reports why on stderr (once), releases the pipeline, tells the owner.
+    // On the main thread: the play of `generationThen` is heard.
+    void reportStarted(unsigned generationThen, std::chrono::steady_clock::time_point began);
+    // Logs why (once), releases the pipeline, tells the owner.
     void fail(const std::string& why);
 
     std::string path;
@@ -69,6 +79,9 @@ private:
     std::atomic<unsigned> generation{0};
     std::atomic<unsigned> pipelineNumber{0};
     std::unique_ptr<QObject> mainThread;
+    // After mainThread, so that it is gone, and no report on its way to the
+    // main thread, before mainThread goes.
+    gst::StartWatch startWatch;
 };
 
 } // namespace eggtimer

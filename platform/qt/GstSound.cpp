@@ -73,7 +73,7 @@ private:
         if (!player)
             player = std::make_unique<GstPlayer>(
                 path, GstPlayer::Role::Event, true,
-                GstPlayer::Callbacks{[this] { reachedEnd(); }, [this] { failed(); }});
+                GstPlayer::Callbacks{[this] { reachedEnd(); }, [this] { failed(); }, nullptr});
         return player->prepare();
     }
 

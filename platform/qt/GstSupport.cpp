@@ -1,11 +1,12 @@
 #include "GstSupport.h"
 
+#include "Log.h"
+
 #include <fcntl.h>
 #include <gst/gst.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <mutex>
 #include <set>
 
@@ -53,8 +54,7 @@ void reportOnce(const std::string& what, const std::string& why) {
     const std::lock_guard lock(mutex);
     if (!reported.insert(why).second)
         return;
-    std::fprintf(stderr, "eggtimer: %s: %s\n", what.c_str(), why.c_str());
-    std::fflush(stderr);
+    logLine(what + ": " + why);
 }
 
 } // namespace eggtimer::gst

@@ -1,15 +1,15 @@
 #pragma once
 // What the GStreamer media classes share: starting GStreamer on first use,
-// checking a path before any element opens it, and error lines on stderr
-// that are written once however often the failure repeats.
+// checking a path before any element opens it, and error lines in the
+// program's log that are written once however often the failure repeats.
 
 #include <string>
 
 namespace eggtimer::gst {
 
 // Starts GStreamer the first time it is asked for, so that start-up of the
-// program does not pay for it. False (with one line on stderr) when it cannot
-// start.
+// program does not pay for it. False (with one line in the log) when it
+// cannot start.
 bool start();
 
 // True when `path` names, after following links, a regular non-empty file that
@@ -21,9 +21,10 @@ bool isPlayableFile(const std::string& path);
 // A file:// URI for a local path, relative paths taken from the working folder.
 std::string fileUri(const std::string& path);
 
-// Writes "eggtimer: <what>: <why>" to stderr unless a line with the same `why`
-// was written before: a sound server that is gone or a plug-in that is missing
-// is worth one line, not one per attempt.
+// Logs "<what>: <why>" (see Log.h: stamped with the time, the program's name
+// and process id, on stderr) unless a line with the same `why` was logged
+// before: a sound server that is gone or a plug-in that is missing is worth
+// one line, not one per attempt.
 void reportOnce(const std::string& what, const std::string& why);
 
 } // namespace eggtimer::gst

@@ -1,5 +1,7 @@
 #include "FakeServices.h"
 
+#include <cmath>
+
 namespace eggtimer::fake {
 
 void FakeDesktop::requestUserAttention(const std::string& whatFired, std::function<void()> stop) {
@@ -65,12 +67,51 @@ FakeSound& FakeSoundRegistry::add(const std::string& name) {
     return *slot;
 }
 
+void FakeMovie::play() {
+    journal.push_back("movie.play");
+    ++plays;
+    if (playing)
+        return; // as the real one: a play while playing does nothing
+    playing = true;
+    // The first sample sounds at startDelay; its report comes reportLatency
+    // later, which is when this runs.
+    pendingStart = runLoop.scheduleTimer(startDelay + reportLatency, false, [this](Timer&) { begin(); });
+}
+
+void FakeMovie::begin() {
+    pendingStart.reset();
+    startedAt.push_back(runLoop.now() - reportLatency);
+    const double heard = heardFor.value_or(scale > 0 ? double(length) / scale : INFINITY);
+    if (std::isfinite(heard))
+        pendingEnd = runLoop.scheduleTimer(heard - reportLatency, false, [this](Timer&) {
+            pendingEnd.reset();
+            playing = false;
+            endedAt.push_back(runLoop.now());
+        });
+    if (delegate)
+        delegate->movieDidStartPlaying(*this, reportLatency);
+}
+
+void FakeMovie::stop() {
+    journal.push_back("movie.stop");
+    playing = false;
+    cancelPending();
+}
+
+void FakeMovie::cancelPending() {
+    for (auto* timer : {&pendingStart, &pendingEnd})
+        if (*timer) {
+            (*timer)->invalidate();
+            timer->reset();
+        }
+}
+
 std::unique_ptr<Movie> FakeMediaLibrary::movieWithPath(const std::string& path) {
     journal.push_back("media.open " + path);
     auto found = media.find(path);
     if (found == media.end())
         return nullptr;
-    auto movie = std::make_unique<FakeMovie>(found->second.first, found->second.second, journal);
+    auto movie = std::make_unique<FakeMovie>(found->second.first, found->second.second, journal, runLoop);
     lastMovie = movie.get();
     return movie;
 }

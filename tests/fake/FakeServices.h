@@ -74,32 +74,56 @@ public:
     std::map<std::string, std::unique_ptr<FakeSound>> sounds;
 };
 
+// A movie on the run loop's clock. As a real one, it begins to sound some
+// time after play() (startDelay, virtual seconds; never inside play()), tells
+// its delegate so a little later still (reportLatency, passed on as the
+// seconds heard), and ends by itself once its sound has been heard (heardFor
+// seconds from its first sample, by default its length; for ever without a
+// positive time scale or when infinite). stop() and the destructor cancel the
+// start, its report and the end.
 class FakeMovie final : public Movie {
 public:
-    FakeMovie(std::int32_t duration, std::int32_t timeScale, Journal& journal)
+    FakeMovie(std::int32_t duration, std::int32_t timeScale, Journal& journal, RunLoop& runLoop)
         : length(duration)
         , scale(timeScale)
-        , journal(journal) {}
+        , journal(journal)
+        , runLoop(runLoop) {}
+    ~FakeMovie() override { cancelPending(); }
     std::int32_t duration() const override { return length; }
     std::int32_t timeScale() const override { return scale; }
-    void play() override { playing = true, ++plays, journal.push_back("movie.play"); }
-    void stop() override { playing = false, journal.push_back("movie.stop"); }
+    void play() override;
+    void stop() override;
     void gotoBeginning() override { journal.push_back("movie.rewind"); }
     bool isPlaying() const override { return playing; }
+    void setDelegate(MovieDelegate* d) override { delegate = d; }
 
     std::int32_t length, scale;
     Journal& journal;
+    RunLoop& runLoop;
+    MovieDelegate* delegate = nullptr;
+    double startDelay = 0.0;
+    double reportLatency = 0.0;
+    std::optional<double> heardFor;
     bool playing = false;
-    int plays = 0;
+    int plays = 0; // calls to play()
+    // Virtual instants each play began to sound and ended by itself.
+    std::vector<WallTime> startedAt, endedAt;
+
+private:
+    void begin();
+    void cancelPending();
+    std::shared_ptr<Timer> pendingStart, pendingEnd;
 };
 
 class FakeMediaLibrary final : public MediaLibrary {
 public:
-    explicit FakeMediaLibrary(Journal& journal)
-        : journal(journal) {}
+    FakeMediaLibrary(Journal& journal, RunLoop& runLoop)
+        : journal(journal)
+        , runLoop(runLoop) {}
     std::unique_ptr<Movie> movieWithPath(const std::string& path) override;
 
     Journal& journal;
+    RunLoop& runLoop;
     // Paths that read as media, with their duration and time scale.
     std::map<std::string, std::pair<std::int32_t, std::int32_t>> media;
     FakeMovie* lastMovie = nullptr;
@@ -138,7 +162,7 @@ struct FakeWorld {
     FakeRunLoop runLoop;
     FakeDesktop desktop{window.journal, runLoop};
     FakeSoundRegistry sounds{window.journal};
-    FakeMediaLibrary media{window.journal};
+    FakeMediaLibrary media{window.journal, runLoop};
     FakeSettingsStore settings{window.journal};
     FakeFileSystem files;
 };

@@ -5,9 +5,14 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
+#include <sstream>
 
 namespace eggtimer::testing {
 
@@ -90,6 +95,22 @@ void makeToneFile(const std::string& path) {
         FAIL() << "no recipe for ." << extension;
     ASSERT_TRUE(run(ffmpeg + arguments + " " + shellQuoted(path))) << path;
     std::remove(tone.c_str());
+}
+
+std::vector<std::string> loggedMessages(const std::string& captured) {
+    static const std::regex logged(
+        "[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} ([^ \\[]+)\\[([0-9]+)\\]: (.*)");
+    std::vector<std::string> messages;
+    std::istringstream lines(captured);
+    for (std::string line; std::getline(lines, line);) {
+        std::smatch parts;
+        if (std::regex_match(line, parts, logged) && parts[1] == program_invocation_short_name &&
+            parts[2] == std::to_string(::getpid()))
+            messages.push_back(parts[3]);
+        else
+            messages.push_back("not a log line: " + line);
+    }
+    return messages;
 }
 
 bool spinUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {

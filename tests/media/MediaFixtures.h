@@ -68,6 +68,24 @@ struct RecordingDelegate final : SoundDelegate {
     void soundDidFinishPlaying(Sound& sound, bool finished) override { calls.push_back({&sound, finished}); }
 };
 
+// Records when each play of a movie began, as the movie tells it: the
+// instant of the report less the seconds it says were heard by then.
+struct RecordingMovieDelegate final : MovieDelegate {
+    std::vector<std::chrono::steady_clock::time_point> began;
+    void movieDidStartPlaying(Movie&, double secondsHeard) override {
+        began.push_back(std::chrono::steady_clock::now() -
+                        std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                            std::chrono::duration<double>(secondsHeard)));
+    }
+};
+
+// The messages of the lines in `captured` (standard error), each of which must
+// be a line of the program's log written by this process:
+//   2026-12-06 15:41:36.123 media_tests[1234]: cannot play a.mp3: why
+// Any other line comes back whole after "not a log line: ", so that a test
+// expecting a message sees it fail.
+std::vector<std::string> loggedMessages(const std::string& captured);
+
 // Runs the Qt event loop until `done` holds or `limit` has passed; returns
 // whether `done` held.
 bool spinUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);

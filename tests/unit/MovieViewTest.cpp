@@ -11,7 +11,7 @@ namespace {
 class MovieViewTest : public ::testing::Test {
 protected:
     fake::FakeMovie* load(std::int32_t duration, std::int32_t timeScale) {
-        auto movie = std::make_unique<fake::FakeMovie>(duration, timeScale, journal);
+        auto movie = std::make_unique<fake::FakeMovie>(duration, timeScale, journal, loop);
         fake::FakeMovie* raw = movie.get();
         view.setMovie(std::move(movie));
         return raw;
@@ -35,6 +35,7 @@ TEST_F(MovieViewTest, LoopTimerIsTheLengthPlusOneSecondUnrounded) {
         view.stop(this);
         load(c.duration, c.timeScale);
         view.start(this);
+        loop.runDue(); // the movie begins
         EXPECT_NEAR(pendingInterval(), c.interval, 1e-6) << c.duration << "/" << c.timeScale;
     }
 }
@@ -44,57 +45,117 @@ TEST_F(MovieViewTest, ReplaysOneSecondAfterEachEndUntilStopped) {
     view.start(this);
     for (int play = 1; play <= 3; ++play) {
         EXPECT_EQ(movie->plays, play);
-        movie->playing = false; // reaches its end
-        loop.advanceBy(4.0);
+        loop.advanceBy(4.0); // three seconds of sound, one of pause
     }
-    EXPECT_EQ(loop.pendingCount(), 1u);
+    EXPECT_EQ(movie->plays, 4);
+    EXPECT_NE(view.pendingLoopTimer(), nullptr);
     view.stop(this);
     EXPECT_EQ(view.pendingLoopTimer(), nullptr);
     loop.advanceBy(60.0);
     EXPECT_EQ(movie->plays, 4);
     EXPECT_FALSE(view.isPlaying());
+    EXPECT_EQ(loop.pendingCount(), 0u);
+}
+
+TEST_F(MovieViewTest, TheFirstPauseIsOneSecondAlsoWhenTheFirstStartIsLate) {
+    fake::FakeMovie* movie = load(90, 30);
+    movie->startDelay = 0.3;     // a pipeline's first start on a busy machine
+    movie->reportLatency = 0.04; // the news of each start reaches the loop late
+    const WallTime asked = loop.now();
+    view.start(this);
+    loop.advanceBy(0.1);
+    movie->startDelay = 0.0; // later starts, from a pipeline kept ready
+    loop.advanceBy(16.6);
+    ASSERT_EQ(movie->endedAt.size(), 4u);
+    ASSERT_EQ(movie->startedAt.size(), 5u);
+    EXPECT_NEAR(movie->startedAt[0] - asked, 0.3, 1e-6);
+    for (std::size_t end = 0; end < movie->endedAt.size(); ++end)
+        EXPECT_NEAR(movie->startedAt[end + 1] - movie->endedAt[end], 1.0, 1e-6) << "pause " << end + 1;
+}
+
+TEST_F(MovieViewTest, StopBeforeTheMovieBeginsLeavesNoTimer) {
+    fake::FakeMovie* movie = load(90, 30);
+    movie->startDelay = 0.5;
+    view.start(this);
+    loop.advanceBy(0.2);
+    view.stop(this);
+    loop.advanceBy(60.0);
+    EXPECT_EQ(view.pendingLoopTimer(), nullptr);
+    EXPECT_EQ(loop.pendingCount(), 0u);
+    EXPECT_EQ(movie->plays, 1);
+    EXPECT_TRUE(movie->startedAt.empty());
+}
+
+TEST_F(MovieViewTest, AStartAfterAStopIsTimedFromItsOwnBeginning) {
+    fake::FakeMovie* movie = load(90, 30);
+    movie->startDelay = 0.5;
+    view.start(this);
+    loop.advanceBy(0.2);
+    view.stop(this);
+    view.start(this);
+    loop.advanceBy(0.5);
+    ASSERT_EQ(movie->startedAt.size(), 1u);
+    ASSERT_NE(view.pendingLoopTimer(), nullptr);
+    EXPECT_NEAR(view.pendingLoopTimer()->fireDate() - movie->startedAt[0], 4.0, 1e-6);
+    loop.advanceBy(3.999);
+    EXPECT_EQ(movie->plays, 2);
+    loop.advanceBy(0.001);
+    EXPECT_EQ(movie->plays, 3);
 }
 
 TEST_F(MovieViewTest, ReplayWhileStillPlayingStopsRewindsAndStartsWithOneTimer) {
     fake::FakeMovie* movie = load(90, 30);
+    movie->heardFor = 10.0; // sounds on past its length
     view.start(this);
-    journal.clear();
-    loop.advanceBy(4.0); // still reports playing
-    EXPECT_EQ(journal, (fake::Journal{"movie.stop", "movie.rewind", "movie.play"}));
-    EXPECT_EQ(loop.pendingCount(), 1u);
-    EXPECT_TRUE(movie->playing);
+    loop.runDue();
+    for (int replay = 1; replay <= 2; ++replay) {
+        journal.clear();
+        loop.advanceBy(4.0);
+        EXPECT_EQ(journal, (fake::Journal{"movie.stop", "movie.rewind", "movie.play"})) << replay;
+        EXPECT_TRUE(movie->playing);
+    }
 }
 
 TEST_F(MovieViewTest, StartIsIgnoredWhilePlayingOrWithoutAMovie) {
     view.start(this);
+    loop.runDue();
     EXPECT_EQ(view.pendingLoopTimer(), nullptr);
     view.stop(this); // no timer, no movie: harmless
 
     fake::FakeMovie* movie = load(90, 30);
     view.start(this);
     view.start(this);
+    loop.runDue();
     EXPECT_EQ(movie->plays, 1);
-    EXPECT_EQ(loop.pendingCount(), 1u);
+    EXPECT_EQ(movie->startedAt.size(), 1u);
+    EXPECT_NE(view.pendingLoopTimer(), nullptr);
 }
 
 TEST_F(MovieViewTest, AZeroTimeScalePlaysOnceWithoutLooping) {
     fake::FakeMovie* movie = load(100, 0);
     view.start(this);
+    loop.runDue();
     EXPECT_EQ(movie->plays, 1);
+    EXPECT_EQ(movie->startedAt.size(), 1u);
     EXPECT_EQ(view.pendingLoopTimer(), nullptr);
     EXPECT_EQ(KRMovieView::loopInterval(100, 0), std::nullopt);
     EXPECT_EQ(KRMovieView::loopInterval(-5, 30), std::nullopt);
 }
 
 TEST_F(MovieViewTest, ADestroyedViewLeavesNoTimerBehind) {
-    {
-        KRMovieView doomed(loop);
-        doomed.setMovie(std::make_unique<fake::FakeMovie>(90, 30, journal));
-        doomed.start(this);
-        EXPECT_EQ(loop.pendingCount(), 1u);
+    for (double startDelay : {0.0, 0.5}) {
+        {
+            KRMovieView doomed(loop);
+            auto movie = std::make_unique<fake::FakeMovie>(90, 30, journal, loop);
+            movie->startDelay = startDelay;
+            doomed.setMovie(std::move(movie));
+            doomed.start(this);
+            loop.advanceBy(0.1); // begun, or still on its way
+            EXPECT_EQ(doomed.pendingLoopTimer() != nullptr, startDelay == 0.0);
+        }
+        EXPECT_EQ(loop.pendingCount(), 0u);
+        loop.advanceBy(10.0); // would run on a freed view under ASan if it were left
     }
-    EXPECT_EQ(loop.pendingCount(), 0u);
-    loop.advanceBy(10.0); // would run on a freed view under ASan if it were left
 }
 
 } // namespace
