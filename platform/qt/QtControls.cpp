@@ -1,5 +1,7 @@
 #include "platform/qt/QtControls.h"
 
+#include "platform/qt/Utf8.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QButtonGroup>
@@ -31,10 +33,6 @@ bool enabledFlag(const QWidget* widget) {
 
 bool isExactly(const QWidget* widget, const QMetaObject& type) {
     return widget->metaObject() == &type;
-}
-
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 } // namespace

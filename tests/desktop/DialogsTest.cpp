@@ -1,6 +1,7 @@
 // The alert panel and the open-file dialog, driven the way a user would:
 // a timer finds the modal dialog, reads it and answers it.
 
+#include "controller/MusicFiles.h"
 #include "platform/qt/QtDesktop.h"
 
 #include "Support.h"
@@ -165,7 +166,7 @@ protected:
     }
 
     ScratchFolder scratch;
-    const std::vector<std::string> music{"aif", "aiff", "mp3", "m4a", "mpa", "mid", "mov", "mpg", "mp4"};
+    const std::vector<std::string>& music = kMusicExtensions;
 };
 
 TEST_F(OpenPanel, OffersOnlyTheGivenTypesAndGivesTheChosenAbsolutePath) {
