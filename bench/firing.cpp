@@ -6,8 +6,8 @@
 // - resident memory over many re-plays and many START / fire / STOP cycles.
 // Run it inside tests/support/with-session.sh --x --pulse --dbus.
 
-#include "tests/e2e/AppHarness.h"
-#include "tests/support/SinkRecorder.h"
+#include "support/AppHarness.h"
+#include "support/SinkRecorder.h"
 
 #include <QProcess>
 

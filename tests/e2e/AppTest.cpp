@@ -1,7 +1,7 @@
 // The application as a user meets it: the shipped window on the real
 // platform, clicked and typed into, its status area read back.
 
-#include "AppHarness.h"
+#include "support/AppHarness.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // their pauses, silence after STOP, a file handed to its default application,
 // the alert with the user's words, and the beep.
 
-#include "AppHarness.h"
-#include "tests/support/SinkRecorder.h"
+#include "support/AppHarness.h"
+#include "support/SinkRecorder.h"
 
 #include <QMessageBox>
 #include <QProcess>

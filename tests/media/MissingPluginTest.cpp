@@ -4,7 +4,7 @@
 #include "MediaFixtures.h"
 #include "platform/qt/GstMedia.h"
 #include "platform/qt/GstSupport.h"
-#include "tests/support/SinkRecorder.h"
+#include "support/SinkRecorder.h"
 
 #include <gst/gst.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,8 @@
 // The interface file the program ships: everything the controller relies on
 // is there, of the right class, wired to the right action, in its first state.
 
-#include "platform/qt/InterfaceLoader.h"
+#include "app/Binding.h"
+#include "controller/Actions.h"
 #include "platform/qt/QtControls.h"
 
 #include <QAbstractButton>
@@ -31,13 +32,14 @@ namespace {
 struct InterfaceFile : testing::Test {
     std::string error;
     std::unique_ptr<LoadedInterface> ui;
-    const Outlets* outlets = nullptr;
+    Outlets boundOutlets;
+    const Outlets* outlets = &boundOutlets;
 
     void SetUp() override {
         qunsetenv("EGGTIMER_INTERFACE_FILE");
-        ui = LoadedInterface::load(LoadedInterface::defaultPath(), error);
+        ui = loadControllerWindow(LoadedInterface::defaultPath(), error);
         ASSERT_NE(ui, nullptr) << error;
-        outlets = &ui->outlets();
+        boundOutlets = outletsOf(*ui);
     }
 
     template <class T = QWidget> T* widget(const char* name) const {
@@ -160,7 +162,8 @@ TEST_F(InterfaceFile, OpensReadyToStart) {
 TEST_F(InterfaceFile, EveryActionIsKnownAndEveryOneIsSent) {
     std::map<std::string, int> sent;
     for (const LoadedInterface::Sender& sender : ui->senders()) {
-        EXPECT_EQ(sender.method, KRMaster::actionNamed(sender.actionName)) << sender.actionName;
+        ASSERT_LT(sender.action, kActionDescriptions.size());
+        EXPECT_EQ(sender.actionName, kActionDescriptions[sender.action].name);
         ++sent[sender.actionName];
     }
     for (const char* name : {"startStopButton:", "changeModeWithSenderTag:", "nextMode:", "prevMode:",
@@ -207,10 +210,8 @@ TEST_F(InterfaceFile, ModeSelectorsCarryTheIndexOfTheirTab) {
 }
 
 TEST_F(InterfaceFile, EverySenderReachesTheControllerAsItsOwnAdapter) {
-    std::vector<std::pair<LoadedInterface::ActionMethod, Control*>> performed;
-    ui->connectActions([&](LoadedInterface::ActionMethod method, Control* sender) {
-        performed.emplace_back(method, sender);
-    });
+    std::vector<std::pair<std::size_t, Control*>> performed;
+    ui->connectActions([&](std::size_t action, Control* sender) { performed.emplace_back(action, sender); });
     for (const LoadedInterface::Sender& sender : ui->senders()) {
         performed.clear();
         if (auto* button = qobject_cast<QAbstractButton*>(sender.object)) {
@@ -219,7 +220,7 @@ TEST_F(InterfaceFile, EverySenderReachesTheControllerAsItsOwnAdapter) {
             qobject_cast<QAction*>(sender.object)->trigger();
         }
         ASSERT_EQ(performed.size(), 1U) << sender.actionName;
-        EXPECT_EQ(performed.front().first, sender.method);
+        EXPECT_EQ(performed.front().first, sender.action);
         EXPECT_EQ(performed.front().second, sender.control);
     }
     // Outlets send as themselves, so the controller may compare them.

@@ -1,4 +1,4 @@
-#include "FakeControls.h"
+#include "support/fake/FakeControls.h"
 
 #include <algorithm>
 

@@ -1,0 +1,193 @@
+#pragma once
+// Records what reaches the test session's sound server: the monitor of the
+// null sink "eggtimer_test" (or $PULSE_SINK), mono, 48 kHz, through parec,
+// each block stamped with the steady clock when it arrives. A silent stream
+// plays into the sink meanwhile: an idle null sink hands its monitor over in
+// two-second lumps, a running one in a few milliseconds.
+//
+// Header-only; tests and benchmark programs share it through eggtimer_harness.
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <limits>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace eggtimer::testing {
+
+class SinkRecorder {
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr int kRate = 48000;
+
+    SinkRecorder() = default;
+    ~SinkRecorder() { stop(); }
+    SinkRecorder(const SinkRecorder&) = delete;
+    SinkRecorder& operator=(const SinkRecorder&) = delete;
+
+    // Starts the silent stream and the recorder and waits until the first
+    // samples have come in. False when either cannot start.
+    bool start() {
+        const char* sinkName = std::getenv("PULSE_SINK");
+        const std::string sink = sinkName && *sinkName ? sinkName : "eggtimer_test";
+        const std::string format = "--format=s16le", rate = "--rate=" + std::to_string(kRate),
+                          channels = "--channels=1";
+        keepAlive = spawn({"pacat", "--playback", "--raw", format, rate, channels, "--latency-msec=10",
+                           "--client-name=eggtimer-test-silence", "/dev/zero"},
+                          nullptr);
+        int output = -1;
+        recorder = spawn({"parec", "--raw", format, rate, channels, "--latency-msec=5",
+                          "--client-name=eggtimer-test-recorder", "--device=" + sink + ".monitor"},
+                         &output);
+        if (keepAlive <= 0 || recorder <= 0 || output < 0)
+            return false;
+        reader = std::thread([this, output] { readFrom(output); });
+        const auto deadline = Clock::now() + std::chrono::seconds(5);
+        while (Clock::now() < deadline) {
+            if (sampleCount() > kRate / 20)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    }
+
+    void stop() {
+        for (pid_t* pid : {&recorder, &keepAlive}) {
+            if (*pid > 0) {
+                ::kill(*pid, SIGTERM);
+                ::waitpid(*pid, nullptr, 0);
+                *pid = -1;
+            }
+        }
+        if (reader.joinable())
+            reader.join();
+    }
+
+    std::size_t sampleCount() const {
+        const std::lock_guard lock(mutex);
+        return samples.size();
+    }
+
+    // Samples as floats in [-1, 1], from `first` on.
+    std::vector<float> samplesFrom(std::size_t first = 0) const {
+        const std::lock_guard lock(mutex);
+        first = std::min(first, samples.size());
+        return {samples.begin() + static_cast<std::ptrdiff_t>(first), samples.end()};
+    }
+
+    // When sample `index` reached us, at the earliest: the smallest delay of
+    // any block says how late every block is at least.
+    Clock::time_point timeOfSample(std::size_t index) const {
+        const std::lock_guard lock(mutex);
+        return firstSampleTime + std::chrono::nanoseconds(static_cast<std::int64_t>(index * 1e9 / kRate));
+    }
+
+    // The index of the first sample that came in at or after `when`.
+    std::size_t sampleAt(Clock::time_point when) const {
+        const std::lock_guard lock(mutex);
+        const double seconds = std::chrono::duration<double>(when - firstSampleTime).count();
+        return seconds <= 0 ? 0 : static_cast<std::size_t>(seconds * kRate);
+    }
+
+    // Root mean square of samples [first, last).
+    static double rms(const std::vector<float>& data, std::size_t first, std::size_t last) {
+        last = std::min(last, data.size());
+        if (first >= last)
+            return 0.0;
+        double sum = 0.0;
+        for (std::size_t i = first; i < last; ++i)
+            sum += double(data[i]) * data[i];
+        return std::sqrt(sum / double(last - first));
+    }
+
+    // The first sample louder than `level`, if any.
+    static std::optional<std::size_t> firstAbove(const std::vector<float>& data, float level,
+                                                 std::size_t from = 0) {
+        for (std::size_t i = from; i < data.size(); ++i)
+            if (std::fabs(data[i]) > level)
+                return i;
+        return std::nullopt;
+    }
+
+    // The last sample louder than `level`, if any.
+    static std::optional<std::size_t> lastAbove(const std::vector<float>& data, float level) {
+        for (std::size_t i = data.size(); i-- > 0;)
+            if (std::fabs(data[i]) > level)
+                return i;
+        return std::nullopt;
+    }
+
+private:
+    static pid_t spawn(const std::vector<std::string>& arguments, int* output) {
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        int pipeEnds[2] = {-1, -1};
+        if (output) {
+            if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
+                return -1;
+            posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+        }
+        pid_t pid = -1;
+        if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+            pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        if (output) {
+            ::close(pipeEnds[1]);
+            *output = pipeEnds[0];
+        }
+        return pid;
+    }
+
+    void readFrom(int fd) {
+        // 240 samples: 5 ms blocks keep the arrival stamps close to the truth.
+        std::int16_t block[240];
+        std::size_t pendingBytes = 0;
+        auto* bytes = reinterpret_cast<char*>(block);
+        for (;;) {
+            const ssize_t got = ::read(fd, bytes + pendingBytes, sizeof block - pendingBytes);
+            if (got <= 0)
+                break;
+            const auto now = Clock::now();
+            pendingBytes += static_cast<std::size_t>(got);
+            const std::size_t whole = pendingBytes / sizeof(std::int16_t);
+            const std::lock_guard lock(mutex);
+            for (std::size_t i = 0; i < whole; ++i)
+                samples.push_back(float(block[i]) / 32768.0f);
+            const auto start =
+                now - std::chrono::nanoseconds(static_cast<std::int64_t>(samples.size() * 1e9 / kRate));
+            if (samples.size() == whole || start < firstSampleTime)
+                firstSampleTime = start;
+            const std::size_t rest = pendingBytes - whole * sizeof(std::int16_t);
+            std::copy(bytes + whole * sizeof(std::int16_t), bytes + pendingBytes, bytes);
+            pendingBytes = rest;
+        }
+        ::close(fd);
+    }
+
+    pid_t keepAlive = -1;
+    pid_t recorder = -1;
+    std::thread reader;
+    mutable std::mutex mutex;
+    std::vector<float> samples;
+    Clock::time_point firstSampleTime = Clock::time_point::max();
+};
+
+} // namespace eggtimer::testing
