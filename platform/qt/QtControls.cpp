@@ -141,22 +141,6 @@ void QtMatrix::clearSelection() {
     group->setExclusive(true);
 }
 
-int QtMatrix::numberOfRows() const {
-    int rows = 0;
-    for (const Cell& cell : cells) {
-        rows = std::max(rows, cell.row + 1);
-    }
-    return rows;
-}
-
-int QtMatrix::numberOfColumns() const {
-    int columns = 0;
-    for (const Cell& cell : cells) {
-        columns = std::max(columns, cell.column + 1);
-    }
-    return columns;
-}
-
 // --- QtTextField
 
 bool QtTextField::accepts(const QWidget* widget) {

@@ -112,12 +112,10 @@ TEST_F(InterfaceFile, MatricesHaveTheirShapesAndOneSelectedCell) {
         {"modeAlcAMPMSelecter", outlets->modeAlcAMPMSelecter, 2, 1, {"AM", "PM"}},
     };
     for (const Shape& shape : shapes) {
-        auto* matrix = dynamic_cast<QtMatrix*>(shape.matrix);
-        ASSERT_NE(matrix, nullptr) << shape.name;
-        EXPECT_EQ(matrix->numberOfRows(), shape.rows) << shape.name;
-        EXPECT_EQ(matrix->numberOfColumns(), shape.columns) << shape.name;
+        Matrix* matrix = shape.matrix;
         EXPECT_NE(matrix->selectedRow(), -1) << shape.name;
         const QList<QRadioButton*> cells = widget(shape.name)->findChildren<QRadioButton*>();
+        EXPECT_EQ(cells.size(), shape.rows * shape.columns) << shape.name;
         int checked = 0;
         for (const QRadioButton* cell : cells) {
             checked += cell->isChecked() ? 1 : 0;
@@ -135,7 +133,14 @@ TEST_F(InterfaceFile, MatricesHaveTheirShapesAndOneSelectedCell) {
             ASSERT_NE(selected, nullptr);
             EXPECT_EQ(plainText(selected->text()), shape.texts[i])
                 << shape.name << " cell " << row << "," << column;
+            EXPECT_EQ(matrix->selectedRow(), row) << shape.name;
+            EXPECT_EQ(matrix->selectedColumn(), column) << shape.name;
         }
+        // No cell lies beyond the last row or column.
+        matrix->selectCell(shape.rows, 0);
+        matrix->selectCell(0, shape.columns);
+        EXPECT_EQ(matrix->selectedRow(), shape.rows - 1) << shape.name;
+        EXPECT_EQ(matrix->selectedColumn(), shape.columns - 1) << shape.name;
     }
 }
 
