@@ -1,8 +1,8 @@
-#include "QtDesktop.h"
+#include "platform/qt/QtDesktop.h"
 
-#include "Log.h"
-#include "Notifications.h"
-#include "OpenFile.h"
+#include "platform/qt/Log.h"
+#include "platform/qt/Notifications.h"
+#include "platform/qt/OpenFile.h"
 #include "platform/qt/Utf8.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 
 #include "platform/qt/QtDesktop.h"
 
-#include "Support.h"
+#include "tests/desktop/Support.h"
 
 #include <QElapsedTimer>
 #include <QWidget>

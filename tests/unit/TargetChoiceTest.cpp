@@ -1,7 +1,7 @@
 // The sound list, the two choosers and test play.
 
-#include "ControllerFixture.h"
 #include "controller/MusicFiles.h"
+#include "tests/unit/ControllerFixture.h"
 
 namespace eggtimer::test {
 namespace {
