@@ -1,4 +1,9 @@
 #pragma once
+// Names here, in controller/Outlets.h and controller/Actions.h, and the texts
+// the window shows are fixed on purpose: stored settings and users' habits
+// depend on them. Leave "Selecter", "!Nortice! " and "seconds has past" as
+// they are.
+//
 // The application's one controller. It holds the timer's state, the main
 // timer and the once-a-second ticker, what sounds while a timer fires, the two
 // chosen paths, and the window's controls (its outlets). Every control action,
