@@ -19,14 +19,4 @@ bool bindOutlet(Outlets& outlets, const std::string& name, Control* control) {
     return bound;
 }
 
-const char* firstUnboundOutlet(const Outlets& outlets) {
-    const char* unbound = nullptr;
-    forEachOutlet(outlets, [&](const char* outlet, auto* field) {
-        if (unbound == nullptr && field == nullptr) {
-            unbound = outlet;
-        }
-    });
-    return unbound;
-}
-
 } // namespace eggtimer

@@ -67,7 +67,4 @@ template <class O, class F> void forEachOutlet(O& outlets, F&& f) {
 // has that name or the control is not of the outlet's kind.
 bool bindOutlet(Outlets& outlets, const std::string& name, Control* control);
 
-// The name of the first outlet still unbound, or nothing when all are bound.
-const char* firstUnboundOutlet(const Outlets& outlets);
-
 } // namespace eggtimer

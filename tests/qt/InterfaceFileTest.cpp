@@ -56,7 +56,7 @@ struct InterfaceFile : testing::Test {
 TEST_F(InterfaceFile, IsTheCompiledInMainWindowWithEveryOutletBound) {
     EXPECT_EQ(LoadedInterface::defaultPath(), QStringLiteral(":/eggtimer.ui"));
     EXPECT_NE(qobject_cast<QMainWindow*>(ui->window()), nullptr);
-    EXPECT_EQ(firstUnboundOutlet(*outlets), nullptr);
+    forEachOutlet(*outlets, [](const char* name, auto* field) { EXPECT_NE(field, nullptr) << name; });
 }
 
 TEST_F(InterfaceFile, TextFieldsAreEditableExactlyWhereTheUserTypes) {
