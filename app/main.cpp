@@ -1,9 +1,9 @@
 // eggtimer: loads the window, checks it and hands it to the controller, then
 // runs the event loop until the user quits. Nothing is saved at quitting.
 
+#include "app/Binding.h"
 #include "controller/KRMaster.h"
 #include "platform/qt/AppIdentity.h"
-#include "platform/qt/InterfaceLoader.h"
 #include "platform/qt/QtPlatform.h"
 
 #include <QApplication>
@@ -25,7 +25,7 @@ int main(int argc, char* argv[]) {
 
     std::string error;
     const std::unique_ptr<eggtimer::LoadedInterface> interface =
-        eggtimer::LoadedInterface::load(eggtimer::LoadedInterface::defaultPath(), error);
+        eggtimer::loadControllerWindow(eggtimer::LoadedInterface::defaultPath(), error);
     if (!interface) {
         std::fprintf(stderr, "eggtimer: %s\n", error.c_str());
         return 1;
@@ -33,10 +33,8 @@ int main(int argc, char* argv[]) {
 
     eggtimer::QtPlatform platform([window = interface->window()] { return window; });
     // Lives for the whole run, like the window whose controls it holds.
-    eggtimer::KRMaster master(platform.services(), interface->outlets());
-    interface->connectActions([&master](eggtimer::KRMaster::ActionMethod action, eggtimer::Control* sender) {
-        (master.*action)(sender);
-    });
+    eggtimer::KRMaster master(platform.services(), eggtimer::outletsOf(*interface));
+    eggtimer::connectActions(*interface, master);
     master.awakeFromNib();
 
     interface->window()->show();

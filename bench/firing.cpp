@@ -8,8 +8,8 @@
 // Run it inside tests/support/with-session.sh --x --pulse --dbus. With
 // replays and cycles both 0 it measures the sound alone, not the memory.
 
-#include "tests/e2e/AppHarness.h"
-#include "tests/support/SinkRecorder.h"
+#include "support/AppHarness.h"
+#include "support/SinkRecorder.h"
 
 #include <QProcess>
 

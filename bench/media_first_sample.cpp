@@ -5,7 +5,7 @@
 //   media_first_sample <rounds> <sound.aiff>...
 
 #include "platform/qt/GstMedia.h"
-#include "tests/support/SinkRecorder.h"
+#include "support/SinkRecorder.h"
 
 #include <QCoreApplication>
 #include <QThread>

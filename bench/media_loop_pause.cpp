@@ -12,7 +12,7 @@
 #include "media/KRMovieView.h"
 #include "platform/qt/GstMedia.h"
 #include "platform/qt/QtRunLoop.h"
-#include "tests/support/SinkRecorder.h"
+#include "support/SinkRecorder.h"
 
 #include <QCoreApplication>
 #include <QThread>

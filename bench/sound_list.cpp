@@ -2,10 +2,10 @@
 // folder listing and the shipped window's pop-up.
 //   sound_list [entries=10000]
 
+#include "app/Binding.h"
 #include "controller/KRMaster.h"
-#include "platform/qt/InterfaceLoader.h"
 #include "platform/qt/PosixFileSystem.h"
-#include "tests/fake/FakeServices.h"
+#include "support/fake/FakeServices.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     std::ofstream((user.path() + "/Mine.aiff").toStdString());
 
     std::string error;
-    auto ui = eggtimer::LoadedInterface::load(eggtimer::LoadedInterface::defaultPath(), error);
+    auto ui = eggtimer::loadControllerWindow(eggtimer::LoadedInterface::defaultPath(), error);
     if (!ui) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
     eggtimer::fake::FakeWorld world;
     eggtimer::Services services{world.runLoop, world.desktop,  world.sounds,
                                 world.media,   world.settings, files};
-    eggtimer::KRMaster master(services, ui->outlets());
+    eggtimer::KRMaster master(services, eggtimer::outletsOf(*ui));
 
     std::vector<double> times;
     for (int run = 0; run < 7; ++run) {

@@ -2,7 +2,6 @@
 
 #include "media/KRMovieView.h"
 
-#include <array>
 #include <utility>
 
 namespace eggtimer {
@@ -20,22 +19,6 @@ KRMaster::~KRMaster() {
         CountDownTimer->invalidate();
     if (MainTimer)
         MainTimer->invalidate();
-}
-
-KRMaster::ActionMethod KRMaster::actionNamed(std::string_view name) {
-    static constexpr std::array<std::pair<std::string_view, ActionMethod>, 7> kActions{{
-        {"startStopButton:", &KRMaster::startStopButton},
-        {"changeModeWithSenderTag:", &KRMaster::changeModeWithSenderTag},
-        {"nextMode:", &KRMaster::nextMode},
-        {"prevMode:", &KRMaster::prevMode},
-        {"selectTargetFile:", &KRMaster::selectTargetFile},
-        {"selectTargetMusic:", &KRMaster::selectTargetMusic},
-        {"testPlayTargetSound:", &KRMaster::testPlayTargetSound},
-    }};
-    for (const auto& [actionName, method] : kActions)
-        if (actionName == name)
-            return method;
-    return nullptr;
 }
 
 void KRMaster::awakeFromNib() {

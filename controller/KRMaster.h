@@ -1,4 +1,9 @@
 #pragma once
+// Names here, in controller/Outlets.h and controller/Actions.h, and the texts
+// the window shows are fixed on purpose: stored settings and users' habits
+// depend on them. Leave "Selecter", "!Nortice! " and "seconds has past" as
+// they are.
+//
 // The application's one controller. It holds the timer's state, the main
 // timer and the once-a-second ticker, what sounds while a timer fires, the two
 // chosen paths, and the window's controls (its outlets). Every control action,
@@ -16,7 +21,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace eggtimer {
@@ -36,8 +40,9 @@ public:
     KRMaster(const KRMaster&) = delete;
     KRMaster& operator=(const KRMaster&) = delete;
 
-    // Actions: what the window's controls send. Only changeModeWithSenderTag
-    // looks at its sender (its tag); the others ignore it.
+    // Actions: what the window's controls send (controller/Actions.h names
+    // them for the interface file). Only changeModeWithSenderTag looks at its
+    // sender (its tag); the others ignore it.
     void startStopButton(Control* sender);
     void changeModeWithSenderTag(Control* sender);
     void nextMode(Control* sender);
@@ -45,11 +50,6 @@ public:
     void selectTargetFile(Control* sender);
     void selectTargetMusic(Control* sender);
     void testPlayTargetSound(Control* sender);
-
-    using ActionMethod = void (KRMaster::*)(Control*);
-    // The action of that name as the interface file spells it
-    // ("startStopButton:"); nothing for an unknown name.
-    static ActionMethod actionNamed(std::string_view name);
 
     // Called once the interface file is loaded and every outlet is bound.
     void awakeFromNib();

@@ -3,15 +3,13 @@
 
 #include "controller/KRMaster.h"
 
+#include "controller/MusicFiles.h"
 #include "controller/PathText.h"
 
 #include <string_view>
 
 namespace eggtimer {
 namespace {
-
-const std::vector<std::string> kMusicExtensions{"aif", "aiff", "mp3", "m4a", "mpa",
-                                                "mid", "mov",  "mpg", "mp4"};
 
 bool endsWith(const std::string& name, std::string_view ending) {
     return name.size() >= ending.size() &&

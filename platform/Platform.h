@@ -2,11 +2,11 @@
 // Everything the controller asks of the platform, gathered so that the
 // application can hand over the real services and the tests their fakes.
 
-#include "Desktop.h"
-#include "FileSystem.h"
-#include "Media.h"
-#include "RunLoop.h"
-#include "SettingsStore.h"
+#include "platform/Desktop.h"
+#include "platform/FileSystem.h"
+#include "platform/Media.h"
+#include "platform/RunLoop.h"
+#include "platform/SettingsStore.h"
 
 namespace eggtimer {
 

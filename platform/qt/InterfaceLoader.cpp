@@ -11,29 +11,13 @@
 #include <QUiLoader>
 #include <QWidget>
 
-#include <array>
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
 namespace eggtimer {
 
 namespace {
-
-constexpr std::array<std::string_view, 7> kActionNames{
-    "startStopButton:",   "changeModeWithSenderTag:", "nextMode:", "prevMode:", "selectTargetFile:",
-    "selectTargetMusic:", "testPlayTargetSound:",
-};
-
-// Outlets whose names pair them with the action they send.
-constexpr std::array<std::pair<const char*, std::string_view>, 5> kPairedActions{{
-    {"timerButton", "startStopButton:"},
-    {"targetFileSelect", "selectTargetFile:"},
-    {"targetMusicSelect", "selectTargetMusic:"},
-    {"modeNext", "nextMode:"},
-    {"modePrev", "prevMode:"},
-}};
-
-constexpr const char* kDrawerName = "targetDrawer";
 
 std::string inQuotes(const QString& text) {
     return "\"" + text.toStdString() + "\"";
@@ -128,8 +112,9 @@ QString LoadedInterface::defaultPath() {
     return chosen.isEmpty() ? QStringLiteral(":/eggtimer.ui") : chosen;
 }
 
-std::unique_ptr<LoadedInterface> LoadedInterface::load(const QString& path, std::string& error) {
-    std::unique_ptr<LoadedInterface> loaded(new LoadedInterface);
+std::unique_ptr<LoadedInterface> LoadedInterface::load(const QString& path, const InterfaceContract& contract,
+                                                       std::string& error) {
+    std::unique_ptr<LoadedInterface> loaded(new LoadedInterface(contract));
     {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
@@ -166,10 +151,22 @@ std::unique_ptr<LoadedInterface> LoadedInterface::load(const QString& path, std:
     return loaded;
 }
 
+LoadedInterface::LoadedInterface(const InterfaceContract& contract)
+    : contract(contract) {}
+
 LoadedInterface::~LoadedInterface() = default;
 
+Control* LoadedInterface::outlet(std::string_view name) const {
+    for (const auto& [outletName, control] : outlets) {
+        if (outletName == name) {
+            return control;
+        }
+    }
+    return nullptr;
+}
+
 std::string LoadedInterface::bindOutlets() {
-    for (const OutletDescription& outlet : kOutletDescriptions) {
+    for (const OutletDescription& outlet : contract.outlets) {
         const QString name = QString::fromLatin1(outlet.name);
         const QList<QObject*> found = window_->findChildren<QObject*>(name);
         if (found.isEmpty()) {
@@ -185,12 +182,9 @@ std::string LoadedInterface::bindOutlets() {
                    found.front()->metaObject()->className() + ", where " + kindDescription(outlet.kind) +
                    " is needed";
         }
-        bindOutlet(outlets_, outlet.name, adapter.get());
+        outlets.emplace_back(outlet.name, adapter.get());
         adapterOf.emplace_back(widget, adapter.get());
         adapters.push_back(std::move(adapter));
-    }
-    if (const char* unbound = firstUnboundOutlet(outlets_)) {
-        return std::string("the outlet ") + inQuotes(std::string_view(unbound)) + " could not be bound";
     }
     return {};
 }
@@ -208,52 +202,50 @@ std::string LoadedInterface::collectSenders() {
             return "the control " + describe(object) + " in the interface file has the action " +
                    inQuotes(name) + " but is neither a button nor a menu entry";
         }
-        const ActionMethod method = KRMaster::actionNamed(name);
-        if (method == nullptr) {
+        const auto known = std::find_if(contract.actions.begin(), contract.actions.end(),
+                                        [&](const ActionDescription& action) { return name == action.name; });
+        if (known == contract.actions.end()) {
             return "the control " + describe(object) + " in the interface file sends " + inQuotes(name) +
                    ", which is no action of eggtimer";
         }
         bool isInt = false;
         object->property("tag").toInt(&isInt);
-        if (name == "changeModeWithSenderTag:" && !isInt) {
-            return "the control " + describe(object) +
-                   " in the interface file sends changeModeWithSenderTag: without an int property \"tag\"";
+        if (known->readsTag && !isInt) {
+            return "the control " + describe(object) + " in the interface file sends " + name +
+                   " without an int property \"tag\"";
         }
-        senders_.push_back({object, adapterFor(object), name, method});
+        senders_.push_back({object, adapterFor(object), std::size_t(known - contract.actions.begin()), name});
     }
 
-    for (const auto& [outlet, actionName] : kPairedActions) {
-        const QObject* widget = window_->findChild<QObject*>(QString::fromLatin1(outlet));
-        bool paired = false;
-        for (const Sender& sender : senders_) {
-            paired = paired || (sender.object == widget && sender.actionName == actionName);
-        }
-        if (!paired) {
-            return "the control " + inQuotes(std::string_view(outlet)) + " in the interface file must send " +
-                   inQuotes(actionName);
-        }
-    }
-    for (std::string_view actionName : kActionNames) {
+    for (std::size_t index = 0; index < contract.actions.size(); ++index) {
+        const ActionDescription& action = contract.actions[index];
+        const Control* pairedOutlet = action.sentBy != nullptr ? outlet(action.sentBy) : nullptr;
         bool sent = false;
+        bool sentByItsOutlet = false;
         for (const Sender& sender : senders_) {
-            sent = sent || sender.actionName == actionName;
+            sent = sent || sender.action == index;
+            sentByItsOutlet = sentByItsOutlet || (sender.action == index && sender.control == pairedOutlet);
+        }
+        if (action.sentBy != nullptr && !sentByItsOutlet) {
+            return "the control " + inQuotes(std::string_view(action.sentBy)) +
+                   " in the interface file must send " + inQuotes(std::string_view(action.name));
         }
         if (!sent) {
-            return "no control in the interface file sends " + inQuotes(actionName);
+            return "no control in the interface file sends " + inQuotes(std::string_view(action.name));
         }
     }
     return {};
 }
 
 std::string LoadedInterface::wireDrawer() {
-    auto* drawer = dynamic_cast<QtDrawer*>(outlets_.targetDrawer);
     QList<QObject*> objects = window_->findChildren<QObject*>();
     for (QObject* object : objects) {
         const QVariant toggles = object->property("toggles");
         if (!toggles.isValid()) {
             continue;
         }
-        if (toggles.toString() != QLatin1String(kDrawerName)) {
+        auto* drawer = dynamic_cast<QtDrawer*>(outlet(toggles.toString().toStdString()));
+        if (drawer == nullptr) {
             return "the control " + describe(object) + " in the interface file toggles " +
                    inQuotes(toggles.toString()) + ", which is no drawer";
         }
@@ -282,8 +274,8 @@ Control* LoadedInterface::adapterFor(QObject* object) {
 
 void LoadedInterface::connectActions(const Dispatch& dispatch) {
     for (const Sender& sender : senders_) {
-        auto perform = [dispatch, method = sender.method, control = sender.control] {
-            dispatch(method, control);
+        auto perform = [dispatch, action = sender.action, control = sender.control] {
+            dispatch(action, control);
         };
         if (auto* button = qobject_cast<QAbstractButton*>(sender.object)) {
             QObject::connect(button, &QAbstractButton::clicked, button, perform);

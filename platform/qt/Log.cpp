@@ -1,4 +1,4 @@
-#include "Log.h"
+#include "platform/qt/Log.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -24,7 +24,6 @@ class LogOnce {
 public:
     void operator()(std::string_view message);
     void reset() { logged = false; }
-    bool hasLogged() const { return logged; }
 
 private:
     bool logged = false;

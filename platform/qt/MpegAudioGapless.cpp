@@ -1,4 +1,4 @@
-#include "MpegAudioGapless.h"
+#include "platform/qt/MpegAudioGapless.h"
 
 #include <algorithm>
 #include <array>

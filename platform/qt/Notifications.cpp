@@ -1,4 +1,4 @@
-#include "Notifications.h"
+#include "platform/qt/Notifications.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>

@@ -1,4 +1,4 @@
-#include "OpenFile.h"
+#include "platform/qt/OpenFile.h"
 
 // GIO stays out of the Qt sources: its headers use `signals` as a name.
 #include <gio/gio.h>

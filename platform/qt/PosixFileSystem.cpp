@@ -1,4 +1,4 @@
-#include "PosixFileSystem.h"
+#include "platform/qt/PosixFileSystem.h"
 
 #include <cerrno>
 #include <cstring>

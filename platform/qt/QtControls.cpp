@@ -1,5 +1,7 @@
 #include "platform/qt/QtControls.h"
 
+#include "platform/qt/Utf8.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QButtonGroup>
@@ -31,10 +33,6 @@ bool enabledFlag(const QWidget* widget) {
 
 bool isExactly(const QWidget* widget, const QMetaObject& type) {
     return widget->metaObject() == &type;
-}
-
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 } // namespace
@@ -141,22 +139,6 @@ void QtMatrix::clearSelection() {
         cell.button->setChecked(false);
     }
     group->setExclusive(true);
-}
-
-int QtMatrix::numberOfRows() const {
-    int rows = 0;
-    for (const Cell& cell : cells) {
-        rows = std::max(rows, cell.row + 1);
-    }
-    return rows;
-}
-
-int QtMatrix::numberOfColumns() const {
-    int columns = 0;
-    for (const Cell& cell : cells) {
-        columns = std::max(columns, cell.column + 1);
-    }
-    return columns;
 }
 
 // --- QtTextField

@@ -53,9 +53,6 @@ public:
     int selectedColumn() const override;
     void selectCell(int row, int column) override;
 
-    int numberOfRows() const;
-    int numberOfColumns() const;
-
 private:
     struct Cell {
         QRadioButton* button;

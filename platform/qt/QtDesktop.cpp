@@ -1,8 +1,9 @@
-#include "QtDesktop.h"
+#include "platform/qt/QtDesktop.h"
 
-#include "Log.h"
-#include "Notifications.h"
-#include "OpenFile.h"
+#include "platform/qt/Log.h"
+#include "platform/qt/Notifications.h"
+#include "platform/qt/OpenFile.h"
+#include "platform/qt/Utf8.h"
 
 #include <QApplication>
 #include <QFile>
@@ -16,10 +17,6 @@
 
 namespace eggtimer {
 namespace {
-
-QString fromUtf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
 
 // A button shows '&' as a shortcut marker unless it is doubled.
 QString literalButtonText(const std::string& text) {

@@ -23,9 +23,6 @@ public:
     std::shared_ptr<Timer> scheduleTimer(double interval, bool repeats, Action action,
                                          std::any userInfo = {}) override;
 
-    // Timers scheduled and neither fired (if one-shot) nor invalidated.
-    std::size_t pendingCount() const { return live.size(); }
-
 private:
     class KernelTimer;
     friend class KernelTimer;

@@ -1,4 +1,6 @@
-#include "QtSettingsStore.h"
+#include "platform/qt/QtSettingsStore.h"
+
+#include "platform/qt/Utf8.h"
 
 #include <QDir>
 #include <QEvent>
@@ -13,10 +15,6 @@
 
 namespace eggtimer {
 namespace {
-
-QString keyString(const std::string& key) {
-    return QString::fromUtf8(key.data(), qsizetype(key.size()));
-}
 
 // Valid UTF-8 is stored as readable text; anything else as a byte array.
 // ConvertInitialBom keeps a leading byte-order mark in the text, to be seen.
@@ -76,20 +74,20 @@ QtSettingsStore::~QtSettingsStore() {
 }
 
 void QtSettingsStore::setInteger(const std::string& key, int value) {
-    settings->setValue(keyString(key), value);
+    settings->setValue(fromUtf8(key), value);
     scheduleSave();
 }
 
 void QtSettingsStore::setString(const std::string& key, const std::optional<std::string>& value) {
     if (value)
-        settings->setValue(keyString(key), storedValue(*value));
+        settings->setValue(fromUtf8(key), storedValue(*value));
     else
-        settings->remove(keyString(key));
+        settings->remove(fromUtf8(key));
     scheduleSave();
 }
 
 std::optional<std::string> QtSettingsStore::stringForKey(const std::string& key) const {
-    const QVariant value = settings->value(keyString(key));
+    const QVariant value = settings->value(fromUtf8(key));
     switch (value.typeId()) {
     case QMetaType::UnknownType:
         return std::nullopt;

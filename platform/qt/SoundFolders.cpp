@@ -1,4 +1,4 @@
-#include "SoundFolders.h"
+#include "platform/qt/SoundFolders.h"
 
 #include <QFile>
 #include <QStandardPaths>

@@ -1,9 +1,10 @@
 // The alert panel and the open-file dialog as our code sets them up, read and
 // answered the way a user would: a timer finds the modal dialog.
 
+#include "controller/MusicFiles.h"
 #include "platform/qt/QtDesktop.h"
 
-#include "Support.h"
+#include "tests/desktop/Support.h"
 
 #include <QAbstractButton>
 #include <QApplication>

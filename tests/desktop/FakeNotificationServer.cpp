@@ -1,4 +1,4 @@
-#include "FakeNotificationServer.h"
+#include "tests/desktop/FakeNotificationServer.h"
 
 #include <QDBusConnectionInterface>
 

@@ -4,7 +4,7 @@
 
 #include "platform/qt/QtDesktop.h"
 
-#include "Support.h"
+#include "tests/desktop/Support.h"
 
 #include <QWidget>
 

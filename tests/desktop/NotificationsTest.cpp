@@ -3,8 +3,8 @@
 
 #include "platform/qt/QtDesktop.h"
 
-#include "FakeNotificationServer.h"
-#include "Support.h"
+#include "tests/desktop/FakeNotificationServer.h"
+#include "tests/desktop/Support.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

@@ -1,6 +1,6 @@
 #include "platform/qt/PosixFileSystem.h"
 
-#include "Support.h"
+#include "tests/desktop/Support.h"
 
 #include <gtest/gtest.h>
 

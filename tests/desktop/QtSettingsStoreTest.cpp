@@ -1,6 +1,6 @@
 #include "platform/qt/QtSettingsStore.h"
 
-#include "Support.h"
+#include "tests/desktop/Support.h"
 
 #include <QProcess>
 

@@ -1,4 +1,4 @@
-#include "Support.h"
+#include "tests/desktop/Support.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

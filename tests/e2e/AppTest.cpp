@@ -1,8 +1,8 @@
 // The application as a user meets it: the shipped window on the real
 // platform, clicked and typed into, its status area read back.
 
-#include "AppHarness.h"
 #include "platform/qt/AppIdentity.h"
+#include "support/AppHarness.h"
 
 #include <QWindow>
 

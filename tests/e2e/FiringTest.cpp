@@ -4,9 +4,9 @@
 // file handed to its default application, the alert with the user's words,
 // and the beep.
 
-#include "AppHarness.h"
+#include "support/AppHarness.h"
+#include "support/SinkRecorder.h"
 #include "tests/desktop/FakeNotificationServer.h"
-#include "tests/support/SinkRecorder.h"
 
 #include <QMessageBox>
 #include <QProcess>

@@ -2,9 +2,9 @@
 // as sounds and as movies, and so are the second, third... pipelines of one
 // process (where a parser once raced its decodebin and waited forever).
 
-#include "MediaFixtures.h"
 #include "platform/qt/GstMedia.h"
-#include "tests/support/SinkRecorder.h"
+#include "support/SinkRecorder.h"
+#include "tests/media/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // about its length, and its end is noticed. The test session's null sink is
 // recorded and the recording measured.
 
-#include "MediaFixtures.h"
 #include "platform/qt/GstMedia.h"
-#include "tests/support/SinkRecorder.h"
+#include "support/SinkRecorder.h"
+#include "tests/media/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 

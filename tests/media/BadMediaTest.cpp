@@ -1,8 +1,8 @@
 // Anything that is not a readable media file gives no movie, quickly, and
 // nothing ever blocks on it.
 
-#include "MediaFixtures.h"
 #include "platform/qt/GstMedia.h"
+#include "tests/media/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "MediaFixtures.h"
+#include "tests/media/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 // sound folders, a delegate that records what it is told, and waiting on the
 // Qt event loop.
 
+#include "controller/MusicFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/Media.h"
 
@@ -12,10 +13,6 @@
 #include <vector>
 
 namespace eggtimer::testing {
-
-// The nine extensions the music chooser offers.
-inline const std::vector<std::string> kMusicExtensions{"aif", "aiff", "mp3", "m4a", "mpa",
-                                                       "mid", "mov",  "mpg", "mp4"};
 
 // A scratch folder, removed with everything in it when destroyed.
 class ScratchFolder {

@@ -1,10 +1,10 @@
 // A file whose decoder is not installed: one line in the log, and the playing
 // ends cleanly instead of hanging. The decoder is hidden by lowering its rank.
 
-#include "MediaFixtures.h"
 #include "platform/qt/GstMedia.h"
 #include "platform/qt/GstSupport.h"
-#include "tests/support/SinkRecorder.h"
+#include "support/SinkRecorder.h"
+#include "tests/media/MediaFixtures.h"
 
 #include <gst/gst.h>
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 
 #include "MediaFixtures.h"
 #include "platform/qt/GstMedia.h"
-#include "tests/support/SinkRecorder.h"
+#include "support/SinkRecorder.h"
 
 #include <gtest/gtest.h>
 

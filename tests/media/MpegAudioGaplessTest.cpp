@@ -4,7 +4,7 @@
 
 #include "platform/qt/MpegAudioGapless.h"
 
-#include "MediaFixtures.h"
+#include "tests/media/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // most. A sound still reports its end (not finished) once per play, so a
 // firing loop goes on quietly until the user stops it.
 
-#include "MediaFixtures.h"
 #include "platform/qt/GstMedia.h"
+#include "tests/media/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // How a sound reports the end of its playing: once per play, on the event
 // loop, never from inside play() or stop().
 
-#include "MediaFixtures.h"
 #include "platform/qt/GstMedia.h"
+#include "tests/media/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Which file a sound name finds, and what a name that finds none gives.
 // Looking up plays nothing, so these need no sound server.
 
-#include "MediaFixtures.h"
 #include "platform/qt/GstMedia.h"
+#include "tests/media/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 

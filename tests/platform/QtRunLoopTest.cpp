@@ -24,6 +24,15 @@ template <typename Predicate> bool spinUntil(Predicate done, double seconds) {
     return done();
 }
 
+// Whether the loop still holds the timer once the test lets go of its own
+// handle: it must until the timer fires or is invalidated, and not after, or
+// every timer a run schedules would keep its kernel timer open.
+bool loopHolds(std::shared_ptr<Timer>& timer) {
+    const std::weak_ptr<Timer> watched = timer;
+    timer.reset();
+    return !watched.expired();
+}
+
 TEST(QtRunLoopTest, OneShotFiresOnceNearItsFireDateAndThenIsInvalid) {
     QtRunLoop loop;
     int calls = 0;
@@ -45,7 +54,7 @@ TEST(QtRunLoopTest, OneShotFiresOnceNearItsFireDateAndThenIsInvalid) {
     EXPECT_GE(firedAt, timer->fireDate());
     EXPECT_LT(firedAt - timer->fireDate(), 0.5); // generous: this is not a benchmark
     EXPECT_FALSE(timer->isValid());
-    EXPECT_EQ(loop.pendingCount(), 0u);
+    EXPECT_FALSE(loopHolds(timer));
 }
 
 TEST(QtRunLoopTest, PastAndZeroIntervalsFireAtTheFirstOpportunityInOrder) {
@@ -75,7 +84,9 @@ TEST(QtRunLoopTest, InvalidatedAndEndlessTimersNeverFireButStayReadable) {
     EXPECT_EQ(notANumber->fireDate(), HUGE_VAL);
     EXPECT_TRUE(farAway->isValid());
     EXPECT_NEAR(beyond32Bits->fireDate() - loop.now(), 30.0 * 86400, 1.0);
-    EXPECT_EQ(loop.pendingCount(), 4u);
+    EXPECT_FALSE(loopHolds(cancelled));
+    for (std::shared_ptr<Timer>* pending : {&endless, &notANumber, &farAway, &beyond32Bits})
+        EXPECT_TRUE(loopHolds(*pending));
 }
 
 TEST(QtRunLoopTest, RepeatingTimerTicksUntilInvalidatedFromItsOwnAction) {
@@ -89,7 +100,7 @@ TEST(QtRunLoopTest, RepeatingTimerTicksUntilInvalidatedFromItsOwnAction) {
     spinUntil([] { return false; }, 0.2);
     EXPECT_EQ(ticks, 3);
     EXPECT_FALSE(ticker->isValid());
-    EXPECT_EQ(loop.pendingCount(), 0u);
+    EXPECT_FALSE(loopHolds(ticker));
 }
 
 TEST(QtRunLoopTest, ActionsMayScheduleAndCancelOtherTimers) {

@@ -1,7 +1,8 @@
 // The interface file the program ships: everything the controller relies on
 // is there, of the right class, wired to the right action, in its first state.
 
-#include "platform/qt/InterfaceLoader.h"
+#include "app/Binding.h"
+#include "controller/Actions.h"
 #include "platform/qt/QtControls.h"
 
 #include <QAbstractButton>
@@ -31,13 +32,14 @@ namespace {
 struct InterfaceFile : testing::Test {
     std::string error;
     std::unique_ptr<LoadedInterface> ui;
-    const Outlets* outlets = nullptr;
+    Outlets boundOutlets;
+    const Outlets* outlets = &boundOutlets;
 
     void SetUp() override {
         qunsetenv("EGGTIMER_INTERFACE_FILE");
-        ui = LoadedInterface::load(LoadedInterface::defaultPath(), error);
+        ui = loadControllerWindow(LoadedInterface::defaultPath(), error);
         ASSERT_NE(ui, nullptr) << error;
-        outlets = &ui->outlets();
+        boundOutlets = outletsOf(*ui);
     }
 
     template <class T = QWidget> T* widget(const char* name) const {
@@ -54,7 +56,7 @@ struct InterfaceFile : testing::Test {
 TEST_F(InterfaceFile, IsTheCompiledInMainWindowWithEveryOutletBound) {
     EXPECT_EQ(LoadedInterface::defaultPath(), QStringLiteral(":/eggtimer.ui"));
     EXPECT_NE(qobject_cast<QMainWindow*>(ui->window()), nullptr);
-    EXPECT_EQ(firstUnboundOutlet(*outlets), nullptr);
+    forEachOutlet(*outlets, [](const char* name, auto* field) { EXPECT_NE(field, nullptr) << name; });
 }
 
 TEST_F(InterfaceFile, TextFieldsAreEditableExactlyWhereTheUserTypes) {
@@ -110,12 +112,10 @@ TEST_F(InterfaceFile, MatricesHaveTheirShapesAndOneSelectedCell) {
         {"modeAlcAMPMSelecter", outlets->modeAlcAMPMSelecter, 2, 1, {"AM", "PM"}},
     };
     for (const Shape& shape : shapes) {
-        auto* matrix = dynamic_cast<QtMatrix*>(shape.matrix);
-        ASSERT_NE(matrix, nullptr) << shape.name;
-        EXPECT_EQ(matrix->numberOfRows(), shape.rows) << shape.name;
-        EXPECT_EQ(matrix->numberOfColumns(), shape.columns) << shape.name;
+        Matrix* matrix = shape.matrix;
         EXPECT_NE(matrix->selectedRow(), -1) << shape.name;
         const QList<QRadioButton*> cells = widget(shape.name)->findChildren<QRadioButton*>();
+        EXPECT_EQ(cells.size(), shape.rows * shape.columns) << shape.name;
         int checked = 0;
         for (const QRadioButton* cell : cells) {
             checked += cell->isChecked() ? 1 : 0;
@@ -133,7 +133,14 @@ TEST_F(InterfaceFile, MatricesHaveTheirShapesAndOneSelectedCell) {
             ASSERT_NE(selected, nullptr);
             EXPECT_EQ(plainText(selected->text()), shape.texts[i])
                 << shape.name << " cell " << row << "," << column;
+            EXPECT_EQ(matrix->selectedRow(), row) << shape.name;
+            EXPECT_EQ(matrix->selectedColumn(), column) << shape.name;
         }
+        // No cell lies beyond the last row or column.
+        matrix->selectCell(shape.rows, 0);
+        matrix->selectCell(0, shape.columns);
+        EXPECT_EQ(matrix->selectedRow(), shape.rows - 1) << shape.name;
+        EXPECT_EQ(matrix->selectedColumn(), shape.columns - 1) << shape.name;
     }
 }
 
@@ -160,7 +167,8 @@ TEST_F(InterfaceFile, OpensReadyToStart) {
 TEST_F(InterfaceFile, EveryActionIsKnownAndEveryOneIsSent) {
     std::map<std::string, int> sent;
     for (const LoadedInterface::Sender& sender : ui->senders()) {
-        EXPECT_EQ(sender.method, KRMaster::actionNamed(sender.actionName)) << sender.actionName;
+        ASSERT_LT(sender.action, kActionDescriptions.size());
+        EXPECT_EQ(sender.actionName, kActionDescriptions[sender.action].name);
         ++sent[sender.actionName];
     }
     for (const char* name : {"startStopButton:", "changeModeWithSenderTag:", "nextMode:", "prevMode:",
@@ -207,10 +215,8 @@ TEST_F(InterfaceFile, ModeSelectorsCarryTheIndexOfTheirTab) {
 }
 
 TEST_F(InterfaceFile, EverySenderReachesTheControllerAsItsOwnAdapter) {
-    std::vector<std::pair<LoadedInterface::ActionMethod, Control*>> performed;
-    ui->connectActions([&](LoadedInterface::ActionMethod method, Control* sender) {
-        performed.emplace_back(method, sender);
-    });
+    std::vector<std::pair<std::size_t, Control*>> performed;
+    ui->connectActions([&](std::size_t action, Control* sender) { performed.emplace_back(action, sender); });
     for (const LoadedInterface::Sender& sender : ui->senders()) {
         performed.clear();
         if (auto* button = qobject_cast<QAbstractButton*>(sender.object)) {
@@ -219,7 +225,7 @@ TEST_F(InterfaceFile, EverySenderReachesTheControllerAsItsOwnAdapter) {
             qobject_cast<QAction*>(sender.object)->trigger();
         }
         ASSERT_EQ(performed.size(), 1U) << sender.actionName;
-        EXPECT_EQ(performed.front().first, sender.method);
+        EXPECT_EQ(performed.front().first, sender.action);
         EXPECT_EQ(performed.front().second, sender.control);
     }
     // Outlets send as themselves, so the controller may compare them.

@@ -1,8 +1,8 @@
 #pragma once
 // A controller in a fake world, with helpers to drive it as a user would.
 
-#include "FakeServices.h"
 #include "controller/KRMaster.h"
+#include "support/fake/FakeServices.h"
 
 #include <gtest/gtest.h>
 

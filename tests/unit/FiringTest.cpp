@@ -1,6 +1,6 @@
 // What firing does for each target, in what order, and the repeat loop.
 
-#include "ControllerFixture.h"
+#include "tests/unit/ControllerFixture.h"
 
 #include "media/KRMovieView.h"
 

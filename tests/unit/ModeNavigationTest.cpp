@@ -1,6 +1,6 @@
 // Choosing the mode tab by tag and stepping through the tabs.
 
-#include "ControllerFixture.h"
+#include "tests/unit/ControllerFixture.h"
 
 namespace eggtimer::test {
 namespace {

@@ -1,7 +1,7 @@
 // The looping movie view: its timer arithmetic and its states.
 
-#include "FakeServices.h"
 #include "media/KRMovieView.h"
+#include "support/fake/FakeServices.h"
 
 #include <gtest/gtest.h>
 

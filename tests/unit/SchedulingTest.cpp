@@ -1,8 +1,8 @@
 // How START turns the window's choices into a main timer: the interval of
 // each mode, the target check with its notices, and what the timer carries.
 
-#include "ControllerFixture.h"
 #include "controller/WallClockText.h"
+#include "tests/unit/ControllerFixture.h"
 
 #include <cmath>
 #include <ctime>

@@ -1,6 +1,6 @@
 // Saving the thirteen choices and putting them back into the window.
 
-#include "ControllerFixture.h"
+#include "tests/unit/ControllerFixture.h"
 
 namespace eggtimer::test {
 namespace {

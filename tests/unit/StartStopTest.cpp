@@ -1,6 +1,6 @@
 // The START / CLEAR / STOP cycle and the lock on the target controls.
 
-#include "ControllerFixture.h"
+#include "tests/unit/ControllerFixture.h"
 
 namespace eggtimer::test {
 namespace {

@@ -1,6 +1,6 @@
 // The status area over a timer's life, and the ticker that keeps it current.
 
-#include "ControllerFixture.h"
+#include "tests/unit/ControllerFixture.h"
 
 namespace eggtimer::test {
 namespace {

@@ -1,6 +1,7 @@
 // The sound list, the two choosers and test play.
 
-#include "ControllerFixture.h"
+#include "controller/MusicFiles.h"
+#include "tests/unit/ControllerFixture.h"
 
 namespace eggtimer::test {
 namespace {
@@ -43,8 +44,7 @@ TEST_F(TargetChoiceTest, ConfirmedChoicesSetThePathTheNameAndTheTarget) {
     EXPECT_EQ(window().targetMusicName.text, "Song Title.mp3");
     EXPECT_EQ(window().targetSelecter.row, 1);
     EXPECT_TRUE(journalHas("desktop.openPanel Select music file"));
-    EXPECT_EQ(world.desktop.lastOpenPanelExtensions,
-              (std::vector<std::string>{"aif", "aiff", "mp3", "m4a", "mpa", "mid", "mov", "mpg", "mp4"}));
+    EXPECT_EQ(world.desktop.lastOpenPanelExtensions, kMusicExtensions);
 
     world.desktop.openPanelAnswers = {"/srv/a/report.pdf", "/srv/a/report.pdf"};
     master->selectTargetFile(nullptr);

@@ -2,8 +2,8 @@
 // One run of the application's own code inside a test: the shipped window,
 // the real platform and the controller, wired as the program wires them.
 
+#include "app/Binding.h"
 #include "controller/KRMaster.h"
-#include "platform/qt/InterfaceLoader.h"
 #include "platform/qt/QtPlatform.h"
 
 #include <QAbstractButton>
@@ -32,13 +32,12 @@ namespace eggtimer {
 struct App {
     App() {
         std::string error;
-        ui = LoadedInterface::load(LoadedInterface::defaultPath(), error);
+        ui = loadControllerWindow(LoadedInterface::defaultPath(), error);
         if (!ui)
             throw std::runtime_error(error);
         platform = std::make_unique<QtPlatform>([window = ui->window()] { return window; });
-        master = std::make_unique<KRMaster>(platform->services(), ui->outlets());
-        ui->connectActions(
-            [this](KRMaster::ActionMethod action, Control* sender) { (master.get()->*action)(sender); });
+        master = std::make_unique<KRMaster>(platform->services(), outletsOf(*ui));
+        connectActions(*ui, *master);
         master->awakeFromNib();
         ui->window()->show();
         // Keyboard shortcuts reach only the active window.

@@ -1,4 +1,4 @@
-#include "FakeServices.h"
+#include "support/fake/FakeServices.h"
 
 #include <cmath>
 

@@ -25,19 +25,14 @@ public:
 
 class FakeMatrix final : public Matrix, public FakeControl {
 public:
-    FakeMatrix(std::string name, Journal& journal, int rows, int columns, int row, int column)
-        : FakeControl(std::move(name), journal)
-        , rows(rows)
-        , columns(columns)
-        , row(row)
-        , column(column) {}
+    using FakeControl::FakeControl;
     int selectedRow() const override { return row; }
     int selectedColumn() const override { return column; }
     void selectCell(int r, int c) override;
     void setEnabled(bool on) override { enabled = on, note(on ? "enable" : "disable"); }
     bool isEnabled() const override { return enabled; }
 
-    int rows, columns, row, column;
+    int rows = 1, columns = 1, row = 0, column = 0;
     bool enabled = true;
 };
 
@@ -55,7 +50,8 @@ public:
 
 class FakeButton final : public Button, public FakeControl {
 public:
-    FakeButton(std::string name, Journal& journal, int tag = 0)
+    using FakeControl::FakeControl;
+    FakeButton(std::string name, Journal& journal, int tag)
         : FakeControl(std::move(name), journal)
         , tagValue(tag) {}
     int tag() const override { return tagValue; }
@@ -64,7 +60,7 @@ public:
     void setEnabled(bool on) override { enabled = on, note(on ? "enable" : "disable"); }
     bool isEnabled() const override { return enabled; }
 
-    int tagValue;
+    int tagValue = 0;
     std::string titleText = "START";
     bool enabled = true;
 };
@@ -86,9 +82,7 @@ public:
 
 class FakeTabView final : public TabView, public FakeControl {
 public:
-    FakeTabView(std::string name, Journal& journal, int count)
-        : FakeControl(std::move(name), journal)
-        , count(count) {}
+    using FakeControl::FakeControl;
     int indexOfSelectedItem() const override { return index; }
     int numberOfItems() const override { return count; }
     void selectItemAtIndex(int i) override;
@@ -97,7 +91,7 @@ public:
     void selectLastItem() override { selectItemAtIndex(count - 1); }
     void selectPreviousItem() override { selectItemAtIndex(index - 1); }
 
-    int count;
+    int count = 1;
     int index = 0;
 };
 
@@ -109,41 +103,22 @@ public:
     bool open = true;
 };
 
-class FakeView final : public View {};
+class FakeView final : public View, public FakeControl {
+public:
+    using FakeControl::FakeControl;
+};
 
 // The window as the interface file lays it out when it opens: three tabs,
-// five presets in one row, four targets and AM/PM in one column each.
+// five presets in one row, four targets and AM/PM in one column each. One
+// fake control of the outlet's kind per outlet, named after it.
 struct FakeWindow {
     FakeWindow();
     Outlets outlets() const;
 
     Journal journal;
-    FakeMatrix modeAlcAMPMSelecter{"modeAlcAMPMSelecter", journal, 2, 1, 0, 0};
-    FakeTextField modeAlcHour{"modeAlcHour", journal};
-    FakeTextField modeAlcMin{"modeAlcMin", journal};
-    FakeTextField modeDhmDay{"modeDhmDay", journal};
-    FakeTextField modeDhmHour{"modeDhmHour", journal};
-    FakeTextField modeDhmMin{"modeDhmMin", journal};
-    FakeMatrix modeMinSelecter{"modeMinSelecter", journal, 1, 5, 0, 1};
-    FakeButton modeNext{"modeNext", journal};
-    FakeButton modePrev{"modePrev", journal};
-    FakeTabView modeTab{"modeTab", journal, 3};
-    FakeTextField statFireTarget{"statFireTarget", journal};
-    FakeTextField statFireTime{"statFireTime", journal};
-    FakeTextField statSeconds{"statSeconds", journal};
-    FakeTextField statTimer{"statTimer", journal};
-    FakeTextField targetAlertMessage{"targetAlertMessage", journal};
-    FakeDrawer targetDrawer{"targetDrawer", journal};
-    FakeTextField targetFileName{"targetFileName", journal};
-    FakeButton targetFileSelect{"targetFileSelect", journal};
-    FakeTextField targetMusicName{"targetMusicName", journal};
-    FakeButton targetMusicSelect{"targetMusicSelect", journal};
-    FakeMatrix targetSelecter{"targetSelecter", journal, 4, 1, 0, 0};
-    FakeView targetSelectView;
-    FakePopUpButton targetSoundPopup{"targetSoundPopup", journal};
-    FakeButton targetToggleButton{"targetToggleButton", journal};
-    FakeButton timerButton{"timerButton", journal};
-    FakeButton timerRepeat{"timerRepeat", journal};
+#define EGGTIMER_FAKE_OUTLET(name, kind) Fake##kind name{#name, journal};
+    EGGTIMER_OUTLETS(EGGTIMER_FAKE_OUTLET)
+#undef EGGTIMER_FAKE_OUTLET
 };
 
 } // namespace eggtimer::fake

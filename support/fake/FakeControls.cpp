@@ -1,4 +1,4 @@
-#include "FakeControls.h"
+#include "support/fake/FakeControls.h"
 
 #include <algorithm>
 
@@ -39,38 +39,20 @@ void FakeTabView::selectItemAtIndex(int i) {
 }
 
 FakeWindow::FakeWindow() {
+    modeAlcAMPMSelecter.rows = 2;
+    modeMinSelecter.columns = 5;
+    modeMinSelecter.column = 1;
+    modeTab.count = 3;
+    targetSelecter.rows = 4;
     targetFileName.text = targetMusicName.text = "(none)";
 }
 
 Outlets FakeWindow::outlets() const {
     auto* self = const_cast<FakeWindow*>(this);
     Outlets o;
-    o.modeAlcAMPMSelecter = &self->modeAlcAMPMSelecter;
-    o.modeAlcHour = &self->modeAlcHour;
-    o.modeAlcMin = &self->modeAlcMin;
-    o.modeDhmDay = &self->modeDhmDay;
-    o.modeDhmHour = &self->modeDhmHour;
-    o.modeDhmMin = &self->modeDhmMin;
-    o.modeMinSelecter = &self->modeMinSelecter;
-    o.modeNext = &self->modeNext;
-    o.modePrev = &self->modePrev;
-    o.modeTab = &self->modeTab;
-    o.statFireTarget = &self->statFireTarget;
-    o.statFireTime = &self->statFireTime;
-    o.statSeconds = &self->statSeconds;
-    o.statTimer = &self->statTimer;
-    o.targetAlertMessage = &self->targetAlertMessage;
-    o.targetDrawer = &self->targetDrawer;
-    o.targetFileName = &self->targetFileName;
-    o.targetFileSelect = &self->targetFileSelect;
-    o.targetMusicName = &self->targetMusicName;
-    o.targetMusicSelect = &self->targetMusicSelect;
-    o.targetSelecter = &self->targetSelecter;
-    o.targetSelectView = &self->targetSelectView;
-    o.targetSoundPopup = &self->targetSoundPopup;
-    o.targetToggleButton = &self->targetToggleButton;
-    o.timerButton = &self->timerButton;
-    o.timerRepeat = &self->timerRepeat;
+#define EGGTIMER_FAKE_OUTLET_ADDRESS(name, kind) o.name = &self->name;
+    EGGTIMER_OUTLETS(EGGTIMER_FAKE_OUTLET_ADDRESS)
+#undef EGGTIMER_FAKE_OUTLET_ADDRESS
     return o;
 }
 

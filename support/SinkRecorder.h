@@ -5,7 +5,7 @@
 // plays into the sink meanwhile: an idle null sink hands its monitor over in
 // two-second lumps, a running one in a few milliseconds.
 //
-// Header-only so that tests and benchmark programs can share it.
+// Header-only; tests and benchmark programs share it through eggtimer_harness.
 
 #include <spawn.h>
 #include <sys/wait.h>

@@ -2,9 +2,9 @@
 // Fakes of the desktop, media, settings and file system that record what was
 // asked of them in the window's journal.
 
-#include "FakeControls.h"
-#include "FakeRunLoop.h"
 #include "platform/Platform.h"
+#include "support/fake/FakeControls.h"
+#include "support/fake/FakeRunLoop.h"
 
 #include <deque>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "FakeRunLoop.h"
+#include "support/fake/FakeRunLoop.h"
 
 #include <algorithm>
 #include <cmath>
