@@ -48,7 +48,6 @@ public:
     // an AIFF file one of our own (see GstAiff.h), else a playbin. False when
     // GStreamer or its playbin is not available.
     bool prepare();
-    bool isPrepared() const { return pipeline != nullptr; }
     // Blocks until the pipeline has prerolled, failed, or `limit` has passed.
     void waitUntilPrerolled(GstClockTime limit);
     // These do nothing without a pipeline.
