@@ -4,10 +4,9 @@
 //   kernel_timer_fallback_tests create|settime [gtest options]
 
 #include "platform/qt/QtRunLoop.h"
+#include "tests/platform/SpinUntil.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 
 #include <gtest/gtest.h>
 
@@ -42,14 +41,6 @@ bool refuseSyscall(long syscallNumber, int error) {
 }
 
 namespace {
-
-template <typename Predicate> bool spinUntil(Predicate done, double seconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < seconds * 1000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    return done();
-}
 
 // Standard error of the process, caught in a file while the test runs.
 class CapturedStderr {

@@ -1,10 +1,9 @@
 // The real run loop: kernel timers delivered by the Qt event loop.
 
 #include "platform/qt/QtRunLoop.h"
+#include "tests/platform/SpinUntil.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -14,15 +13,6 @@
 
 namespace eggtimer::test {
 namespace {
-
-// Runs the event loop until `done` holds or `seconds` pass.
-template <typename Predicate> bool spinUntil(Predicate done, double seconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < seconds * 1000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    return done();
-}
 
 // Whether the loop still holds the timer once the test lets go of its own
 // handle: it must until the timer fires or is invalidated, and not after, or
