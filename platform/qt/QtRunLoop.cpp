@@ -44,6 +44,11 @@ constexpr double kLongestFallbackWait = 60.0;
 // the same way, so say it once.
 LogOnce kernelTimerFailure;
 
+void reportKernelTimerFailure(const char* step) {
+    kernelTimerFailure(std::string("cannot ") + step + " a kernel timer (" + std::strerror(errno) +
+                       "); timers wait on the event loop instead");
+}
+
 double realtimeNow() {
     timespec t{};
     clock_gettime(CLOCK_REALTIME, &t);
@@ -120,8 +125,7 @@ private:
     bool armKernelTimer(bool repeats) {
         fd = timerfd_create(repeats ? CLOCK_MONOTONIC : CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
         if (fd < 0) {
-            kernelTimerFailure(std::string("cannot create a kernel timer (") + std::strerror(errno) +
-                               "); timers wait on the event loop instead");
+            reportKernelTimerFailure("create");
             return false;
         }
         itimerspec spec{};
@@ -137,8 +141,7 @@ private:
                 spec.it_value.tv_nsec = 1;
         }
         if (timerfd_settime(fd, flags, &spec, nullptr) != 0) {
-            kernelTimerFailure(std::string("cannot set a kernel timer (") + std::strerror(errno) +
-                               "); timers wait on the event loop instead");
+            reportKernelTimerFailure("set");
             ::close(fd);
             fd = -1;
             return false;

@@ -66,20 +66,17 @@ groups_of() { field "$1" | tr ',' '\n' | sed 's/^ *//; s/ *$//; /^$/d'; }
 mapfile -t groups < <(groups_of Depends)
 mapfile -t recommended < <(groups_of Recommends)
 names_in() { tr '|' '\n' <<<"$1" | sed 's/(.*)//; s/:.*//; s/ //g'; }
-depends_on() {
+# Whether a package is named in one of the groups of the array called $1.
+named_in() {
+  local -n listed_groups=$1
   local group
-  for group in "${groups[@]}"; do
-    names_in "$group" | grep -q -x -F "$1" && return 0
+  for group in "${listed_groups[@]}"; do
+    names_in "$group" | grep -q -x -F "$2" && return 0
   done
   return 1
 }
-recommends() {
-  local group
-  for group in "${recommended[@]}"; do
-    names_in "$group" | grep -q -x -F "$1" && return 0
-  done
-  return 1
-}
+depends_on() { named_in groups "$1"; }
+recommends() { named_in recommended "$1"; }
 for package in $(printf '%s\n' "${runtime_packages[@]}" "${linked_libraries[@]}" "${setup_runtime[@]}" | sort -u); do
   depends_on "$package" || fail "Depends lacks $package"
 done
