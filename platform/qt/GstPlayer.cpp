@@ -28,6 +28,12 @@ constexpr double kMidiGain = 1.0;
 // it rather than leave the caller playing forever in silence.
 constexpr int kPrerollLimitMs = 5000;
 
+// A play is heard within a quarter of a second of PLAYING on a busy machine.
+// A clock that has not run a second after has failed; the sound itself plays
+// on, so the play is reported as begun at PLAYING, and a loop that restarts
+// it one second after its end still does so on time.
+constexpr std::chrono::seconds kStartLimit{1};
+
 void onElementSetup(GstElement*, GstElement* element, gpointer) {
     GstElementFactory* factory = gst_element_get_factory(element);
     if (factory && std::strcmp(GST_OBJECT_NAME(factory), "fluiddec") == 0)
@@ -62,11 +68,12 @@ GstPlayer::GstPlayer(std::string path, Role role, bool hasAudio, Callbacks callb
     , hasAudio(hasAudio)
     , callbacks(std::move(callbacks))
     , mainThread(std::make_unique<QObject>())
-    , startWatch([this](unsigned generationThen, gst::StartWatch::Clock::time_point began) {
-        QMetaObject::invokeMethod(
-            mainThread.get(), [this, generationThen, began] { reportStarted(generationThen, began); },
-            Qt::QueuedConnection);
-    }) {}
+    , startWatch(
+          [this](const gst::StartWatch::Start& start) {
+              QMetaObject::invokeMethod(
+                  mainThread.get(), [this, start] { reportStarted(start); }, Qt::QueuedConnection);
+          },
+          kStartLimit) {}
 
 GstPlayer::~GstPlayer() {
     release();
@@ -140,6 +147,13 @@ void GstPlayer::pause() {
 void GstPlayer::rewind() {
     if (!pipeline)
         return;
+    if (clockFailed) {
+        // Its sink's clock stands still for good: a new pipeline, which is
+        // at the beginning, gets a new one.
+        release();
+        prepare();
+        return;
+    }
     startWatch.cancel();
     ++generation;
     gst_element_seek_simple(pipeline, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, 0);
@@ -153,6 +167,7 @@ void GstPlayer::release() {
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(pipeline);
     pipeline = nullptr;
+    clockFailed = false;
     ++pipelineNumber;
 }
 
@@ -224,9 +239,15 @@ void GstPlayer::handle(GstMessage* message, unsigned generationThen, unsigned pi
         callbacks.reachedEnd();
 }
 
-void GstPlayer::reportStarted(unsigned generationThen, std::chrono::steady_clock::time_point began) {
-    if (pipeline && generationThen == generation.load() && callbacks.started)
-        callbacks.started(began);
+void GstPlayer::reportStarted(const gst::StartWatch::Start& start) {
+    if (!pipeline || start.token != generation.load())
+        return;
+    if (start.clockFailed) {
+        gst::reportOnce("timing " + baseName(path), "the sound server's clock failed; the player is rebuilt");
+        clockFailed = true;
+    }
+    if (callbacks.started)
+        callbacks.started(start.began);
 }
 
 void GstPlayer::fail(const std::string& why) {

@@ -50,7 +50,8 @@ public:
     bool prepare();
     // Blocks until the pipeline has prerolled, failed, or `limit` has passed.
     void waitUntilPrerolled(GstClockTime limit);
-    // These do nothing without a pipeline.
+    // These do nothing without a pipeline. A rewind after a play whose clock
+    // failed (see GstStartWatch.h) builds the pipeline anew.
     void play();
     void pause();
     void rewind();
@@ -62,8 +63,8 @@ private:
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     void handle(GstMessage* message, unsigned generationThen, unsigned pipelineThen);
     void changeState(GstState state);
-    // On the main thread: the play of `generationThen` is heard.
-    void reportStarted(unsigned generationThen, std::chrono::steady_clock::time_point began);
+    // On the main thread: the play of the start's token is heard.
+    void reportStarted(const gst::StartWatch::Start& start);
     // Logs why (once), releases the pipeline, tells the owner.
     void fail(const std::string& why);
 
@@ -73,6 +74,8 @@ private:
     Callbacks callbacks;
     GstElement* pipeline = nullptr;
     bool prerolled = false;
+    // The sink's clock failed during a play: the next rewind rebuilds.
+    bool clockFailed = false;
     std::string missingPlugin;
     // Read by the pipeline's threads when they post a message.
     std::atomic<unsigned> generation{0};

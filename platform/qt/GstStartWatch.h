@@ -16,6 +16,13 @@
 // the main loop must be woken, which on a busy machine takes milliseconds,
 // now and then tens of them), so it tells when the clock began to run: how
 // far the clock has run by the report, taken from the time of the report.
+//
+// The sound server's clock can fail: read while the server resumes a stream,
+// libpulse now and then answers a time centuries ahead, and the sink's clock,
+// which never runs backwards, stands there for the rest of the pipeline's
+// life. A reading that far off, or a clock that has not run by the time
+// limit, is reported at once as a failed clock, so that a play is always
+// reported and its owner can build a new pipeline before the next one.
 
 #include <gst/gst.h>
 
@@ -28,12 +35,19 @@ namespace eggtimer::gst {
 class StartWatch {
 public:
     using Clock = std::chrono::steady_clock;
+    struct Start {
+        unsigned token;
+        // When the first sample was heard. For a failed clock the best guess:
+        // when the failure showed, or when the watch began if it never ran.
+        Clock::time_point began;
+        bool clockFailed;
+    };
 
-    // `report` is called with the token of the watch that saw its clock run
-    // and the instant it began to, on GStreamer's clock thread, under a lock
-    // that cancel() and the destructor take as well: once they return, no
-    // report is running or will run for an earlier watch.
-    explicit StartWatch(std::function<void(unsigned token, Clock::time_point began)> report);
+    // `report` is called once per watch, on GStreamer's clock thread or in
+    // watch(), under a lock that cancel() and the destructor take as well:
+    // once they return, no report is running or will run for an earlier
+    // watch. A clock that has not run `limit` after watch() is failed.
+    StartWatch(std::function<void(const Start&)> report, Clock::duration limit);
     ~StartWatch();
     StartWatch(const StartWatch&) = delete;
     StartWatch& operator=(const StartWatch&) = delete;
@@ -49,7 +63,9 @@ private:
     struct Shared;
     struct Wait;
     static gboolean onClockReached(GstClock* clock, GstClockTime time, GstClockID id, gpointer data);
+    static gboolean onLimitReached(GstClock* clock, GstClockTime time, GstClockID id, gpointer data);
     std::shared_ptr<Shared> shared;
+    Clock::duration limit;
 };
 
 } // namespace eggtimer::gst
