@@ -43,6 +43,7 @@ echo
 measure_counting "$build/app/eggtimer"
 echo "while a timer counts down (eggtimer): CPU $(summary count_cpu) ms/min," \
      "wake-ups (voluntary context switches) $(summary count_ctx)/min, all context switches $(summary count_ctx_all)/min"
+"$build/bench/launcher_signals" 10
 measure_lateness "$build/app/eggtimer" 20
 echo "main-timer lateness, 20 firings of a file target, from the \"OpenFile:\" log line:" \
      "median $(summary lateness) ms, worst $(worst lateness) ms"

@@ -44,8 +44,10 @@ void KRMaster::timerFired(Timer& timer) {
     // A single-shot target ends the count-down as it fires. The alert panel
     // below runs a nested loop that would otherwise go on ticking, and the
     // status area must keep what its last tick before firing showed.
-    if (!looping)
+    if (!looping) {
         stopCountDown();
+        updateProgress();
+    }
 
     if (target == "sound") {
         fireSound(info);
@@ -74,6 +76,7 @@ void KRMaster::timerFired(Timer& timer) {
         timerStatus = TimerStatusNotSet;
         outlet.timerButton->setTitle("START");
     }
+    updateProgress();
 }
 
 // Readies the sound a timer will play shortly before it fires, so that the

@@ -101,6 +101,8 @@ private:
     std::optional<double> fireIntervalForMode(int mode, FireInfo& info);
     void cancelPendingReplays();
     void prepareToFire();
+    // Tells the desktop how far the timer has come.
+    void updateProgress();
     void chooseTargetPath(const char* title, const std::vector<std::string>* extensions,
                           std::optional<std::string>& path, TextField* nameField, int targetRow);
 
@@ -111,6 +113,8 @@ private:
     std::shared_ptr<Timer> MainTimer;
     std::shared_ptr<Timer> CountDownTimer;
     double pastCount = 0.0;
+    // When the running timer was started, for its progress.
+    double startedAt = 0.0;
     Sound* firingSound = nullptr; // kept alive by the sound registry
     std::unique_ptr<KRMovieView> firingMusicView;
     std::optional<std::string> targetMusicPath;

@@ -10,6 +10,7 @@ namespace eggtimer {
 void KRMaster::startStopButton(Control*) {
     switch (timerStatus) {
     case TimerStatusNotSet:
+        startedAt = platform.runLoop.now();
         if (!setTimer())
             return;
         updateStat();
@@ -18,6 +19,7 @@ void KRMaster::startStopButton(Control*) {
         lockTargetSelecter();
         outlet.timerButton->setTitle("CLEAR");
         timerStatus = TimerStatusRunning;
+        updateProgress();
         prepareToFire();
         break;
     case TimerStatusRunning:
@@ -26,6 +28,7 @@ void KRMaster::startStopButton(Control*) {
         unlockTargetSelecter();
         outlet.timerButton->setTitle("START");
         timerStatus = TimerStatusNotSet;
+        updateProgress();
         break;
     case TimerStatusFiring:
         stopCountDown();
@@ -40,6 +43,7 @@ void KRMaster::startStopButton(Control*) {
         if (firingMusicView)
             firingMusicView->stop(this);
         firingMusicView.reset();
+        updateProgress();
         break;
     }
 }

@@ -1,11 +1,14 @@
-// The once-a-second ticker and the four lines of the status area. The lines
-// that concern the timer follow the main timer (none, waiting, or fired and
-// still held), never the button's state.
+// The once-a-second ticker, the four lines of the status area and the
+// progress the desktop shows. The lines that concern the timer follow the
+// main timer (none, waiting, or fired and still held), never the button's
+// state.
 
 #include "controller/KRMaster.h"
 
 #include "controller/WallClockText.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace eggtimer {
@@ -44,6 +47,21 @@ void KRMaster::countDown() {
     if (MainTimer && !MainTimer->isValid())
         pastCount += 1.0;
     updateStatSeconds();
+    updateProgress();
+}
+
+void KRMaster::updateProgress() {
+    TimerProgress progress;
+    if (timerStatus == TimerStatusFiring) {
+        progress.state = TimerProgress::State::Firing;
+    } else if (MainTimer && MainTimer->isValid()) {
+        const double now = platform.runLoop.now(), fireDate = MainTimer->fireDate();
+        const double interval = fireDate - startedAt;
+        progress.state = TimerProgress::State::Running;
+        progress.passed = interval > 0.0 ? std::clamp((now - startedAt) / interval, 0.0, 1.0) : 1.0;
+        progress.minutesLeft = static_cast<long>(std::ceil(std::max(fireDate - now, 0.0) / 60.0));
+    }
+    platform.desktop.showProgress(progress);
 }
 
 void KRMaster::updateStat() {

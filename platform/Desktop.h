@@ -1,6 +1,6 @@
 #pragma once
-// What the desktop does for the program: beep, log, attention, opening files,
-// the modal alert panel and the open-file dialog.
+// What the desktop does for the program: beep, log, attention, the timer's
+// progress, opening files, the modal alert panel and the open-file dialog.
 
 #include <functional>
 #include <optional>
@@ -8,6 +8,18 @@
 #include <vector>
 
 namespace eggtimer {
+
+// What the window's indicator and the launcher icon show of the timer.
+struct TimerProgress {
+    enum class State { Idle, Running, Firing };
+    State state = State::Idle;
+    // While running: the part of the interval that has passed (0 to 1), and
+    // the whole minutes left, rounded up.
+    double passed = 0.0;
+    long minutesLeft = 0;
+
+    bool operator==(const TimerProgress&) const = default;
+};
 
 class Desktop {
 public:
@@ -22,6 +34,10 @@ public:
     // fired. `stop`, when set, is offered to the user as a way to silence a
     // looping target and does what the STOP button does.
     virtual void requestUserAttention(const std::string& whatFired, std::function<void()> stop) = 0;
+
+    // Shows how far the timer has come; told at every tick and change of
+    // state, so it draws only what differs from what it shows.
+    virtual void showProgress(const TimerProgress& progress) = 0;
 
     // Opens the file with its default application; the result is advisory.
     virtual bool openFile(const std::string& path) = 0;

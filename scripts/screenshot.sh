@@ -3,7 +3,8 @@
 #   screenshot.sh OUT.png [BUILD_DIR]
 # writes OUT.png at the default scale and OUT-2x.png at QT_SCALE_FACTOR=2.
 # Extra keys to press before the picture (xdotool key names) may be given in
-# EGGTIMER_SCREENSHOT_KEYS, for example "ctrl+Return" to show a running timer.
+# EGGTIMER_SCREENSHOT_KEYS, for example "ctrl+Return" to show a running timer,
+# and seconds to wait after them in EGGTIMER_SCREENSHOT_WAIT.
 set -euo pipefail
 
 out=${1:?usage: screenshot.sh OUT.png [BUILD_DIR]}
@@ -30,6 +31,7 @@ capture() {
       xdotool key "$key"
       sleep 0.5
     done
+    sleep "${EGGTIMER_SCREENSHOT_WAIT:-0}"
     import -window "$window" "$3"
   ' _ "$scale" "$binary" "$file"
   echo "$file"

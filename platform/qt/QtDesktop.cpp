@@ -1,5 +1,6 @@
 #include "platform/qt/QtDesktop.h"
 
+#include "platform/qt/LauncherEntry.h"
 #include "platform/qt/Log.h"
 #include "platform/qt/Notifications.h"
 #include "platform/qt/OpenFile.h"
@@ -9,8 +10,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include <algorithm>
@@ -67,6 +70,19 @@ void QtDesktop::requestUserAttention(const std::string& whatFired, std::function
         notifications = std::make_unique<Notifications>();
     notifications->show(QStringLiteral("eggtimer"), QObject::tr("Time has come: ") + fromUtf8(whatFired),
                         std::move(stop));
+}
+
+void QtDesktop::showProgress(const TimerProgress& progress) {
+    // The window's indicator counts in hundredths: setValue repaints only
+    // when that number changes.
+    if (QWidget* window = mainWindow ? mainWindow() : nullptr)
+        if (auto* indicator = window->findChild<QProgressBar*>(QStringLiteral("timerProgress"))) {
+            const bool running = progress.state == TimerProgress::State::Running;
+            indicator->setValue(running ? static_cast<int>(progress.passed * indicator->maximum()) : 0);
+        }
+    if (!launcherEntry)
+        launcherEntry = std::make_unique<LauncherEntry>(QGuiApplication::desktopFileName() + QStringLiteral(".desktop"));
+    launcherEntry->show(progress);
 }
 
 bool QtDesktop::openFile(const std::string& path) {

@@ -1,8 +1,9 @@
 #pragma once
 // The desktop's services on Qt: the log, the alert panel and the open-file
 // dialog as modal Qt dialogs, files opened with their default application
-// through GIO (never through a shell), and attention as a window alert plus a
-// desktop notification.
+// through GIO (never through a shell), attention as a window alert plus a
+// desktop notification, and the timer's progress in the window's indicator
+// and on the launcher icon.
 
 #include "platform/Desktop.h"
 
@@ -13,6 +14,7 @@ class QWidget;
 
 namespace eggtimer {
 
+class LauncherEntry;
 class Notifications;
 
 class QtDesktop final : public Desktop {
@@ -25,6 +27,7 @@ public:
     void beep() override;
     void log(const std::string& line) override;
     void requestUserAttention(const std::string& whatFired, std::function<void()> stop) override;
+    void showProgress(const TimerProgress& progress) override;
     bool openFile(const std::string& path) override;
     void runAlertPanel(const std::string& title, const std::string& message,
                        const std::string& button) override;
@@ -35,6 +38,7 @@ private:
     std::function<QWidget*()> mainWindow;
     std::function<void()> beepSound;
     std::unique_ptr<Notifications> notifications; // made at the first attention request
+    std::unique_ptr<LauncherEntry> launcherEntry;  // made at the first progress shown
 };
 
 } // namespace eggtimer

@@ -23,6 +23,7 @@ public:
     void beep() override { journal.push_back("desktop.beep"); }
     void log(const std::string& line) override { journal.push_back("desktop.log " + line); }
     void requestUserAttention(const std::string& whatFired, std::function<void()> stop) override;
+    void showProgress(const TimerProgress& progress) override { progressShown.push_back(progress); }
     bool openFile(const std::string& path) override;
     void runAlertPanel(const std::string& title, const std::string& message,
                        const std::string& button) override;
@@ -39,6 +40,7 @@ public:
     std::vector<std::string> lastOpenPanelExtensions;
     std::function<void()> lastStop;
     std::function<void()> whileAlertShows; // runs inside the modal panel
+    std::vector<TimerProgress> progressShown;
 };
 
 class FakeSound final : public Sound {

@@ -1,7 +1,6 @@
 // The application as a user meets it: the shipped window on the real
 // platform, clicked and typed into, its status area read back.
 
-#include "platform/qt/AppIdentity.h"
 #include "support/AppHarness.h"
 
 #include <QWindow>
@@ -134,10 +133,3 @@ TEST_F(AppTest, AGarbledSettingsFileStillLetsTheTimerStart) {
 
 } // namespace
 } // namespace eggtimer
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    eggtimer::nameApplication();
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

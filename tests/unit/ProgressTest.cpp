@@ -1,0 +1,80 @@
+// What the controller tells the desktop of the timer's progress, for the
+// window's indicator and the launcher icon, through a timer's life.
+
+#include "tests/unit/ControllerFixture.h"
+
+namespace eggtimer::test {
+namespace {
+
+using State = TimerProgress::State;
+
+class ProgressTest : public ControllerTest {
+protected:
+    void SetUp() override {
+        ControllerTest::SetUp();
+        window().targetSoundPopup.addItemWithTitle("Chime");
+        world.sounds.add("Chime");
+        typeDuration("", "", "3");
+    }
+    const std::vector<TimerProgress>& shown() const { return world.desktop.progressShown; }
+    TimerProgress last() const { return shown().empty() ? TimerProgress{} : shown().back(); }
+};
+
+TEST_F(ProgressTest, RunningItTellsThePartPassedAndTheMinutesLeftRoundedUp) {
+    press();
+    EXPECT_EQ(last(), (TimerProgress{State::Running, 0.0, 3}));
+    world.runLoop.advanceBy(61.0);
+    EXPECT_EQ(last().state, State::Running);
+    EXPECT_NEAR(last().passed, 61.0 / 180.0, 1e-9);
+    EXPECT_EQ(last().minutesLeft, 2); // 119 s left
+    world.runLoop.advanceBy(58.0);
+    EXPECT_EQ(last().minutesLeft, 2); // 61 s
+    world.runLoop.advanceBy(1.0);
+    EXPECT_EQ(last().minutesLeft, 1); // 60 s
+    EXPECT_EQ(shown().size(), 121u) << "once at START and once a tick";
+}
+
+TEST_F(ProgressTest, ALoopingTargetFiresUntilStopThenNothingShows) {
+    press();
+    world.runLoop.advanceBy(180.0);
+    EXPECT_EQ(last(), (TimerProgress{State::Firing, 0.0, 0}));
+    world.runLoop.advanceBy(5.0);
+    EXPECT_EQ(last().state, State::Firing);
+    press(); // STOP
+    EXPECT_EQ(last(), TimerProgress{});
+}
+
+TEST_F(ProgressTest, ClearShowsNothing) {
+    press();
+    world.runLoop.advanceBy(10.0);
+    press(); // CLEAR
+    EXPECT_EQ(last(), TimerProgress{});
+    const std::size_t told = shown().size();
+    world.runLoop.advanceBy(60.0);
+    EXPECT_EQ(shown().size(), told) << "told again at rest";
+}
+
+TEST_F(ProgressTest, ASingleShotTargetShowsNothingFromTheMomentItFires) {
+    selectTarget(3);
+    window().targetAlertMessage.text = "Tea";
+    std::optional<TimerProgress> whileAlertShows;
+    world.desktop.whileAlertShows = [&] { whileAlertShows = last(); };
+    press();
+    world.runLoop.advanceBy(180.0);
+    ASSERT_TRUE(whileAlertShows.has_value());
+    EXPECT_EQ(*whileAlertShows, TimerProgress{});
+    EXPECT_EQ(last(), TimerProgress{});
+}
+
+TEST_F(ProgressTest, AClockSetBackNeverGivesAPartOutsideZeroToOne) {
+    press();
+    world.runLoop.advanceBy(90.0);
+    ASSERT_NEAR(last().passed, 0.5, 1e-9);
+    world.runLoop.jumpWallClock(-3600.0);
+    world.runLoop.advanceBy(1.0);
+    EXPECT_GE(last().passed, 0.0);
+    EXPECT_LE(last().passed, 1.0);
+}
+
+} // namespace
+} // namespace eggtimer::test
