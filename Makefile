@@ -4,7 +4,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 
-.PHONY: run test build bench setup setup-test clean
+.PHONY: run test test-fast build bench setup setup-test clean
 
 setup:
 	@bash scripts/setup.sh
@@ -21,9 +21,15 @@ build: setup $(BUILD)/build.ninja
 run: build
 	$(BUILD)/app/eggtimer
 
+# Every test runs in a private session of its own, so they can run side by side.
 test: setup-test $(BUILD)/build.ninja
 	cmake --build $(BUILD)
-	cd $(BUILD) && ctest --output-on-failure
+	cd $(BUILD) && ctest --output-on-failure -j $(shell nproc)
+
+# The logic, the window and the run loop: seconds, for running after each change.
+test-fast: setup-test $(BUILD)/build.ninja
+	cmake --build $(BUILD)
+	cd $(BUILD) && ctest --output-on-failure -j $(shell nproc) -L fast
 
 bench: setup-test $(BUILD)/build.ninja
 	cmake --build $(BUILD)
