@@ -138,6 +138,8 @@ void GstPlayer::waitUntilPrerolled(GstClockTime limit) {
 
 void GstPlayer::play() {
     changeState(GST_STATE_PLAYING);
+    startUnreported = pipeline && callbacks.started;
+    playAskedAt = std::chrono::steady_clock::now();
 }
 
 void GstPlayer::pause() {
@@ -235,19 +237,30 @@ void GstPlayer::handle(GstMessage* message, unsigned generationThen, unsigned pi
         fail(why);
         return;
     }
-    if (generationThen == generation.load() && callbacks.reachedEnd)
+    if (generationThen != generation.load())
+        return;
+    if (startUnreported) {
+        // Its sink's time never told: the play ended unreported.
+        startWatch.cancel();
+        began(playAskedAt, true);
+    }
+    if (callbacks.reachedEnd)
         callbacks.reachedEnd();
 }
 
 void GstPlayer::reportStarted(const gst::StartWatch::Start& start) {
-    if (!pipeline || start.token != generation.load())
-        return;
-    if (start.clockFailed) {
+    if (pipeline && start.token == generation.load())
+        began(start.began, start.clockFailed);
+}
+
+void GstPlayer::began(std::chrono::steady_clock::time_point when, bool timeFailed) {
+    startUnreported = false;
+    if (timeFailed) {
         gst::reportOnce("timing " + baseName(path), "the sound server's clock failed; the player is rebuilt");
         clockFailed = true;
     }
     if (callbacks.started)
-        callbacks.started(start.began);
+        callbacks.started(when);
 }
 
 void GstPlayer::fail(const std::string& why) {

@@ -65,6 +65,8 @@ private:
     void changeState(GstState state);
     // On the main thread: the play of the start's token is heard.
     void reportStarted(const gst::StartWatch::Start& start);
+    // Tells the owner once per play; a failed clock rebuilds at the rewind.
+    void began(std::chrono::steady_clock::time_point when, bool timeFailed);
     // Logs why (once), releases the pipeline, tells the owner.
     void fail(const std::string& why);
 
@@ -76,6 +78,10 @@ private:
     bool prerolled = false;
     // The sink's clock failed during a play: the next rewind rebuilds.
     bool clockFailed = false;
+    // The latest play has not been reported as heard; a play whose sink's
+    // time never tells is reported at its end, as begun when it was asked.
+    bool startUnreported = false;
+    std::chrono::steady_clock::time_point playAskedAt;
     std::string missingPlugin;
     // Read by the pipeline's threads when they post a message.
     std::atomic<unsigned> generation{0};

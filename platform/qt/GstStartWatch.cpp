@@ -1,29 +1,28 @@
 #include "GstStartWatch.h"
 
-#include <algorithm>
+#include <gst/audio/gstaudioclock.h>
+
 #include <mutex>
+#include <optional>
 #include <utility>
 
 namespace eggtimer::gst {
 
 namespace {
 
-// How far the clock must have run past where it stood at PLAYING. Waiting on
+// How far the sink's time must have run past where it first stood. Waiting on
 // the server it stands still (it crept less than a millisecond in every run
 // measured); 3 ms more say that it plays, and make the report 3 ms late.
-constexpr GstClockTime kRunning = 3 * GST_MSECOND;
+constexpr GstClockTimeDiff kRunning = 3 * GST_MSECOND;
+// How often the sink's time is read while a start is awaited.
+constexpr GstClockTime kPoll = GST_MSECOND;
+// A reading that ran further than this past the time that went by since the
+// first one is a failure's, not the stream's.
+constexpr GstClockTimeDiff kSlack = 5 * GST_MSECOND;
 
-// A sink's clock counts up from zero when the sink starts: a reading that is
-// negative as a signed time is a failed clock's.
+// Negative as a signed time: a failure's.
 bool isPlausible(GstClockTime reading) {
     return GST_CLOCK_TIME_IS_VALID(reading) && reading <= static_cast<GstClockTime>(G_MAXINT64);
-}
-
-void drop(GstClockID id) {
-    if (id) {
-        gst_clock_id_unschedule(id);
-        gst_clock_id_unref(id);
-    }
 }
 
 } // namespace
@@ -31,36 +30,24 @@ void drop(GstClockID id) {
 struct StartWatch::Shared {
     std::mutex mutex;
     std::function<void(const Start&)> report;
-    // The waits in force, one reference held to each: on the pipeline's
-    // clock running, and on the system clock for the limit. A wait that is
-    // neither reports nothing; the first of the two to report ends both.
-    GstClockID running = nullptr;
-    GstClockID deadline = nullptr;
+    // The poll in force, one reference held; a poll that is no longer this
+    // one reports nothing.
+    GstClockID polling = nullptr;
     bool closed = false;
-
-    // Reports `start` if `id` is a wait in force, and ends both waits.
-    void finish(GstClockID id, const Start& start) {
-        GstClockID other = nullptr;
-        {
-            const std::lock_guard lock(mutex);
-            if (closed || id == nullptr || (id != running && id != deadline))
-                return;
-            const bool byRunning = id == running;
-            other = std::exchange(byRunning ? deadline : running, nullptr);
-            (byRunning ? running : deadline) = nullptr;
-            gst_clock_id_unref(id);
-            report(start);
-        }
-        drop(other);
-    }
 };
 
 struct StartWatch::Wait {
     std::shared_ptr<Shared> shared;
     unsigned token;
-    // Where the clock stood when the pipeline went to PLAYING, and when.
-    GstClockTime stood;
+    Clock::duration limit;
+    GstAudioClock* sinkClock; // one reference
     Clock::time_point watched;
+    // The first plausible reading and when it was read; touched only by the
+    // poll, on the system clock's thread.
+    GstClockTime stood = GST_CLOCK_TIME_NONE;
+    Clock::time_point stoodAt;
+
+    ~Wait() { gst_object_unref(sinkClock); }
 };
 
 StartWatch::StartWatch(std::function<void(const Start&)> report, Clock::duration limit)
@@ -79,73 +66,83 @@ void StartWatch::watch(GstElement* pipeline, unsigned token) {
     cancel();
     const Clock::time_point watched = Clock::now();
     GstClock* clock = gst_element_get_clock(pipeline);
-    const GstClockTime now = clock ? gst_clock_get_time(clock) : GST_CLOCK_TIME_NONE;
-    if (!clock || !isPlausible(now)) {
-        // Nothing syncs to a clock, so it plays now; or the clock has failed
-        // and will not tell.
+    if (!clock || !GST_IS_AUDIO_CLOCK(clock)) {
+        // Without an audio sink the clock is the system's: it plays now.
         if (clock)
             gst_object_unref(clock);
         const std::lock_guard lock(shared->mutex);
         if (!shared->closed)
-            shared->report(Start{token, watched, clock != nullptr});
+            shared->report(Start{token, watched, false});
         return;
     }
-    GstClockID running = gst_clock_new_single_shot_id(clock, now + kRunning);
-    gst_object_unref(clock);
     GstClock* system = gst_system_clock_obtain();
-    const auto limitNs = std::chrono::duration_cast<std::chrono::nanoseconds>(limit).count();
-    GstClockID deadline =
-        gst_clock_new_single_shot_id(system, gst_clock_get_time(system) + static_cast<GstClockTime>(limitNs));
+    GstClockID poll = gst_clock_new_periodic_id(system, gst_clock_get_time(system), kPoll);
     gst_object_unref(system);
-
-    GstClockID replacedRunning = nullptr, replacedDeadline = nullptr;
+    GstClockID replaced = nullptr;
     {
         const std::lock_guard lock(shared->mutex);
-        replacedRunning = std::exchange(shared->running, gst_clock_id_ref(running));
-        replacedDeadline = std::exchange(shared->deadline, gst_clock_id_ref(deadline));
+        replaced = std::exchange(shared->polling, gst_clock_id_ref(poll));
     }
-    // A watch begun meanwhile on another thread.
-    drop(replacedRunning);
-    drop(replacedDeadline);
-    // Each entry owns its `wait` and frees it when it is freed, reported or not.
-    const auto free = [](gpointer data) { delete static_cast<Wait*>(data); };
-    gst_clock_id_wait_async(running, &StartWatch::onClockReached, new Wait{shared, token, now, watched}, free);
-    gst_clock_id_wait_async(deadline, &StartWatch::onLimitReached, new Wait{shared, token, now, watched}, free);
-    gst_clock_id_unref(running);
-    gst_clock_id_unref(deadline);
+    if (replaced) { // a watch begun meanwhile on another thread
+        gst_clock_id_unschedule(replaced);
+        gst_clock_id_unref(replaced);
+    }
+    // The entry owns `wait` and frees it when it is freed, reported or not.
+    gst_clock_id_wait_async(poll, &StartWatch::onPoll,
+                            new Wait{shared, token, limit, GST_AUDIO_CLOCK(clock), watched, GST_CLOCK_TIME_NONE, {}},
+                            [](gpointer data) { delete static_cast<Wait*>(data); });
+    gst_clock_id_unref(poll);
 }
 
 void StartWatch::cancel() {
-    GstClockID running = nullptr, deadline = nullptr;
+    GstClockID poll = nullptr;
     {
         const std::lock_guard lock(shared->mutex);
-        running = std::exchange(shared->running, nullptr);
-        deadline = std::exchange(shared->deadline, nullptr);
+        poll = std::exchange(shared->polling, nullptr);
     }
     // Outside the lock: a report waiting for it must not hold up the clock.
-    drop(running);
-    drop(deadline);
-}
-
-gboolean StartWatch::onClockReached(GstClock* clock, GstClockTime, GstClockID id, gpointer data) {
-    const auto* wait = static_cast<Wait*>(data);
-    // Read together, before anything else: the clock has run `ran` by `now`.
-    const GstClockTime reached = gst_clock_get_time(clock);
-    const Clock::time_point now = Clock::now();
-    if (!isPlausible(reached)) {
-        // It failed while it was waited on, as the server resumed the stream.
-        wait->shared->finish(id, Start{wait->token, now, true});
-        return TRUE;
+    if (poll) {
+        gst_clock_id_unschedule(poll);
+        gst_clock_id_unref(poll);
     }
-    const GstClockTimeDiff ran = GST_CLOCK_DIFF(wait->stood, reached);
-    wait->shared->finish(id, Start{wait->token, now - std::chrono::nanoseconds(std::max<GstClockTimeDiff>(ran, 0)),
-                                   false});
-    return TRUE;
 }
 
-gboolean StartWatch::onLimitReached(GstClock*, GstClockTime, GstClockID id, gpointer data) {
-    const auto* wait = static_cast<Wait*>(data);
-    wait->shared->finish(id, Start{wait->token, wait->watched, true});
+gboolean StartWatch::onPoll(GstClock*, GstClockTime, GstClockID id, gpointer data) {
+    auto* wait = static_cast<Wait*>(data);
+    // The sink's own time, read without the clock's guard against running
+    // backwards, which would keep a failed reading for good.
+    const GstClockTime reading = gst_audio_clock_get_time(wait->sinkClock);
+    const Clock::time_point now = Clock::now();
+    std::optional<Start> start;
+    if (now - wait->watched >= wait->limit) {
+        start = Start{wait->token, wait->watched, true};
+    } else if (isPlausible(reading)) {
+        if (!GST_CLOCK_TIME_IS_VALID(wait->stood)) {
+            wait->stood = reading;
+            wait->stoodAt = now;
+            return TRUE;
+        }
+        const GstClockTimeDiff ran = GST_CLOCK_DIFF(wait->stood, reading);
+        const auto elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(now - wait->stoodAt).count();
+        if (ran < 0) { // the stream's time began anew: count from there
+            wait->stood = reading;
+            wait->stoodAt = now;
+        } else if (ran >= kRunning && ran <= elapsed + kSlack) {
+            start = Start{wait->token, now - std::chrono::nanoseconds(ran), false};
+        }
+    }
+    if (!start)
+        return TRUE;
+    Shared& shared = *wait->shared;
+    {
+        const std::lock_guard lock(shared.mutex);
+        if (shared.closed || shared.polling != id)
+            return TRUE;
+        shared.polling = nullptr;
+        shared.report(*start);
+    }
+    gst_clock_id_unschedule(id);
+    gst_clock_id_unref(id); // the reference `polling` held
     return TRUE;
 }
 
