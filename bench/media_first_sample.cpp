@@ -5,6 +5,7 @@
 //   media_first_sample <rounds> <sound.aiff>...
 
 #include "platform/qt/GstMedia.h"
+#include "support/Wait.h"
 #include "support/SinkRecorder.h"
 
 #include <QCoreApplication>
@@ -26,14 +27,6 @@ struct EndWatcher final : eggtimer::SoundDelegate {
     bool ended = false;
     void soundDidFinishPlaying(eggtimer::Sound&, bool) override { ended = true; }
 };
-
-void spinUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto deadline = SinkRecorder::Clock::now() + limit;
-    while (!done() && SinkRecorder::Clock::now() < deadline) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-        QThread::usleep(500);
-    }
-}
 
 // Milliseconds from `played` to the first sample above -40 dBFS after it.
 double latencyOf(const SinkRecorder& recorder, SinkRecorder::Clock::time_point played) {
@@ -71,8 +64,8 @@ int main(int argc, char** argv) {
             watcher.ended = false;
             const auto played = SinkRecorder::Clock::now();
             sound->play();
-            spinUntil([&] { return watcher.ended; }, 5s);
-            spinUntil([] { return false; }, 150ms);
+            eggtimer::testing::waitUntil([&] { return watcher.ended; }, 5s);
+            eggtimer::testing::serveEventsFor(150ms);
             latencies.push_back(latencyOf(recorder, played));
         }
         std::vector<double> sorted(latencies.begin() + 1, latencies.end());

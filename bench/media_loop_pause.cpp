@@ -13,6 +13,7 @@
 #include "platform/qt/GstMedia.h"
 #include "platform/qt/QtRunLoop.h"
 #include "support/SinkRecorder.h"
+#include "support/Wait.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -28,14 +29,6 @@ using eggtimer::testing::SinkRecorder;
 using namespace std::chrono_literals;
 
 namespace {
-
-void spinFor(std::chrono::milliseconds time) {
-    const auto deadline = SinkRecorder::Clock::now() + time;
-    while (SinkRecorder::Clock::now() < deadline) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-        QThread::usleep(500);
-    }
-}
 
 struct Stretch {
     std::size_t first, last;
@@ -115,9 +108,9 @@ int main(int argc, char** argv) {
         if (held > 0)
             QThread::msleep(static_cast<unsigned long>(held));
         view.start(nullptr);
-        spinFor(std::chrono::milliseconds(static_cast<int>(((length + 1.0) * loops - 0.5) * 1000)));
+        eggtimer::testing::serveEventsFor(std::chrono::milliseconds(static_cast<int>(((length + 1.0) * loops - 0.5) * 1000)));
         view.stop(nullptr);
-        spinFor(300ms);
+        eggtimer::testing::serveEventsFor(300ms);
         const std::vector<Stretch> stretches = soundingStretches(recorder.samplesFrom(from));
         std::vector<double> pauses;
         for (std::size_t i = 1; i < stretches.size(); ++i)

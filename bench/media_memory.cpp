@@ -4,6 +4,7 @@
 //   media_memory <plays> <sound.aiff> <movie-file>
 
 #include "platform/qt/GstMedia.h"
+#include "support/Wait.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -23,14 +24,6 @@ double residentMegabytes() {
     long pages = 0, resident = 0;
     statm >> pages >> resident;
     return double(resident) * double(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
-template <typename Done> void spinUntil(Done done, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-        QThread::usleep(500);
-    }
 }
 
 struct Counter final : eggtimer::SoundDelegate {
@@ -55,11 +48,11 @@ int main(int argc, char** argv) {
         const int before = counter.ends;
         sound->play();
         if (play % 10 == 0) {
-            spinUntil([&] { return counter.ends > before; }, 5s); // to its end
+            eggtimer::testing::waitUntil([&] { return counter.ends > before; }, 5s); // to its end
         } else {
-            spinUntil([] { return false; }, 40ms);
+            eggtimer::testing::serveEventsFor(40ms);
             sound->stop();
-            spinUntil([&] { return counter.ends > before; }, 5s);
+            eggtimer::testing::waitUntil([&] { return counter.ends > before; }, 5s);
         }
         if (play == 20)
             warm = residentMegabytes();
@@ -81,7 +74,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         movie->play();
-        spinUntil([] { return false; }, 60ms);
+        eggtimer::testing::serveEventsFor(60ms);
         movie->stop();
         if (round == 10)
             movieWarm = residentMegabytes();

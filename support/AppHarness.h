@@ -5,12 +5,12 @@
 #include "app/Binding.h"
 #include "controller/KRMaster.h"
 #include "platform/qt/QtPlatform.h"
+#include "support/Wait.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -23,6 +23,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -78,12 +80,8 @@ struct App {
     }
     void chooseTab(int index) { find<QTabWidget>("modeTab")->setCurrentIndex(index); }
     // Waits, serving events, until `done` holds or `seconds` pass.
-    template <class Predicate> bool waitFor(Predicate done, double seconds) {
-        QElapsedTimer clock;
-        clock.start();
-        while (!done() && clock.elapsed() < seconds * 1000)
-            QTest::qWait(10);
-        return done();
+    bool waitFor(const std::function<bool()>& done, double seconds) {
+        return testing::waitUntil(done, std::chrono::duration<double>(seconds));
     }
 
     std::unique_ptr<LoadedInterface> ui;

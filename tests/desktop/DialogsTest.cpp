@@ -20,6 +20,8 @@
 namespace eggtimer {
 namespace {
 
+using namespace std::chrono_literals;
+
 using test::q;
 
 // Calls `answer` with the modal dialog of type T once it shows. Should it
@@ -27,7 +29,7 @@ using test::q;
 template <typename T> void whenModal(std::function<void(T*)> answer) {
     QTimer::singleShot(0, [answer] {
         T* dialog = nullptr;
-        test::waitFor([&] { return (dialog = qobject_cast<T*>(QApplication::activeModalWidget())); }, 20);
+        testing::waitUntil([&] { return (dialog = qobject_cast<T*>(QApplication::activeModalWidget())); }, 20s);
         if (dialog)
             return answer(dialog);
         ADD_FAILURE() << "the expected dialog never showed";

@@ -20,9 +20,10 @@
 namespace eggtimer {
 namespace {
 
+using namespace std::chrono_literals;
+
 using test::CapturedStderr;
 using test::FakeNotificationServer;
-using test::waitFor;
 
 class Notifications : public ::testing::Test {
 protected:
@@ -32,7 +33,7 @@ protected:
     }
     // Waits for the server to have been asked `count` times in all.
     bool notified(int count) {
-        return waitFor([&] { return server->notifications.size() >= count; });
+        return testing::waitUntil([&] { return server->notifications.size() >= count; }, 10s);
     }
     uint idOf(int index) const { return server->notifications[index].id; }
     // Lets everything the server (or `other`) sent so far reach us and be
@@ -53,7 +54,7 @@ protected:
         QDBusPendingCallWatcher watcher(connection.asyncCall(ping));
         bool back = false;
         QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, [&] { back = true; });
-        ASSERT_TRUE(waitFor([&] { return back; }));
+        ASSERT_TRUE(testing::waitUntil([&] { return back; }, 10s));
         QCoreApplication::processEvents();
     }
 
@@ -113,7 +114,7 @@ TEST_F(Notifications, StopWorksOnceAndOnlyFromTheServer) {
     EXPECT_EQ(stops, 0) << "a forged signal stopped";
 
     server->invokeAction(idOf(0), QStringLiteral("stop"));
-    EXPECT_TRUE(waitFor([&] { return stops == 1; }));
+    EXPECT_TRUE(testing::waitUntil([&] { return stops == 1; }, 10s));
     server->invokeAction(idOf(0), QStringLiteral("stop"));
     settle();
     EXPECT_EQ(stops, 1);
@@ -138,7 +139,7 @@ TEST_F(Notifications, AClosedOrOlderNotificationNoLongerStops) {
     settle();
     EXPECT_EQ(olderStops + stops, 0) << "the older notification's Stop did something";
     server->invokeAction(idOf(1), QStringLiteral("stop"));
-    EXPECT_TRUE(waitFor([&] { return stops == 1; }));
+    EXPECT_TRUE(testing::waitUntil([&] { return stops == 1; }, 10s));
 }
 
 struct MarkupCase {
@@ -173,7 +174,7 @@ TEST_F(Notifications, NoNotificationServiceIsOneLogLine) {
     CapturedStderr captured;
     desktop.requestUserAttention("[Sound] Chime", stop);
     desktop.requestUserAttention("[Sound] Bell", stop);
-    EXPECT_TRUE(waitFor([&] { return !captured.text().empty(); }));
+    EXPECT_TRUE(testing::waitUntil([&] { return !captured.text().empty(); }, 10s));
     desktop.requestUserAttention("[Sound] Gong", stop);
     settle();
     EXPECT_EQ(captured.lines(), 1) << captured.text();
@@ -188,7 +189,7 @@ TEST_F(Notifications, AStuckServerHoldsNothingUp) {
     desktop.requestUserAttention("[Sound] Chime", stop);
     EXPECT_EQ(captured.text(), "") << "the request waited for the server";
     ASSERT_TRUE(notified(1));
-    EXPECT_TRUE(waitFor([&] { return !captured.text().empty(); }, 30));
+    EXPECT_TRUE(testing::waitUntil([&] { return !captured.text().empty(); }, 30s));
     EXPECT_EQ(captured.lines(), 1) << captured.text();
     EXPECT_EQ(stops, 0);
 }

@@ -16,6 +16,8 @@
 namespace eggtimer {
 namespace {
 
+using namespace std::chrono_literals;
+
 namespace fs = std::filesystem;
 using test::readFile;
 using test::writeFile;
@@ -38,7 +40,7 @@ protected:
     // The arguments the recorder was started with, NUL after each.
     std::string recorded() const {
         std::string text;
-        test::waitFor([&] { return !(text = readFile(calls)).empty(); }, 20);
+        testing::waitUntil([&] { return !(text = readFile(calls)).empty(); }, 20s);
         return text;
     }
 

@@ -14,12 +14,13 @@
 namespace eggtimer {
 namespace {
 
+using namespace std::chrono_literals;
+
 namespace fs = std::filesystem;
 using test::CapturedStderr;
 using test::q;
 using test::readFile;
 using test::ScratchFolder;
-using test::waitFor;
 using test::writeFile;
 
 // The value another process reads from the file: what really reached the disk.
@@ -96,7 +97,7 @@ TEST_F(SettingsStore, ABurstIsSavedOnceTheEventLoopRunsAndTheRestWhenTheStoreGoe
         for (int i = 0; i < 13; ++i)
             store.setString("key" + std::to_string(i), std::to_string(i));
         EXPECT_FALSE(fs::exists(file)) << "saved before the burst was over";
-        EXPECT_TRUE(waitFor([&] { return fs::exists(file); }));
+        EXPECT_TRUE(testing::waitUntil([&] { return fs::exists(file); }, 10s));
         EXPECT_EQ(readElsewhere(file, "key12"), "12");
         store.setString("key12", std::nullopt); // nothing removes the key
         EXPECT_EQ(store.stringForKey("key12"), std::nullopt);
@@ -112,7 +113,7 @@ TEST_F(SettingsStore, AFolderThatCannotBeMadeFailsOnceOnTheLog) {
     CapturedStderr captured;
     QtSettingsStore store(q(scratch / "blocker/eggtimer.conf"));
     store.setInteger("mode", 1);
-    EXPECT_TRUE(waitFor([&] { return !captured.text().empty(); })) << "the scheduled save reported nothing";
+    EXPECT_TRUE(testing::waitUntil([&] { return !captured.text().empty(); }, 10s)) << "the scheduled save reported nothing";
     EXPECT_FALSE(store.save());
     store.setInteger("mode", 2);
     EXPECT_FALSE(store.save());

@@ -79,17 +79,6 @@ void ScopedEnv::set(const char* name, const char* value) {
     ::tzset();
 }
 
-bool waitFor(const std::function<bool()>& done, double seconds) {
-    QDeadlineTimer deadline(qint64(seconds * 1000));
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream contents;

@@ -2,6 +2,8 @@
 // What the desktop tests share: scratch folders, captured standard error,
 // environment changes undone at the end, waiting on the event loop.
 
+#include "support/Wait.h"
+
 #include <QString>
 
 #include <functional>
@@ -55,8 +57,6 @@ private:
     std::optional<std::string> saved;
 };
 
-// Runs the event loop until `done` holds or `seconds` have passed.
-bool waitFor(const std::function<bool()>& done, double seconds = 10.0);
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& contents);

@@ -10,7 +10,7 @@
 namespace eggtimer {
 namespace {
 
-class AppTest : public testing::Test {
+class AppTest : public ::testing::Test {
 protected:
     void SetUp() override { QFile::remove(settingsFile()); }
 };

@@ -8,6 +8,7 @@
 #include "support/SinkRecorder.h"
 #include "tests/desktop/FakeNotificationServer.h"
 
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTimer>

@@ -114,8 +114,8 @@ void expectSoundHeard(Sound& sound, const SinkRecorder& recorder, const std::str
     sound.setDelegate(&delegate);
     const auto started = SinkRecorder::Clock::now();
     sound.play();
-    ASSERT_TRUE(spinUntil([&] { return !delegate.calls.empty(); }, 10s)) << "the end was never reported";
-    spinFor(250ms);
+    ASSERT_TRUE(waitUntil([&] { return !delegate.calls.empty(); }, 10s)) << "the end was never reported";
+    serveEventsFor(250ms);
     sound.setDelegate(nullptr);
     ASSERT_EQ(delegate.calls.size(), 1u);
     EXPECT_TRUE(delegate.calls[0].finished) << "ended without playing";
@@ -134,8 +134,8 @@ void expectMovieHeard(const std::string& path, const SinkRecorder& recorder, con
     const auto started = SinkRecorder::Clock::now();
     movie->play();
     ASSERT_TRUE(movie->isPlaying());
-    ASSERT_TRUE(spinUntil([&] { return !movie->isPlaying(); }, 10s)) << "the end was never noticed";
-    spinFor(250ms);
+    ASSERT_TRUE(waitUntil([&] { return !movie->isPlaying(); }, 10s)) << "the end was never noticed";
+    serveEventsFor(250ms);
     const Heard heard = measure(recorder, started);
     EXPECT_GT(heard.rms, kAudible) << "nothing was heard";
     EXPECT_NEAR(heard.seconds * 1000.0, movie->duration(), 30.0) << "the length is not what is heard";
@@ -161,8 +161,8 @@ TEST_P(CompressedAiffTest, GivesAClearOutcome) {
     RecordingDelegate delegate;
     sound->setDelegate(&delegate);
     sound->play();
-    EXPECT_TRUE(spinUntil([&] { return !delegate.calls.empty(); }, 10s));
-    spinFor(300ms);
+    EXPECT_TRUE(waitUntil([&] { return !delegate.calls.empty(); }, 10s));
+    serveEventsFor(300ms);
     const std::string errors = ::testing::internal::GetCapturedStderr();
     ASSERT_EQ(delegate.calls.size(), 1u);
     EXPECT_FALSE(delegate.calls[0].finished);

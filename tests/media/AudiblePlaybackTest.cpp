@@ -55,8 +55,8 @@ TEST_P(MoviePlaybackTest, IsMeasuredThenHeardForItsLengthAndAgainAfterARewind) {
     const auto started = SinkRecorder::Clock::now();
     movie->play();
     EXPECT_TRUE(movie->isPlaying());
-    ASSERT_TRUE(spinUntil([&] { return !movie->isPlaying(); }, 10s)) << "the end was never noticed";
-    spinFor(300ms);
+    ASSERT_TRUE(waitUntil([&] { return !movie->isPlaying(); }, 10s)) << "the end was never noticed";
+    serveEventsFor(300ms);
 
     const Heard heard = measure(recorder, started);
     EXPECT_GT(heard.rms, kAudible) << "nothing was heard";
@@ -72,8 +72,8 @@ TEST_P(MoviePlaybackTest, IsMeasuredThenHeardForItsLengthAndAgainAfterARewind) {
     const auto again = SinkRecorder::Clock::now();
     movie->play();
     EXPECT_TRUE(movie->isPlaying());
-    ASSERT_TRUE(spinUntil([&] { return !movie->isPlaying(); }, 10s));
-    spinFor(300ms);
+    ASSERT_TRUE(waitUntil([&] { return !movie->isPlaying(); }, 10s));
+    serveEventsFor(300ms);
     const Heard heardAgain = measure(recorder, again);
     EXPECT_GT(heardAgain.rms, kAudible);
     EXPECT_GT(heardAgain.seconds, 0.6) << "the second play did not start at the beginning";
@@ -93,18 +93,18 @@ TEST(MovieStopTest, StopsAtOnceAndPlayGoesOnFromThere) {
     ASSERT_NE(movie, nullptr);
 
     movie->play();
-    spinFor(300ms);
+    serveEventsFor(300ms);
     movie->stop();
     EXPECT_FALSE(movie->isPlaying());
     const auto stopped = SinkRecorder::Clock::now();
-    spinFor(600ms);
+    serveEventsFor(600ms);
     // Allow for what the sound server had already been given.
     EXPECT_LT(measure(recorder, stopped + 250ms).rms, kAudible) << "still heard after stop";
 
     const auto resumed = SinkRecorder::Clock::now();
     movie->play();
-    ASSERT_TRUE(spinUntil([&] { return !movie->isPlaying(); }, 10s));
-    spinFor(300ms);
+    ASSERT_TRUE(waitUntil([&] { return !movie->isPlaying(); }, 10s));
+    serveEventsFor(300ms);
     const Heard rest = measure(recorder, resumed);
     EXPECT_GT(rest.rms, kAudible);
     EXPECT_LT(rest.seconds, 0.95) << "played from the beginning instead of going on";
@@ -120,8 +120,8 @@ void expectHeardToTheEnd(Sound& sound, double minimumSeconds, double maximumSeco
     const auto started = SinkRecorder::Clock::now();
     sound.play();
     EXPECT_TRUE(sound.isPlaying());
-    ASSERT_TRUE(spinUntil([&] { return !delegate.calls.empty(); }, 10s)) << "the end was never reported";
-    spinFor(300ms);
+    ASSERT_TRUE(waitUntil([&] { return !delegate.calls.empty(); }, 10s)) << "the end was never reported";
+    serveEventsFor(300ms);
 
     ASSERT_EQ(delegate.calls.size(), 1u);
     EXPECT_EQ(delegate.calls[0].sound, &sound);

@@ -113,19 +113,4 @@ std::vector<std::string> loggedMessages(const std::string& captured) {
     return messages;
 }
 
-bool spinUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
-    }
-    return true;
-}
-
-void spinFor(std::chrono::milliseconds time) {
-    spinUntil([] { return false; }, time);
-}
-
 } // namespace eggtimer::testing

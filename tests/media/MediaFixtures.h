@@ -1,11 +1,11 @@
 #pragma once
 // Media files made on the spot for the tests, folders standing in for the
-// sound folders, a delegate that records what it is told, and waiting on the
-// Qt event loop.
+// sound folders, and a delegate that records what it is told.
 
 #include "controller/MusicFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/Media.h"
+#include "support/Wait.h"
 
 #include <chrono>
 #include <functional>
@@ -83,10 +83,5 @@ struct RecordingMovieDelegate final : MovieDelegate {
 // expecting a message sees it fail.
 std::vector<std::string> loggedMessages(const std::string& captured);
 
-// Runs the Qt event loop until `done` holds or `limit` has passed; returns
-// whether `done` held.
-bool spinUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
-// Runs the Qt event loop for `time`.
-void spinFor(std::chrono::milliseconds time);
 
 } // namespace eggtimer::testing

@@ -69,7 +69,7 @@ TEST(MissingPluginTest, AMovieWhoseVideoCannotBeDecodedIsStillHeard) {
     ASSERT_NE(movie, nullptr);
     const auto started = SinkRecorder::Clock::now();
     movie->play();
-    EXPECT_TRUE(spinUntil([&] { return !movie->isPlaying(); }, 10s));
+    EXPECT_TRUE(waitUntil([&] { return !movie->isPlaying(); }, 10s));
     const std::string errors = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(errors, "");
     const std::vector<float> samples = recorder.samplesFrom(recorder.sampleAt(started));
@@ -90,8 +90,8 @@ TEST(MissingPluginTest, ASoundReportsItsEndOnce) {
 
     ::testing::internal::CaptureStderr();
     sound->play();
-    EXPECT_TRUE(spinUntil([&] { return !delegate.calls.empty(); }, 10s));
-    spinFor(500ms);
+    EXPECT_TRUE(waitUntil([&] { return !delegate.calls.empty(); }, 10s));
+    serveEventsFor(500ms);
     const std::vector<std::string> messages = loggedMessages(::testing::internal::GetCapturedStderr());
     ASSERT_EQ(delegate.calls.size(), 1u);
     EXPECT_FALSE(delegate.calls[0].finished);

@@ -59,8 +59,8 @@ TEST_P(MovieStartTest, IsReportedOncePerPlayWhenItsSoundBegins) {
         const Clock::time_point asked = Clock::now();
         movie->play();
         EXPECT_EQ(starts.began.size(), play - 1) << "reported inside play()";
-        ASSERT_TRUE(spinUntil([&] { return !movie->isPlaying(); }, 10s));
-        spinFor(200ms);
+        ASSERT_TRUE(waitUntil([&] { return !movie->isPlaying(); }, 10s));
+        serveEventsFor(200ms);
         ASSERT_EQ(starts.began.size(), play);
         const std::optional<Clock::time_point> heard = firstHeard(recorder, asked);
         ASSERT_TRUE(heard.has_value()) << "play " << play << " was not heard";
@@ -75,13 +75,13 @@ TEST_P(MovieStartTest, IsReportedOncePerPlayWhenItsSoundBegins) {
 TEST_P(MovieStartTest, APlayStoppedBeforeItBeganIsNeverReported) {
     movie->play();
     movie->stop(); // before the main loop could hear of any beginning
-    spinFor(1s);
+    serveEventsFor(1s);
     EXPECT_TRUE(starts.began.empty());
 
     movie->play();
-    ASSERT_TRUE(spinUntil([&] { return !starts.began.empty(); }, 10s));
-    ASSERT_TRUE(spinUntil([&] { return !movie->isPlaying(); }, 10s));
-    spinFor(200ms);
+    ASSERT_TRUE(waitUntil([&] { return !starts.began.empty(); }, 10s));
+    ASSERT_TRUE(waitUntil([&] { return !movie->isPlaying(); }, 10s));
+    serveEventsFor(200ms);
     EXPECT_EQ(starts.began.size(), 1u);
 }
 

@@ -39,10 +39,10 @@ TEST_F(NoSoundServerTest, SoundsEndAtOnceWithOneLineInTheLog) {
         sound->setDelegate(&delegate);
         const std::size_t before = delegate.calls.size();
         sound->play();
-        EXPECT_TRUE(spinUntil([&] { return delegate.calls.size() > before; }, 5s)) << name;
+        EXPECT_TRUE(waitUntil([&] { return delegate.calls.size() > before; }, 5s)) << name;
         EXPECT_FALSE(sound->isPlaying()) << name;
     }
-    spinFor(300ms);
+    serveEventsFor(300ms);
     const std::vector<std::string> messages = loggedMessages(::testing::internal::GetCapturedStderr());
     ASSERT_EQ(delegate.calls.size(), 3u);
     for (const auto& call : delegate.calls)
@@ -60,8 +60,8 @@ TEST_F(NoSoundServerTest, AMovieIsMeasuredAndStopsPlayingByItselfNeverHavingBegu
     movie->setDelegate(&starts);
     EXPECT_NEAR(movie->duration(), 1000, 150);
     movie->play();
-    EXPECT_TRUE(spinUntil([&] { return !movie->isPlaying(); }, 5s));
-    spinFor(300ms);
+    EXPECT_TRUE(waitUntil([&] { return !movie->isPlaying(); }, 5s));
+    serveEventsFor(300ms);
     EXPECT_TRUE(starts.began.empty());
     movie->stop();
     movie->gotoBeginning();

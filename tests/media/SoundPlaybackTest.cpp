@@ -20,7 +20,7 @@ protected:
         sound->setDelegate(&delegate);
     }
     bool waitForCalls(std::size_t count) {
-        return spinUntil([&] { return delegate.calls.size() >= count; }, 10s);
+        return waitUntil([&] { return delegate.calls.size() >= count; }, 10s);
     }
 
     ScratchFolder folder;
@@ -32,13 +32,13 @@ protected:
 
 TEST_F(SoundPlaybackTest, StopReportsNotFinishedOnceAfterItHasReturned) {
     sound->play();
-    spinFor(300ms);
+    serveEventsFor(300ms);
     ASSERT_TRUE(sound->isPlaying());
     sound->stop();
     EXPECT_FALSE(sound->isPlaying());
     EXPECT_TRUE(delegate.calls.empty()) << "reported from inside stop()";
     ASSERT_TRUE(waitForCalls(1));
-    spinFor(1500ms); // past where the tone would have ended
+    serveEventsFor(1500ms); // past where the tone would have ended
     ASSERT_EQ(delegate.calls.size(), 1u);
     EXPECT_FALSE(delegate.calls[0].finished);
 }
@@ -48,7 +48,7 @@ TEST_F(SoundPlaybackTest, StoppingASoundThatIsNotPlayingReportsNothing) {
     sound->play();
     ASSERT_TRUE(waitForCalls(1));
     sound->stop();
-    spinFor(300ms);
+    serveEventsFor(300ms);
     ASSERT_EQ(delegate.calls.size(), 1u);
     EXPECT_TRUE(delegate.calls[0].finished);
 }
@@ -56,11 +56,11 @@ TEST_F(SoundPlaybackTest, StoppingASoundThatIsNotPlayingReportsNothing) {
 TEST_F(SoundPlaybackTest, PlayingWhilePlayingNeitherRestartsNorReportsTwice) {
     sound->play();
     EXPECT_TRUE(delegate.calls.empty()) << "reported from inside play()";
-    spinFor(500ms);
+    serveEventsFor(500ms);
     sound->play();
     ASSERT_TRUE(waitForCalls(1));
     // Had the second play restarted the tone, its end would come ~0.5 s late.
-    spinFor(800ms);
+    serveEventsFor(800ms);
     ASSERT_EQ(delegate.calls.size(), 1u);
     EXPECT_TRUE(delegate.calls[0].finished);
 }
@@ -87,7 +87,7 @@ TEST_F(SoundPlaybackTest, PlayingAgainFromTheEndReportIsAllowed) {
     } replayer;
     sound->setDelegate(&replayer);
     sound->play();
-    ASSERT_TRUE(spinUntil([&] { return replayer.ends == 3; }, 15s));
+    ASSERT_TRUE(waitUntil([&] { return replayer.ends == 3; }, 15s));
     EXPECT_FALSE(sound->isPlaying());
 }
 

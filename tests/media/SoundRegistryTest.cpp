@@ -111,7 +111,7 @@ TEST_F(SoundRegistryTest, ASoundWhoseFileIsRemovedIsNoLongerFoundAndPlaysNothing
     EXPECT_EQ(registry.soundNamed("Chime"), nullptr);
     sound->play();
     EXPECT_FALSE(sound->isPlaying());
-    spinFor(std::chrono::milliseconds(300));
+    serveEventsFor(std::chrono::milliseconds(300));
     EXPECT_TRUE(delegate.calls.empty());
 }
 

@@ -4,7 +4,7 @@
 //   kernel_timer_fallback_tests create|settime [gtest options]
 
 #include "platform/qt/QtRunLoop.h"
-#include "tests/platform/SpinUntil.h"
+#include "support/Wait.h"
 
 #include <QCoreApplication>
 
@@ -26,6 +26,10 @@
 #include <string>
 
 namespace eggtimer::test {
+
+using namespace std::chrono_literals;
+using testing::serveEventsFor;
+using testing::waitUntil;
 
 // Every later call of `syscallNumber` fails with `error`.
 bool refuseSyscall(long syscallNumber, int error) {
@@ -88,14 +92,14 @@ TEST(KernelTimerFallbackTest, TimersStillFireAtTheirDatesAndTheFailureIsLoggedOn
     auto cancelled = loop.scheduleTimer(0.1, false, [](Timer&) { ADD_FAILURE() << "fired"; });
     cancelled->invalidate();
 
-    ASSERT_TRUE(spinUntil([&] { return oneShotAt > 0 && ticks >= 5; }, 10));
+    ASSERT_TRUE(waitUntil([&] { return oneShotAt > 0 && ticks >= 5; }, 10s));
     EXPECT_GE(oneShotAt, oneShot->fireDate());
     EXPECT_FALSE(oneShot->isValid());
     EXPECT_EQ(pastFired, 1);
     EXPECT_TRUE(endless->isValid());
     ticker->invalidate();
     const int ticksWhenStopped = ticks;
-    spinUntil([] { return false; }, 0.3);
+    serveEventsFor(300ms);
     EXPECT_EQ(ticks, ticksWhenStopped);
 
     const std::string written = log.text();

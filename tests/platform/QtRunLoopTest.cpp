@@ -1,7 +1,7 @@
 // The real run loop: kernel timers delivered by the Qt event loop.
 
 #include "platform/qt/QtRunLoop.h"
-#include "tests/platform/SpinUntil.h"
+#include "support/Wait.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -12,6 +12,10 @@
 #include <vector>
 
 namespace eggtimer::test {
+
+using namespace std::chrono_literals;
+using testing::serveEventsFor;
+using testing::waitUntil;
 namespace {
 
 // Whether the loop still holds the timer once the test lets go of its own
@@ -38,8 +42,8 @@ TEST(QtRunLoopTest, OneShotFiresOnceNearItsFireDateAndThenIsInvalid) {
         42);
     EXPECT_TRUE(timer->isValid());
     EXPECT_NEAR(timer->fireDate() - loop.now(), 0.2, 0.05);
-    ASSERT_TRUE(spinUntil([&] { return calls > 0; }, 5));
-    spinUntil([] { return false; }, 0.3);
+    ASSERT_TRUE(waitUntil([&] { return calls > 0; }, 5s));
+    serveEventsFor(300ms);
     EXPECT_EQ(calls, 1);
     EXPECT_GE(firedAt, timer->fireDate());
     EXPECT_LT(firedAt - timer->fireDate(), 0.5); // generous: this is not a benchmark
@@ -53,7 +57,7 @@ TEST(QtRunLoopTest, PastAndZeroIntervalsFireAtTheFirstOpportunityInOrder) {
     loop.scheduleTimer(0.0, false, [&](Timer&) { order.push_back(1); });
     loop.scheduleTimer(-1e9, false, [&](Timer&) { order.push_back(2); });
     loop.scheduleTimer(-HUGE_VAL, false, [&](Timer&) { order.push_back(3); });
-    ASSERT_TRUE(spinUntil([&] { return order.size() == 3; }, 2));
+    ASSERT_TRUE(waitUntil([&] { return order.size() == 3; }, 2s));
 }
 
 TEST(QtRunLoopTest, InvalidatedAndEndlessTimersNeverFireButStayReadable) {
@@ -66,7 +70,7 @@ TEST(QtRunLoopTest, InvalidatedAndEndlessTimersNeverFireButStayReadable) {
     auto notANumber = loop.scheduleTimer(NAN, false, [&](Timer&) { ++calls; });
     auto farAway = loop.scheduleTimer(1e30 * 86400, false, [&](Timer&) { ++calls; });
     auto beyond32Bits = loop.scheduleTimer(30.0 * 86400, false, [&](Timer&) { ++calls; });
-    spinUntil([] { return false; }, 0.3);
+    serveEventsFor(300ms);
     EXPECT_EQ(calls, 0);
     EXPECT_FALSE(cancelled->isValid());
     EXPECT_TRUE(endless->isValid());
@@ -86,8 +90,8 @@ TEST(QtRunLoopTest, RepeatingTimerTicksUntilInvalidatedFromItsOwnAction) {
         if (++ticks == 3)
             t.invalidate();
     });
-    ASSERT_TRUE(spinUntil([&] { return ticks >= 3; }, 5));
-    spinUntil([] { return false; }, 0.2);
+    ASSERT_TRUE(waitUntil([&] { return ticks >= 3; }, 5s));
+    serveEventsFor(200ms);
     EXPECT_EQ(ticks, 3);
     EXPECT_FALSE(ticker->isValid());
     EXPECT_FALSE(loopHolds(ticker));
@@ -102,15 +106,15 @@ TEST(QtRunLoopTest, ActionsMayScheduleAndCancelOtherTimers) {
         victim->invalidate();
         loop.scheduleTimer(0.01, false, [&](Timer&) { ++second; });
     });
-    ASSERT_TRUE(spinUntil([&] { return second == 1; }, 2));
-    spinUntil([] { return false; }, 0.4);
+    ASSERT_TRUE(waitUntil([&] { return second == 1; }, 2s));
+    serveEventsFor(400ms);
 }
 
 TEST(QtRunLoopTest, ATimerDroppedByEveryoneIsStillHeldByTheLoopUntilItFires) {
     QtRunLoop loop;
     bool fired = false;
     loop.scheduleTimer(0.02, false, [&](Timer&) { fired = true; });
-    EXPECT_TRUE(spinUntil([&] { return fired; }, 2));
+    EXPECT_TRUE(waitUntil([&] { return fired; }, 2s));
 }
 
 } // namespace
