@@ -51,37 +51,13 @@ public:
     void selectTargetMusic(Control* sender);
     void testPlayTargetSound(Control* sender);
 
-    // Called once the interface file is loaded and every outlet is bound.
+    // Called once the interface file is loaded and every outlet is bound:
+    // fills the sound list, restores the saved choices and draws the status
+    // area.
     void awakeFromNib();
 
-    // Start/stop cycle.
-    void clearTimer();
-    void lockTargetSelecter();
-    void unlockTargetSelecter();
-
-    // Scheduling: true when the main timer was scheduled.
-    bool setTimer();
-
-    // Firing.
-    void timerFired(Timer& timer);
+    // A sound that fired reports its end here, to be played again.
     void soundDidFinishPlaying(Sound& sound, bool finished) override;
-
-    // Ticker and status area.
-    void startCountDown();
-    void stopCountDown();
-    void countDown();
-    void updateStat();
-    void updateStatTimer();
-    void updateStatSeconds();
-    void updateStatFireTime();
-    void updateStatFireTarget();
-
-    // Targets.
-    void readySoundPopup();
-
-    // Settings.
-    void loadFromUserDefaults();
-    void saveToUserDefaults();
 
     // Read-only views of the state, for the window and the tests.
     TimerStatus status() const { return static_cast<TimerStatus>(timerStatus); }
@@ -94,6 +70,16 @@ public:
     const std::optional<std::string>& filePath() const { return targetFilePath; }
 
 private:
+    // Start/stop cycle.
+    void clearTimer();
+    void lockTargetSelecter();
+    void unlockTargetSelecter();
+
+    // Scheduling: true when the main timer was scheduled.
+    bool setTimer();
+
+    // Firing: the main timer's callback.
+    void timerFired(Timer& timer);
     void fireSound(const FireInfo& info);
     void fireMusic(const FireInfo& info);
     void fireFile(const FireInfo& info);
@@ -101,10 +87,27 @@ private:
     std::optional<double> fireIntervalForMode(int mode, FireInfo& info);
     void cancelPendingReplays();
     void prepareToFire();
+
+    // Ticker and status area.
+    void startCountDown();
+    void stopCountDown();
+    void countDown();
+    void updateStat();
+    void updateStatTimer();
+    void updateStatSeconds();
+    void updateStatFireTime();
+    void updateStatFireTarget();
     // Tells the desktop how far the timer has come.
     void updateProgress();
+
+    // Targets.
+    void readySoundPopup();
     void chooseTargetPath(const char* title, const std::vector<std::string>* extensions,
                           std::optional<std::string>& path, TextField* nameField, int targetRow);
+
+    // Settings: written at each accepted START, read once by awakeFromNib.
+    void loadFromUserDefaults();
+    void saveToUserDefaults();
 
     Services platform;
     Outlets outlet;

@@ -24,24 +24,28 @@ TEST_F(StatusTest, AtStartUpTheAreaShowsNoTimer) {
     EXPECT_EQ(lines(), (std::vector<std::string>{"Timer not set.", "", "fire at: ", "[Sound] Chime"}));
 }
 
+// The target line a window opening with these controls shows.
+std::string targetLineAtStartUp(int row, std::vector<std::string> soundFiles) {
+    fake::FakeWorld at;
+    at.files.folders[at.files.systemSoundFolder()] = std::move(soundFiles);
+    at.window.targetSelecter.row = row;
+    at.window.targetMusicName.text = "Song Title.mp3";
+    at.window.targetFileName.text = "";
+    at.window.targetAlertMessage.text = "Tea is ready %@";
+    KRMaster controller(at.services(), at.window.outlets());
+    controller.awakeFromNib();
+    return at.window.statFireTarget.text;
+}
+
 TEST_F(StatusTest, TargetLineFollowsTheTargetControlsAsTheyStand) {
-    window().targetMusicName.text = "Song Title.mp3";
-    window().targetFileName.text = "";
-    window().targetAlertMessage.text = "Tea is ready %@";
     const std::pair<int, std::string> cases[] = {
         {0, "[Sound] Chime"}, {1, "[Music] Song Title.mp3"},
         {2, "[File] "},       {3, "[Alert] Tea is ready %@"},
         {-1, "[?] "},         {7, "[?] "},
     };
-    for (const auto& [row, expected] : cases) {
-        selectTarget(row);
-        master->updateStatFireTarget();
-        EXPECT_EQ(window().statFireTarget.text, expected) << row;
-    }
-    window().targetSoundPopup.removeAllItems();
-    selectTarget(0);
-    master->updateStatFireTarget();
-    EXPECT_EQ(window().statFireTarget.text, "[Sound] ");
+    for (const auto& [row, expected] : cases)
+        EXPECT_EQ(targetLineAtStartUp(row, {"Chime.aiff"}), expected) << row;
+    EXPECT_EQ(targetLineAtStartUp(0, {}), "[Sound] ");
 }
 
 TEST_F(StatusTest, ThroughATimersLife) {
@@ -89,55 +93,54 @@ TEST_F(StatusTest, FiringTicksCountFromOneAndTheStateLineIsWrittenOnce) {
 }
 
 TEST_F(StatusTest, SecondsLeftAreRoundedAsCFormatsThem) {
+    typeDuration("", "", "0.5"); // 30 s
+    press();
+    const WallTime started = world.runLoop.now();
+    // Ticks that come late, after a suspend, show the seconds left at that
+    // moment. Each case is a wake-up that many seconds after START.
     const std::pair<double, std::string> cases[] = {
-        {59.6, "( 60 seconds after )"},
-        {0.4, "( 0 seconds after )"},
-        {-5.0, "( -5 seconds after )"},
-        {2.5, "( 2 seconds after )"}, // round half to even
+        {1.4, "( 29 seconds after )"},  // 28.6 left
+        {27.5, "( 2 seconds after )"},  // 2.5 left: round half to even
+        {28.6, "( 1 seconds after )"},  // 1.4 left
+        {35.0, "( -5 seconds after )"}, // the tick, due first, runs before the overdue main timer
     };
-    typeDuration("", "", "1");
-    ASSERT_TRUE(master->setTimer());
-    for (const auto& [ahead, expected] : cases) {
-        // Only the wall clock moves, so the timer is still valid when overdue.
-        world.runLoop.jumpWallClock(scheduledInterval() - ahead);
-        master->updateStatSeconds();
-        EXPECT_EQ(window().statSeconds.text, expected) << ahead;
+    for (const auto& [after, expected] : cases) {
+        world.runLoop.jumpWallClock(started + after - world.runLoop.now());
+        world.runLoop.runDue();
+        EXPECT_EQ(window().statSeconds.text, expected) << after;
     }
+    EXPECT_EQ(master->status(), TimerStatusFiring);
 }
 
 TEST_F(StatusTest, FarFireDatesAreShownWithoutOverflow) {
-    const std::pair<const char*, std::string> cases[] = {
-        {"1e30", "fire at: after the year 9999"},
-        {"1e39", "fire at: never"},
-    };
-    for (const auto& [days, expected] : cases) {
-        master->clearTimer();
-        typeDuration(days, "", "");
-        ASSERT_TRUE(master->setTimer());
-        master->updateStat();
-        EXPECT_EQ(window().statFireTime.text, expected);
-        EXPECT_EQ(window().statTimer.text, "Timer is running.");
-    }
+    typeDuration("1e30", "", "");
+    press();
+    EXPECT_EQ(window().statFireTime.text, "fire at: after the year 9999");
+    EXPECT_EQ(window().statTimer.text, "Timer is running.");
+    press(); // CLEAR
+
+    typeDuration("1e39", "", "");
+    press();
+    EXPECT_EQ(window().statFireTime.text, "fire at: never");
+    EXPECT_EQ(window().statTimer.text, "Timer is running.");
     EXPECT_EQ(window().statSeconds.text, "( inf seconds after )");
 }
 
-TEST_F(StatusTest, OneTickerAtMostAndStoppingNoneIsHarmless) {
-    master->stopCountDown();
-    EXPECT_EQ(master->countDownTimer(), nullptr);
-    master->startCountDown();
-    std::weak_ptr<Timer> first = master->countDownTimer();
-    master->countDown();
-    master->startCountDown();
-    EXPECT_FALSE(first.expired() && first.lock()->isValid());
-    EXPECT_EQ(world.runLoop.pendingCount(), 1u);
-    EXPECT_EQ(master->secondsPast(), 0.0);
-
-    window().statSeconds.text = "kept";
-    master->stopCountDown();
-    master->stopCountDown();
-    world.runLoop.advanceBy(10);
-    EXPECT_EQ(window().statSeconds.text, "kept");
-    EXPECT_EQ(world.runLoop.pendingCount(), 0u);
+TEST_F(StatusTest, EachStartCountsAfreshWithOneTicker) {
+    typeDuration("", "", "");
+    for (int round = 1; round <= 2; ++round) {
+        press();
+        EXPECT_EQ(master->secondsPast(), 0.0) << round;
+        world.runLoop.runDue();
+        ASSERT_EQ(master->status(), TimerStatusFiring);
+        journal().clear();
+        world.runLoop.advanceBy(3.0);
+        EXPECT_EQ(window().statSeconds.text, "( 3 seconds has past )") << round;
+        EXPECT_EQ(std::count(journal().begin(), journal().end(), "statTimer.set"), 1) << round;
+        EXPECT_EQ(world.runLoop.pendingCount(), 1u) << "the ticker alone, round " << round;
+        press(); // STOP
+        EXPECT_EQ(world.runLoop.pendingCount(), 0u) << round;
+    }
 }
 
 TEST_F(StatusTest, TicksAfterASuspendAreNotMadeUp) {
@@ -157,10 +160,26 @@ TEST_F(StatusTest, ANoticeStaysUntilTheNextRedraw) {
     selectTarget(2);
     press();
     EXPECT_EQ(window().statFireTarget.text, "!Nortice! [File] File not selected.");
-    master->countDown();
+    world.desktop.openPanelAnswers = {"/docs/a.pdf"};
+    master->selectTargetFile(nullptr);
+    world.runLoop.advanceBy(5.0);
     EXPECT_EQ(window().statFireTarget.text, "!Nortice! [File] File not selected.");
-    master->updateStat();
-    EXPECT_EQ(window().statFireTarget.text, "[File] (none)");
+    press();
+    EXPECT_EQ(window().statFireTarget.text, "[File] a.pdf");
+}
+
+TEST_F(StatusTest, TicksWhileFiringLeaveTheTargetLineAsItFired) {
+    typeDuration("", "", "");
+    press();
+    world.runLoop.runDue();
+    ASSERT_EQ(master->status(), TimerStatusFiring);
+    const std::string fireTime = window().statFireTime.text;
+    // The target controls are unlocked again while the sound loops.
+    selectTarget(3);
+    window().targetAlertMessage.text = "Tea";
+    world.runLoop.advanceBy(3.0);
+    EXPECT_EQ(window().statFireTarget.text, "[Sound] Chime");
+    EXPECT_EQ(window().statFireTime.text, fireTime);
 }
 
 } // namespace

@@ -17,23 +17,24 @@ TEST_F(TargetChoiceTest, SoundListTakesAiffEndingsFromBothFoldersInListingOrder)
                                            "Gong.AIFF",   "Old.take.aiff",  ".hidden.aif",
                                            "folder.aiff", "Chime.aiff.bak", "aiff"};
     world.files.folders[userFolder()] = {"Tick.aif", "Zap.aiff"};
-    master->readySoundPopup();
+    master->awakeFromNib();
     const std::vector<std::string> expected{"Chime", "Bell", "Old.take", ".hidden", "folder", "Tick", "Zap"};
     EXPECT_EQ(window().targetSoundPopup.items, expected);
+    EXPECT_EQ(window().targetSoundPopup.selectedItemTitle(), "Chime");
+}
 
-    master->readySoundPopup();
-    EXPECT_EQ(window().targetSoundPopup.items, expected);
+// The sound list of a window opened with these folders readable.
+std::vector<std::string> listedAtStartUp(std::map<std::string, std::vector<std::string>> folders) {
+    fake::FakeWorld at;
+    at.files.folders = std::move(folders);
+    KRMaster controller(at.services(), at.window.outlets());
+    controller.awakeFromNib();
+    return at.window.targetSoundPopup.items;
 }
 
 TEST_F(TargetChoiceTest, UnreadableFoldersContributeNothingWithoutHidingTheOther) {
-    world.files.folders[userFolder()] = {"Tick.aif"};
-    master->readySoundPopup();
-    EXPECT_EQ(window().targetSoundPopup.items, std::vector<std::string>{"Tick"});
-
-    world.files.folders.clear();
-    world.files.folders[systemFolder()] = {"Chime.aiff"};
-    master->readySoundPopup();
-    EXPECT_EQ(window().targetSoundPopup.items, std::vector<std::string>{"Chime"});
+    EXPECT_EQ(listedAtStartUp({{userFolder(), {"Tick.aif"}}}), std::vector<std::string>{"Tick"});
+    EXPECT_EQ(listedAtStartUp({{systemFolder(), {"Chime.aiff"}}}), std::vector<std::string>{"Chime"});
 }
 
 TEST_F(TargetChoiceTest, ConfirmedChoicesSetThePathTheNameAndTheTarget) {
