@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstring>
 
 namespace eggtimer {
@@ -33,6 +34,11 @@ constexpr int kPrerollLimitMs = 5000;
 // on, so the play is reported as begun at PLAYING, and a loop that restarts
 // it one second after its end still does so on time.
 constexpr std::chrono::seconds kStartLimit{1};
+
+// A play is heard well within this of going to PLAYING, and its end is told
+// that long after its last sample: one still playing this long after its
+// remaining length will not end by itself.
+constexpr std::chrono::milliseconds kEndSlack{2000};
 
 void onElementSetup(GstElement*, GstElement* element, gpointer) {
     GstElementFactory* factory = gst_element_get_factory(element);
@@ -68,12 +74,16 @@ GstPlayer::GstPlayer(std::string path, Role role, bool hasAudio, Callbacks callb
     , hasAudio(hasAudio)
     , callbacks(std::move(callbacks))
     , mainThread(std::make_unique<QObject>())
+    , endWatch(new QTimer(mainThread.get()))
     , startWatch(
           [this](const gst::StartWatch::Start& start) {
               QMetaObject::invokeMethod(
                   mainThread.get(), [this, start] { reportStarted(start); }, Qt::QueuedConnection);
           },
-          kStartLimit) {}
+          kStartLimit) {
+    endWatch->setSingleShot(true);
+    QObject::connect(endWatch, &QTimer::timeout, mainThread.get(), [this] { endStalledPlay(); });
+}
 
 GstPlayer::~GstPlayer() {
     release();
@@ -157,6 +167,7 @@ void GstPlayer::rewind() {
         return;
     }
     startWatch.cancel();
+    endWatch->stop();
     ++generation;
     gst_element_seek_simple(pipeline, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, 0);
 }
@@ -165,6 +176,7 @@ void GstPlayer::release() {
     if (!pipeline)
         return;
     startWatch.cancel();
+    endWatch->stop();
     // Setting NULL joins the streaming threads: no message is posted after it.
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(pipeline);
@@ -177,6 +189,7 @@ void GstPlayer::changeState(GstState state) {
     if (!pipeline)
         return;
     startWatch.cancel();
+    endWatch->stop();
     ++generation;
     // A failure here is also posted as an error message, handled below.
     gst_element_set_state(pipeline, state);
@@ -186,12 +199,20 @@ GstBusSyncReply GstPlayer::onBusMessage(GstBus*, GstMessage* message, gpointer d
     auto* self = static_cast<GstPlayer*>(data);
     // The whole pipeline (no parent) has gone to PLAYING, on whichever thread
     // finished the change: from now on its clock tells when it is heard.
-    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_STATE_CHANGED && self->callbacks.started &&
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_STATE_CHANGED &&
         GST_OBJECT_PARENT(GST_MESSAGE_SRC(message)) == nullptr) {
         GstState state = GST_STATE_VOID_PENDING;
         gst_message_parse_state_changed(message, nullptr, &state, nullptr);
-        if (state == GST_STATE_PLAYING)
-            self->startWatch.watch(GST_ELEMENT(GST_MESSAGE_SRC(message)), self->generation.load());
+        if (state == GST_STATE_PLAYING) {
+            const unsigned generationThen = self->generation.load();
+            const unsigned pipelineThen = self->pipelineNumber.load();
+            if (self->callbacks.started)
+                self->startWatch.watch(GST_ELEMENT(GST_MESSAGE_SRC(message)), generationThen);
+            QMetaObject::invokeMethod(
+                self->mainThread.get(),
+                [self, generationThen, pipelineThen] { self->watchForTheEnd(generationThen, pipelineThen); },
+                Qt::QueuedConnection);
+        }
     }
     const bool wanted =
         GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS || GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR ||
@@ -239,11 +260,41 @@ void GstPlayer::handle(GstMessage* message, unsigned generationThen, unsigned pi
     }
     if (generationThen != generation.load())
         return;
+    endWatch->stop();
     if (startUnreported) {
         // Its sink's time never told: the play ended unreported.
         startWatch.cancel();
         began(playAskedAt, true);
     }
+    if (callbacks.reachedEnd)
+        callbacks.reachedEnd();
+}
+
+void GstPlayer::watchForTheEnd(unsigned generationThen, unsigned pipelineThen) {
+    if (!pipeline || generationThen != generation.load() || pipelineThen != pipelineNumber.load())
+        return;
+    gint64 position = 0;
+    gint64 length = 0;
+    if (!gst_element_query_duration(pipeline, GST_FORMAT_TIME, &length) || length <= 0)
+        return; // a stream of unknown length is left to end by itself
+    if (!gst_element_query_position(pipeline, GST_FORMAT_TIME, &position) || position < 0)
+        position = 0;
+    const auto remaining = std::chrono::nanoseconds(std::max<gint64>(length - position, 0));
+    endWatchGeneration = generationThen;
+    endWatch->start(std::chrono::ceil<std::chrono::milliseconds>(remaining) + kEndSlack);
+}
+
+void GstPlayer::endStalledPlay() {
+    if (!pipeline || endWatchGeneration != generation.load())
+        return;
+    gst::reportOnce("timing " + baseName(path), "the sound server stopped playing it; the player is rebuilt");
+    clockFailed = true;
+    if (startUnreported) {
+        startWatch.cancel();
+        began(playAskedAt, true);
+    }
+    // Also drops an end of stream that comes after all.
+    changeState(GST_STATE_PAUSED);
     if (callbacks.reachedEnd)
         callbacks.reachedEnd();
 }

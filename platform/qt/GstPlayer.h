@@ -9,6 +9,11 @@
 // to the player. A message from before the latest play, pause or rewind is
 // dropped, so a stale end of stream never ends a newer play, and a play
 // paused before it was heard is never reported as begun.
+//
+// A sound server that stops taking a stream in the middle (its device
+// suspended or gone, its time stuck) leaves the sink waiting for good: no end
+// of stream comes. A play still playing well after its remaining length is
+// ended here instead, and the next rewind builds a new pipeline.
 
 #include <atomic>
 #include <chrono>
@@ -21,6 +26,7 @@
 #include <gst/gst.h>
 
 class QObject;
+class QTimer;
 
 namespace eggtimer {
 
@@ -51,7 +57,8 @@ public:
     // Blocks until the pipeline has prerolled, failed, or `limit` has passed.
     void waitUntilPrerolled(GstClockTime limit);
     // These do nothing without a pipeline. A rewind after a play whose clock
-    // failed (see GstStartWatch.h) builds the pipeline anew.
+    // failed (see GstStartWatch.h) or that never ended by itself builds the
+    // pipeline anew.
     void play();
     void pause();
     void rewind();
@@ -62,6 +69,10 @@ private:
     GstElement* makePlaybin() const;
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     void handle(GstMessage* message, unsigned generationThen, unsigned pipelineThen);
+    // On the main thread, once the pipeline plays: ends the play if it has
+    // not ended by itself well after its remaining length.
+    void watchForTheEnd(unsigned generationThen, unsigned pipelineThen);
+    void endStalledPlay();
     void changeState(GstState state);
     // On the main thread: the play of the start's token is heard.
     void reportStarted(const gst::StartWatch::Start& start);
@@ -76,7 +87,8 @@ private:
     Callbacks callbacks;
     GstElement* pipeline = nullptr;
     bool prerolled = false;
-    // The sink's clock failed during a play: the next rewind rebuilds.
+    // The sink's clock failed during a play, or a play never ended by
+    // itself: the next rewind rebuilds.
     bool clockFailed = false;
     // The latest play has not been reported as heard; a play whose sink's
     // time never tells is reported at its end, as begun when it was asked.
@@ -87,6 +99,9 @@ private:
     std::atomic<unsigned> generation{0};
     std::atomic<unsigned> pipelineNumber{0};
     std::unique_ptr<QObject> mainThread;
+    // Single-shot, child of mainThread; armed by watchForTheEnd().
+    QTimer* endWatch = nullptr;
+    unsigned endWatchGeneration = 0;
     // After mainThread, so that it is gone, and no report on its way to the
     // main thread, before mainThread goes.
     gst::StartWatch startWatch;
