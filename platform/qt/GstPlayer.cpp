@@ -271,7 +271,10 @@ void GstPlayer::handle(GstMessage* message, unsigned generationThen, unsigned pi
 }
 
 void GstPlayer::watchForTheEnd(unsigned generationThen, unsigned pipelineThen) {
-    if (!pipeline || generationThen != generation.load() || pipelineThen != pipelineNumber.load())
+    // The message may come after a pause that followed: the pipeline has
+    // gone on to PAUSED since, and no play awaits an end.
+    if (!pipeline || generationThen != generation.load() || pipelineThen != pipelineNumber.load() ||
+        GST_STATE_TARGET(pipeline) != GST_STATE_PLAYING)
         return;
     gint64 position = 0;
     gint64 length = 0;
@@ -285,7 +288,7 @@ void GstPlayer::watchForTheEnd(unsigned generationThen, unsigned pipelineThen) {
 }
 
 void GstPlayer::endStalledPlay() {
-    if (!pipeline || endWatchGeneration != generation.load())
+    if (!pipeline || endWatchGeneration != generation.load() || GST_STATE_TARGET(pipeline) != GST_STATE_PLAYING)
         return;
     gst::reportOnce("timing " + baseName(path), "the sound server stopped playing it; the player is rebuilt");
     clockFailed = true;
