@@ -31,10 +31,11 @@ public Q_SLOTS:
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int minutes = argc > 1 ? std::atoi(argv[1]) : 10;
-    QDBusConnection listener = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("dock"));
+    QDBusConnection listener =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("dock"));
     Counter counter;
-    if (!listener.connect({}, {}, QStringLiteral("com.canonical.Unity.LauncherEntry"), QStringLiteral("Update"),
-                          &counter, SLOT(update(QDBusMessage)))) {
+    if (!listener.connect({}, {}, QStringLiteral("com.canonical.Unity.LauncherEntry"),
+                          QStringLiteral("Update"), &counter, SLOT(update(QDBusMessage)))) {
         std::fprintf(stderr, "launcher_signals: no session bus\n");
         return 1;
     }

@@ -5,8 +5,8 @@
 //   media_first_sample <rounds> <sound.aiff>...
 
 #include "platform/qt/GstMedia.h"
-#include "support/Wait.h"
 #include "support/SinkRecorder.h"
+#include "support/Wait.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -108,7 +108,8 @@ int main(int argc, char** argv) {
         if (held > 0)
             QThread::msleep(static_cast<unsigned long>(held));
         view.start(nullptr);
-        eggtimer::testing::serveEventsFor(std::chrono::milliseconds(static_cast<int>(((length + 1.0) * loops - 0.5) * 1000)));
+        eggtimer::testing::serveEventsFor(
+            std::chrono::milliseconds(static_cast<int>(((length + 1.0) * loops - 0.5) * 1000)));
         view.stop(nullptr);
         eggtimer::testing::serveEventsFor(300ms);
         const std::vector<Stretch> stretches = soundingStretches(recorder.samplesFrom(from));

@@ -1,4 +1,4 @@
-#include "AppIdentity.h"
+#include "platform/qt/AppIdentity.h"
 
 #include <QApplication>
 

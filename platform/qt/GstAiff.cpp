@@ -1,4 +1,4 @@
-#include "GstAiff.h"
+#include "platform/qt/GstAiff.h"
 
 #include <fstream>
 

@@ -1,8 +1,8 @@
-#include "GstDiscovery.h"
+#include "platform/qt/GstDiscovery.h"
 
-#include "GstAiff.h"
-#include "GstSupport.h"
-#include "MpegAudioGapless.h"
+#include "platform/qt/GstAiff.h"
+#include "platform/qt/GstSupport.h"
+#include "platform/qt/MpegAudioGapless.h"
 
 #include <gst/pbutils/pbutils.h>
 

@@ -1,11 +1,11 @@
 // Movies: measured once, then played by a kept, prerolled player.
 
-#include "GstMedia.h"
+#include "platform/qt/GstMedia.h"
 
-#include "GstPlayer.h"
-#include "GstSupport.h"
+#include "platform/qt/GstPlayer.h"
+#include "platform/qt/GstSupport.h"
 
-#include "GstDiscovery.h"
+#include "platform/qt/GstDiscovery.h"
 
 #include <chrono>
 

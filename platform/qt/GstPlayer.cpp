@@ -1,7 +1,7 @@
-#include "GstPlayer.h"
+#include "platform/qt/GstPlayer.h"
 
-#include "GstAiff.h"
-#include "GstSupport.h"
+#include "platform/qt/GstAiff.h"
+#include "platform/qt/GstSupport.h"
 
 #include <gst/pbutils/missing-plugins.h>
 
@@ -288,7 +288,8 @@ void GstPlayer::watchForTheEnd(unsigned generationThen, unsigned pipelineThen) {
 }
 
 void GstPlayer::endStalledPlay() {
-    if (!pipeline || endWatchGeneration != generation.load() || GST_STATE_TARGET(pipeline) != GST_STATE_PLAYING)
+    if (!pipeline || endWatchGeneration != generation.load() ||
+        GST_STATE_TARGET(pipeline) != GST_STATE_PLAYING)
         return;
     gst::reportOnce("timing " + baseName(path), "the sound server stopped playing it; the player is rebuilt");
     clockFailed = true;

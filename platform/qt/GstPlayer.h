@@ -21,7 +21,7 @@
 #include <memory>
 #include <string>
 
-#include "GstStartWatch.h"
+#include "platform/qt/GstStartWatch.h"
 
 #include <gst/gst.h>
 

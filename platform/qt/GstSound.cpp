@@ -1,9 +1,9 @@
 // Sounds: one kept-prerolled player per sound, built at its first play.
 
-#include "GstMedia.h"
+#include "platform/qt/GstMedia.h"
 
-#include "GstPlayer.h"
-#include "GstSupport.h"
+#include "platform/qt/GstPlayer.h"
+#include "platform/qt/GstSupport.h"
 
 #include <QObject>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "GstStartWatch.h"
+#include "platform/qt/GstStartWatch.h"
 
 #include <gst/audio/gstaudioclock.h>
 
@@ -88,9 +88,10 @@ void StartWatch::watch(GstElement* pipeline, unsigned token) {
         gst_clock_id_unref(replaced);
     }
     // The entry owns `wait` and frees it when it is freed, reported or not.
-    gst_clock_id_wait_async(poll, &StartWatch::onPoll,
-                            new Wait{shared, token, limit, GST_AUDIO_CLOCK(clock), watched, GST_CLOCK_TIME_NONE, {}},
-                            [](gpointer data) { delete static_cast<Wait*>(data); });
+    gst_clock_id_wait_async(
+        poll, &StartWatch::onPoll,
+        new Wait{shared, token, limit, GST_AUDIO_CLOCK(clock), watched, GST_CLOCK_TIME_NONE, {}},
+        [](gpointer data) { delete static_cast<Wait*>(data); });
     gst_clock_id_unref(poll);
 }
 
@@ -123,7 +124,8 @@ gboolean StartWatch::onPoll(GstClock*, GstClockTime, GstClockID id, gpointer dat
             return TRUE;
         }
         const GstClockTimeDiff ran = GST_CLOCK_DIFF(wait->stood, reading);
-        const auto elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(now - wait->stoodAt).count();
+        const auto elapsed =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(now - wait->stoodAt).count();
         if (ran < 0) { // the stream's time began anew: count from there
             wait->stood = reading;
             wait->stoodAt = now;

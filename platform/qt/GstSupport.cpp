@@ -1,6 +1,6 @@
-#include "GstSupport.h"
+#include "platform/qt/GstSupport.h"
 
-#include "Log.h"
+#include "platform/qt/Log.h"
 
 #include <fcntl.h>
 #include <gst/gst.h>

@@ -81,7 +81,8 @@ void QtDesktop::showProgress(const TimerProgress& progress) {
             indicator->setValue(running ? static_cast<int>(progress.passed * indicator->maximum()) : 0);
         }
     if (!launcherEntry)
-        launcherEntry = std::make_unique<LauncherEntry>(QGuiApplication::desktopFileName() + QStringLiteral(".desktop"));
+        launcherEntry =
+            std::make_unique<LauncherEntry>(QGuiApplication::desktopFileName() + QStringLiteral(".desktop"));
     launcherEntry->show(progress);
 }
 

@@ -38,7 +38,7 @@ private:
     std::function<QWidget*()> mainWindow;
     std::function<void()> beepSound;
     std::unique_ptr<Notifications> notifications; // made at the first attention request
-    std::unique_ptr<LauncherEntry> launcherEntry;  // made at the first progress shown
+    std::unique_ptr<LauncherEntry> launcherEntry; // made at the first progress shown
 };
 
 } // namespace eggtimer

@@ -29,7 +29,8 @@ using test::q;
 template <typename T> void whenModal(std::function<void(T*)> answer) {
     QTimer::singleShot(0, [answer] {
         T* dialog = nullptr;
-        testing::waitUntil([&] { return (dialog = qobject_cast<T*>(QApplication::activeModalWidget())); }, 20s);
+        testing::waitUntil([&] { return (dialog = qobject_cast<T*>(QApplication::activeModalWidget())); },
+                           20s);
         if (dialog)
             return answer(dialog);
         ADD_FAILURE() << "the expected dialog never showed";

@@ -113,7 +113,8 @@ TEST_F(SettingsStore, AFolderThatCannotBeMadeFailsOnceOnTheLog) {
     CapturedStderr captured;
     QtSettingsStore store(q(scratch / "blocker/eggtimer.conf"));
     store.setInteger("mode", 1);
-    EXPECT_TRUE(testing::waitUntil([&] { return !captured.text().empty(); }, 10s)) << "the scheduled save reported nothing";
+    EXPECT_TRUE(testing::waitUntil([&] { return !captured.text().empty(); }, 10s))
+        << "the scheduled save reported nothing";
     EXPECT_FALSE(store.save());
     store.setInteger("mode", 2);
     EXPECT_FALSE(store.save());

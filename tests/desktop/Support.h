@@ -57,7 +57,6 @@ private:
     std::optional<std::string> saved;
 };
 
-
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& contents);
 

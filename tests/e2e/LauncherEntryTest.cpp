@@ -45,8 +45,8 @@ public:
         : bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("dock"))) {}
     ~Dock() override { QDBusConnection::disconnectFromBus(QStringLiteral("dock")); }
     bool listen() {
-        return bus.connect({}, {}, QStringLiteral("com.canonical.Unity.LauncherEntry"), QStringLiteral("Update"),
-                           this, SLOT(update(QDBusMessage)));
+        return bus.connect({}, {}, QStringLiteral("com.canonical.Unity.LauncherEntry"),
+                           QStringLiteral("Update"), this, SLOT(update(QDBusMessage)));
     }
     std::vector<Drawn> drawn;
     QStringList uris;
@@ -58,9 +58,10 @@ private Q_SLOTS:
             return;
         uris << arguments[0].toString();
         const QVariantMap properties = qdbus_cast<QVariantMap>(arguments[1]);
-        drawn.push_back(Drawn{properties.value("progress-visible").toBool(), properties.value("progress").toDouble(),
-                              properties.value("count-visible").toBool(), properties.value("count").toLongLong(),
-                              properties.value("urgent").toBool()});
+        drawn.push_back(Drawn{properties.value("progress-visible").toBool(),
+                              properties.value("progress").toDouble(),
+                              properties.value("count-visible").toBool(),
+                              properties.value("count").toLongLong(), properties.value("urgent").toBool()});
     }
 
 private:
@@ -72,7 +73,8 @@ const Drawn kNothing{};
 // The window's indicator as assistive technology reads it: a progress bar and
 // its value, in hundredths passed.
 int indicatorValue(App& app) {
-    QAccessibleInterface* indicator = QAccessible::queryAccessibleInterface(app.find<QProgressBar>("timerProgress"));
+    QAccessibleInterface* indicator =
+        QAccessible::queryAccessibleInterface(app.find<QProgressBar>("timerProgress"));
     if (!indicator || indicator->role() != QAccessible::ProgressBar || !indicator->valueInterface())
         return -1;
     return indicator->valueInterface()->currentValue().toInt();
@@ -125,7 +127,8 @@ TEST(LauncherEntryTest, ADockDrawsTheTimersProgressUntilItFiresAndAttentionUntil
     app->click("timerButton");
     ASSERT_TRUE(app->waitFor([&] { return dock.drawn.back().progressVisible; }, 2));
     app.reset();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dock.drawn.back() == kNothing; }, 2000)) << "a bar left at quitting";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dock.drawn.back() == kNothing; }, 2000))
+        << "a bar left at quitting";
 
     for (const QString& uri : dock.uris)
         EXPECT_EQ(uri, kAppUri);

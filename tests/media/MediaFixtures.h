@@ -83,5 +83,4 @@ struct RecordingMovieDelegate final : MovieDelegate {
 // expecting a message sees it fail.
 std::vector<std::string> loggedMessages(const std::string& captured);
 
-
 } // namespace eggtimer::testing

@@ -3,9 +3,9 @@
 // for a play stopped before it began. The test session's null sink is
 // recorded and the recording compared with what the movie said.
 
-#include "MediaFixtures.h"
 #include "platform/qt/GstMedia.h"
 #include "support/SinkRecorder.h"
+#include "tests/media/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 

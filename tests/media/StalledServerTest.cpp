@@ -4,9 +4,9 @@
 // length, so that a loop goes on; and the next play must be heard again.
 // Suspending the test session's sink stops it in just this way.
 
-#include "MediaFixtures.h"
 #include "platform/qt/GstMedia.h"
 #include "support/SinkRecorder.h"
+#include "tests/media/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -37,7 +37,9 @@ protected:
         gst_object_unref(pipeline);
         gst_object_unref(clock);
     }
-    static GstClockTime sinkTime(GstClock*, gpointer self) { return static_cast<StartWatchTest*>(self)->time.load(); }
+    static GstClockTime sinkTime(GstClock*, gpointer self) {
+        return static_cast<StartWatchTest*>(self)->time.load();
+    }
 
     // Reports seen so far, waiting up to `within` for at least `count`.
     std::vector<StartWatch::Start> reports(std::size_t count, std::chrono::milliseconds within) {
