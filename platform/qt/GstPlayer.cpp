@@ -166,8 +166,7 @@ void GstPlayer::rewind() {
         prepare();
         return;
     }
-    startWatch.cancel();
-    endWatch->stop();
+    stopWatching();
     ++generation;
     gst_element_seek_simple(pipeline, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, 0);
 }
@@ -175,8 +174,7 @@ void GstPlayer::rewind() {
 void GstPlayer::release() {
     if (!pipeline)
         return;
-    startWatch.cancel();
-    endWatch->stop();
+    stopWatching();
     // Setting NULL joins the streaming threads: no message is posted after it.
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(pipeline);
@@ -185,11 +183,15 @@ void GstPlayer::release() {
     ++pipelineNumber;
 }
 
+void GstPlayer::stopWatching() {
+    startWatch.cancel();
+    endWatch->stop();
+}
+
 void GstPlayer::changeState(GstState state) {
     if (!pipeline)
         return;
-    startWatch.cancel();
-    endWatch->stop();
+    stopWatching();
     ++generation;
     // A failure here is also posted as an error message, handled below.
     gst_element_set_state(pipeline, state);
@@ -261,6 +263,10 @@ void GstPlayer::handle(GstMessage* message, unsigned generationThen, unsigned pi
     if (generationThen != generation.load())
         return;
     endWatch->stop();
+    finishPlay();
+}
+
+void GstPlayer::finishPlay() {
     if (startUnreported) {
         // Its sink's time never told: the play ended unreported.
         startWatch.cancel();
@@ -283,24 +289,17 @@ void GstPlayer::watchForTheEnd(unsigned generationThen, unsigned pipelineThen) {
     if (!gst_element_query_position(pipeline, GST_FORMAT_TIME, &position) || position < 0)
         position = 0;
     const auto remaining = std::chrono::nanoseconds(std::max<gint64>(length - position, 0));
-    endWatchGeneration = generationThen;
     endWatch->start(std::chrono::ceil<std::chrono::milliseconds>(remaining) + kEndSlack);
 }
 
+// The watch is stopped by every pause, rewind and release, and by the end of
+// stream: when it goes off, the play is still running.
 void GstPlayer::endStalledPlay() {
-    if (!pipeline || endWatchGeneration != generation.load() ||
-        GST_STATE_TARGET(pipeline) != GST_STATE_PLAYING)
-        return;
     gst::reportOnce("timing " + baseName(path), "the sound server stopped playing it; the player is rebuilt");
     clockFailed = true;
-    if (startUnreported) {
-        startWatch.cancel();
-        began(playAskedAt, true);
-    }
     // Also drops an end of stream that comes after all.
     changeState(GST_STATE_PAUSED);
-    if (callbacks.reachedEnd)
-        callbacks.reachedEnd();
+    finishPlay();
 }
 
 void GstPlayer::reportStarted(const gst::StartWatch::Start& start) {

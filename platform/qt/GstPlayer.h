@@ -73,6 +73,9 @@ private:
     // not ended by itself well after its remaining length.
     void watchForTheEnd(unsigned generationThen, unsigned pipelineThen);
     void endStalledPlay();
+    // Reports the end of the latest play, and its start if that never was.
+    void finishPlay();
+    void stopWatching();
     void changeState(GstState state);
     // On the main thread: the play of the start's token is heard.
     void reportStarted(const gst::StartWatch::Start& start);
@@ -101,7 +104,6 @@ private:
     std::unique_ptr<QObject> mainThread;
     // Single-shot, child of mainThread; armed by watchForTheEnd().
     QTimer* endWatch = nullptr;
-    unsigned endWatchGeneration = 0;
     // After mainThread, so that it is gone, and no report on its way to the
     // main thread, before mainThread goes.
     gst::StartWatch startWatch;
