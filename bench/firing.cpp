@@ -130,9 +130,9 @@ int main(int argc, char** argv) {
         const auto stopped = SinkRecorder::Clock::now();
         std::this_thread::sleep_for(500ms);
         // Counted only when it was still sounding as STOP was pressed.
-        auto before = recorder.samplesFrom(recorder.sampleAt(stopped - 30ms));
+        auto before = recorder.samplesSince(stopped - 30ms);
         before.resize(std::min<std::size_t>(before.size(), SinkRecorder::kRate * 30 / 1000));
-        auto after = recorder.samplesFrom(recorder.sampleAt(stopped));
+        auto after = recorder.samplesSince(stopped);
         auto last = SinkRecorder::lastAbove(after, kAudible);
         if (SinkRecorder::firstAbove(before, kAudible))
             stopToSilence.add(last ? *last * 1000.0 / SinkRecorder::kRate : 0.0);

@@ -103,6 +103,9 @@ public:
         return seconds <= 0 ? 0 : static_cast<std::size_t>(seconds * kRate);
     }
 
+    // Samples as floats, from the first that came in at or after `when` on.
+    std::vector<float> samplesSince(Clock::time_point when) const { return samplesFrom(sampleAt(when)); }
+
     // Root mean square of samples [first, last).
     static double rms(const std::vector<float>& data, std::size_t first, std::size_t last) {
         last = std::min(last, data.size());

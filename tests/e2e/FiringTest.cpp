@@ -57,7 +57,7 @@ protected:
     // After STOP, nothing louder than the audible level from 100 ms on.
     void expectSilenceAfter(SinkRecorder::Clock::time_point stop) {
         std::this_thread::sleep_for(600ms);
-        const auto samples = recorder.samplesFrom(recorder.sampleAt(stop + 100ms));
+        const auto samples = recorder.samplesSince(stop + 100ms);
         ASSERT_GT(samples.size(), std::size_t{SinkRecorder::kRate / 4});
         EXPECT_LT(SinkRecorder::rms(samples, 0, samples.size()), 0.002);
         auto last = SinkRecorder::lastAbove(samples, kAudible);

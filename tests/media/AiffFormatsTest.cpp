@@ -98,7 +98,7 @@ struct Heard {
 };
 
 Heard measure(const SinkRecorder& recorder, SinkRecorder::Clock::time_point since) {
-    const std::vector<float> samples = recorder.samplesFrom(recorder.sampleAt(since));
+    const std::vector<float> samples = recorder.samplesSince(since);
     const auto first = SinkRecorder::firstAbove(samples, kAudible);
     const auto last = SinkRecorder::lastAbove(samples, kAudible);
     if (!first || !last)
@@ -146,20 +146,17 @@ void expectMovieHeard(const std::string& path, const SinkRecorder& recorder, con
 class CompressedAiffTest : public ::testing::TestWithParam<AiffFormat> {};
 
 TEST_P(CompressedAiffTest, GivesAClearOutcome) {
-    ScratchFolder folder;
-    makeAiff(folder.file("Tone.aiff"), GetParam());
+    SoundFolder sounds;
+    makeAiff(sounds.folder.file("Tone.aiff"), GetParam());
     GstMediaLibrary library;
     const auto asked = std::chrono::steady_clock::now();
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(library.movieWithPath(folder.file("Tone.aiff")), nullptr);
+    EXPECT_EQ(library.movieWithPath(sounds.folder.file("Tone.aiff")), nullptr);
     EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s);
 
-    FolderFileSystem files{folder.path(), folder.file("none")};
-    GstSoundRegistry registry{files};
-    Sound* sound = registry.soundNamed("Tone");
+    Sound* sound = sounds.find("Tone");
     ASSERT_NE(sound, nullptr);
-    RecordingDelegate delegate;
-    sound->setDelegate(&delegate);
+    const RecordingDelegate& delegate = sounds.delegate;
     sound->play();
     EXPECT_TRUE(waitUntil([&] { return !delegate.calls.empty(); }, 10s));
     serveEventsFor(300ms);

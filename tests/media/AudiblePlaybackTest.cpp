@@ -28,7 +28,7 @@ struct Heard {
 
 // What the recording holds from `since` on.
 Heard measure(const SinkRecorder& recorder, SinkRecorder::Clock::time_point since) {
-    const std::vector<float> samples = recorder.samplesFrom(recorder.sampleAt(since));
+    const std::vector<float> samples = recorder.samplesSince(since);
     const auto first = SinkRecorder::firstAbove(samples, kAudible);
     const auto last = SinkRecorder::lastAbove(samples, kAudible);
     if (!first || !last)
@@ -136,11 +136,9 @@ void expectHeardToTheEnd(Sound& sound, double minimumSeconds, double maximumSeco
 class SoundFileTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(SoundFileTest, IsHeardAndItsEndReported) {
-    ScratchFolder folder;
-    makeToneFile(folder.file("Tone." + GetParam()));
-    FolderFileSystem files{folder.path(), folder.file("no-user-folder")};
-    GstSoundRegistry registry{files};
-    Sound* sound = registry.soundNamed("Tone");
+    SoundFolder sounds;
+    makeToneFile(sounds.folder.file("Tone." + GetParam()));
+    Sound* sound = sounds.find("Tone");
     ASSERT_NE(sound, nullptr);
     expectHeardToTheEnd(*sound, 0.6, 1.6);
 }

@@ -5,6 +5,7 @@
 #include "controller/MusicFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/Media.h"
+#include "platform/qt/GstMedia.h"
 #include "support/Wait.h"
 
 #include <chrono>
@@ -63,6 +64,24 @@ struct RecordingDelegate final : SoundDelegate {
     };
     std::vector<Call> calls;
     void soundDidFinishPlaying(Sound& sound, bool finished) override { calls.push_back({&sound, finished}); }
+};
+
+// A scratch folder as the only sound folder, with a registry over it and a
+// delegate for the sounds found there.
+struct SoundFolder {
+    // The sound of that name among the files written into `folder`, telling
+    // `delegate`; null when there is none.
+    Sound* find(const std::string& name) {
+        Sound* found = registry.soundNamed(name);
+        if (found)
+            found->setDelegate(&delegate);
+        return found;
+    }
+
+    ScratchFolder folder;
+    FolderFileSystem files{folder.path(), folder.file("none")};
+    GstSoundRegistry registry{files};
+    RecordingDelegate delegate;
 };
 
 // Records when each play of a movie began, as the movie tells it: the

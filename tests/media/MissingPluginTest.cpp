@@ -72,21 +72,18 @@ TEST(MissingPluginTest, AMovieWhoseVideoCannotBeDecodedIsStillHeard) {
     EXPECT_TRUE(waitUntil([&] { return !movie->isPlaying(); }, 10s));
     const std::string errors = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(errors, "");
-    const std::vector<float> samples = recorder.samplesFrom(recorder.sampleAt(started));
+    const std::vector<float> samples = recorder.samplesSince(started);
     EXPECT_GT(SinkRecorder::rms(samples, 0, samples.size()), 0.02);
 }
 
 TEST(MissingPluginTest, ASoundReportsItsEndOnce) {
-    ScratchFolder folder;
-    makeToneFile(folder.file("Tone.aiff"));
+    SoundFolder sounds;
+    makeToneFile(sounds.folder.file("Tone.aiff"));
     HiddenElement parser("aiffparse"), libavParser("avdemux_aiff");
     ASSERT_TRUE(parser.hidden());
-    FolderFileSystem files{folder.path(), folder.file("none")};
-    GstSoundRegistry registry{files};
-    Sound* sound = registry.soundNamed("Tone");
+    Sound* sound = sounds.find("Tone");
     ASSERT_NE(sound, nullptr);
-    RecordingDelegate delegate;
-    sound->setDelegate(&delegate);
+    const RecordingDelegate& delegate = sounds.delegate;
 
     ::testing::internal::CaptureStderr();
     sound->play();

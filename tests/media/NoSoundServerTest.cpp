@@ -14,7 +14,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class NoSoundServerTest : public ::testing::Test {
+class NoSoundServerTest : public ::testing::Test, protected SoundFolder {
 protected:
     void SetUp() override {
         const char* server = std::getenv("PULSE_SERVER");
@@ -24,19 +24,13 @@ protected:
         makeToneFile(folder.file("Two.aif"));
         makeToneFile(folder.file("song.mp3"));
     }
-
-    ScratchFolder folder;
-    FolderFileSystem files{folder.path(), folder.file("none")};
-    GstSoundRegistry registry{files};
 };
 
 TEST_F(NoSoundServerTest, SoundsEndAtOnceWithOneLineInTheLog) {
-    RecordingDelegate delegate;
     ::testing::internal::CaptureStderr();
     for (const char* name : {"One", "Two", "One"}) {
-        Sound* sound = registry.soundNamed(name);
+        Sound* sound = find(name);
         ASSERT_NE(sound, nullptr) << name;
-        sound->setDelegate(&delegate);
         const std::size_t before = delegate.calls.size();
         sound->play();
         EXPECT_TRUE(waitUntil([&] { return delegate.calls.size() > before; }, 5s)) << name;

@@ -11,23 +11,18 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class SoundPlaybackTest : public ::testing::Test {
+class SoundPlaybackTest : public ::testing::Test, protected SoundFolder {
 protected:
     void SetUp() override {
         makeToneFile(folder.file("Tone.aiff"));
-        sound = registry.soundNamed("Tone");
+        sound = find("Tone");
         ASSERT_NE(sound, nullptr);
-        sound->setDelegate(&delegate);
     }
     bool waitForCalls(std::size_t count) {
         return waitUntil([&] { return delegate.calls.size() >= count; }, 10s);
     }
 
-    ScratchFolder folder;
-    FolderFileSystem files{folder.path(), folder.file("none")};
-    GstSoundRegistry registry{files};
     Sound* sound = nullptr;
-    RecordingDelegate delegate;
 };
 
 TEST_F(SoundPlaybackTest, StopReportsNotFinishedOnceAfterItHasReturned) {

@@ -39,7 +39,7 @@ double secondsSince(Clock::time_point then) {
 }
 
 bool heardSince(const SinkRecorder& recorder, SinkRecorder::Clock::time_point since) {
-    return SinkRecorder::firstAbove(recorder.samplesFrom(recorder.sampleAt(since)), 0.02f).has_value();
+    return SinkRecorder::firstAbove(recorder.samplesSince(since), 0.02f).has_value();
 }
 
 // The one-second tone is suspended 0.3 s in: its end is due about 0.7 s later.
@@ -81,14 +81,11 @@ INSTANTIATE_TEST_SUITE_P(Kinds, StalledMovieTest, ::testing::Values("aiff", "mp3
                          [](const auto& info) { return info.param; });
 
 TEST(StalledSoundTest, ReportsItsEndAndIsHeardAgain) {
-    ScratchFolder folder;
-    makeToneFile(folder.file("Tone.aiff"));
-    FolderFileSystem files{folder.path(), folder.file("none")};
-    GstSoundRegistry registry{files};
-    Sound* sound = registry.soundNamed("Tone");
+    SoundFolder sounds;
+    makeToneFile(sounds.folder.file("Tone.aiff"));
+    Sound* sound = sounds.find("Tone");
     ASSERT_NE(sound, nullptr);
-    RecordingDelegate delegate;
-    sound->setDelegate(&delegate);
+    const RecordingDelegate& delegate = sounds.delegate;
 
     sound->play();
     serveEventsFor(300ms);
