@@ -41,6 +41,7 @@ TEST(IntValueTest, ReadsTheIntegerTheTextBeginsWithAndSaturates) {
         {" 2", 2},
         {"3.9", 3},
         {"2147483648", INT_MAX},
+        {"9999999999999999999", INT_MAX}, // past what 64 bits hold
         {"-99999999999999999999999", INT_MIN},
     };
     for (const auto& [text, expected] : cases)
