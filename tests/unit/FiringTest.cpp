@@ -11,8 +11,6 @@ class FiringTest : public ControllerTest {
 protected:
     void SetUp() override {
         ControllerTest::SetUp();
-        window().targetSoundPopup.addItemWithTitle("Chime");
-        chime = &world.sounds.add("Chime");
         typeDuration("", "", "0.5"); // 30 s
     }
     // Starts the timer and lets it fire; the journal then holds what the
@@ -25,93 +23,60 @@ protected:
         world.runLoop.advanceBy(0.5);
         std::erase_if(journal(), [](const std::string& e) { return e.rfind("stat", 0) == 0; });
     }
-    fake::FakeSound* chime = nullptr;
 };
 
-TEST_F(FiringTest, SoundPlaysThenRepeatsHalfASecondAfterEachEnd) {
+TEST_F(FiringTest, SoundRepeatsHalfASecondAfterEachEndUntilStopAndEndsOutsideFiringAreIgnored) {
     startAndFire();
     EXPECT_EQ(master->status(), TimerStatusFiring);
     EXPECT_EQ(window().timerButton.titleText, "STOP");
-    EXPECT_EQ(chime->delegate, master.get());
-    EXPECT_EQ(chime->plays, 1);
-    EXPECT_LT(journalIndex("sound.Chime.play"), journalIndex("desktop.attention [Sound] Chime (stoppable)"));
-    EXPECT_LT(journalIndex("desktop.attention [Sound] Chime (stoppable)"),
-              journalIndex("targetSelecter.enable"));
-    EXPECT_NE(master->countDownTimer(), nullptr);
-
-    for (int round = 2; round <= 4; ++round) {
+    EXPECT_TRUE(journalHas("desktop.attention [Sound] Chime (stoppable)"));
+    for (int round = 1; round <= 3; ++round) {
+        EXPECT_EQ(chime->plays, round);
         world.runLoop.advanceBy(2.0); // the sound plays for two seconds
         chime->finish();
         world.runLoop.advanceBy(0.499);
-        EXPECT_EQ(chime->plays, round - 1);
-        world.runLoop.advanceBy(0.001);
         EXPECT_EQ(chime->plays, round);
+        world.runLoop.advanceBy(0.001);
     }
-}
-
-TEST_F(FiringTest, StopDuringThePauseCancelsThePendingReplay) {
-    startAndFire();
     chime->finish();
     world.runLoop.advanceBy(0.2);
-    press();
+    press(); // STOP in the pause
     world.runLoop.advanceBy(5.0);
-    EXPECT_EQ(chime->plays, 1);
-    EXPECT_FALSE(chime->playing);
-}
+    EXPECT_EQ(chime->plays, 4);
 
-TEST_F(FiringTest, TheEndReportedByStopSchedulesNothing) {
-    startAndFire();
-    press(); // stops the sound, which reports an unfinished end
-    EXPECT_EQ(world.runLoop.pendingCount(), 0u);
-}
-
-TEST_F(FiringTest, EndsOutsideTheFiringStateAreIgnored) {
-    chime->setDelegate(master.get());
-    chime->finish();
     press();
-    const std::size_t pending = world.runLoop.pendingCount();
-    chime->finish();
-    EXPECT_EQ(world.runLoop.pendingCount(), pending);
+    chime->finish(); // a late end while the next timer runs
+    world.runLoop.advanceBy(29.0);
+    EXPECT_EQ(chime->plays, 4);
     world.runLoop.advanceBy(1.0);
-    EXPECT_EQ(chime->plays, 0);
+    EXPECT_EQ(chime->plays, 5);
+    // The notification's Stop acts like the button while playing; the sound
+    // reports an unfinished end.
+    ASSERT_TRUE(world.desktop.lastStop);
+    auto stop = world.desktop.lastStop;
+    stop();
+    EXPECT_EQ(master->status(), TimerStatusNotSet);
+    EXPECT_FALSE(chime->playing);
+    world.runLoop.advanceBy(5.0);
+    EXPECT_EQ(chime->plays, 5);
+    EXPECT_EQ(world.runLoop.pendingCount(), 0u);
+    press(); // a new START
+    stop();  // a stale notification must not clear it
+    EXPECT_EQ(master->status(), TimerStatusRunning);
 }
 
-TEST_F(FiringTest, UnknownSoundFiresSilentlyUntilStop) {
+TEST_F(FiringTest, AMissingSoundOrUnreadableMusicFiresSilentlyUntilStop) {
     window().targetSoundPopup.addItemWithTitle("Gone");
     window().targetSoundPopup.selectItemWithTitle("Gone");
-    startAndFire();
+    press();
+    // What fires is what was chosen at START.
+    window().targetSoundPopup.selectItemWithTitle("Chime");
+    world.runLoop.advanceBy(30.0);
     EXPECT_EQ(master->status(), TimerStatusFiring);
     EXPECT_EQ(master->sound(), nullptr);
+    EXPECT_EQ(chime->plays, 0);
     press();
-    EXPECT_EQ(master->status(), TimerStatusNotSet);
-}
 
-TEST_F(FiringTest, MusicLoopsInAMovieViewUntilStop) {
-    world.media.media["/music/a.mp3"] = {90, 30}; // three seconds
-    world.desktop.openPanelAnswers = {"/music/a.mp3"};
-    master->selectTargetMusic(nullptr);
-    startAndFire();
-    EXPECT_EQ(master->status(), TimerStatusFiring);
-    EXPECT_EQ(window().timerButton.titleText, "STOP");
-    ASSERT_NE(master->musicView(), nullptr);
-    fake::FakeMovie* movie = world.media.lastMovie;
-    ASSERT_NE(movie, nullptr);
-    EXPECT_EQ(movie->plays, 1);
-    EXPECT_TRUE(journalHas("desktop.attention [Music] a.mp3 (stoppable)"));
-
-    movie->playing = false; // it reached its end after three seconds
-    world.runLoop.advanceBy(3.999);
-    EXPECT_EQ(movie->plays, 1);
-    world.runLoop.advanceBy(0.001);
-    EXPECT_EQ(movie->plays, 2);
-
-    press();
-    EXPECT_EQ(master->musicView(), nullptr);
-    world.runLoop.advanceBy(10.0);
-    EXPECT_EQ(world.runLoop.pendingCount(), 0u);
-}
-
-TEST_F(FiringTest, UnreadableMusicFiresSilentlyUntilStop) {
     world.desktop.openPanelAnswers = {"/music/not-media.txt"};
     master->selectTargetMusic(nullptr);
     startAndFire();
@@ -122,101 +87,86 @@ TEST_F(FiringTest, UnreadableMusicFiresSilentlyUntilStop) {
     EXPECT_EQ(master->status(), TimerStatusNotSet);
 }
 
-TEST_F(FiringTest, AStaleSoundEndingWhileMusicFiresIsReplayedToo) {
-    world.media.media["/music/a.mp3"] = {90, 30};
+TEST_F(FiringTest, MusicLoopsInAMovieViewUntilStop) {
+    world.media.media["/music/a.mp3"] = {90, 30}; // three seconds
     world.desktop.openPanelAnswers = {"/music/a.mp3"};
     master->selectTargetMusic(nullptr);
     chime->setDelegate(master.get()); // left over from an earlier sound firing
     startAndFire();
+    EXPECT_EQ(window().timerButton.titleText, "STOP");
+    ASSERT_NE(world.media.lastMovie, nullptr);
+    EXPECT_EQ(world.media.lastMovie->plays, 1);
+    EXPECT_TRUE(journalHas("desktop.attention [Music] a.mp3 (stoppable)"));
+    // A stale end of that sound is answered with a replay too.
     chime->finish();
     world.runLoop.advanceBy(0.5);
     EXPECT_EQ(chime->plays, 1);
+
+    press();
+    EXPECT_EQ(master->musicView(), nullptr);
+    world.runLoop.advanceBy(10.0);
+    EXPECT_EQ(world.runLoop.pendingCount(), 0u);
 }
 
-TEST_F(FiringTest, FileIsLoggedThenOpenedAndTheTimerEnds) {
+TEST_F(FiringTest, SingleShotTargetsEndTheTimerWhenTheyFire) {
     world.desktop.openPanelAnswers = {"/tmp/a $(rm -rf ~) `x`.txt"};
     master->selectTargetFile(nullptr);
-    startAndFire();
-    const fake::Journal expected{
-        "desktop.log OpenFile:/tmp/a $(rm -rf ~) `x`.txt",
-        "desktop.open /tmp/a $(rm -rf ~) `x`.txt",
-        "desktop.attention [File] a $(rm -rf ~) `x`.txt",
-        "targetFileSelect.enable",
-        "targetMusicSelect.enable",
-        "targetAlertMessage.enable",
-        "targetSelecter.enable",
-        "targetSoundPopup.enable",
-        "timerButton.title START",
+    const struct {
+        int row;
+        std::vector<std::string> done;
+    } cases[] = {
+        {2,
+         {"desktop.log OpenFile:/tmp/a $(rm -rf ~) `x`.txt", "desktop.open /tmp/a $(rm -rf ~) `x`.txt",
+          "desktop.attention [File] a $(rm -rf ~) `x`.txt"}},
+        {-1, {"desktop.attention Timer"}},
     };
-    EXPECT_EQ(journal(), expected);
-    EXPECT_EQ(master->status(), TimerStatusNotSet);
-    EXPECT_EQ(master->countDownTimer(), nullptr);
-    EXPECT_EQ(world.desktop.lastStop, nullptr);
+    for (const auto& c : cases) {
+        selectTarget(c.row);
+        startAndFire();
+        for (const std::string& entry : c.done)
+            EXPECT_TRUE(journalHas(entry)) << entry;
+        EXPECT_LT(journalIndex(c.done.back()), journalIndex("targetSelecter.enable"));
+        EXPECT_EQ(window().timerButton.titleText, "START");
+        EXPECT_EQ(master->status(), TimerStatusNotSet);
+        EXPECT_EQ(master->countDownTimer(), nullptr);
+        EXPECT_EQ(world.desktop.lastStop, nullptr);
+    }
 }
 
+// The fake panel, like the real one, runs what falls due while it is open.
 TEST_F(FiringTest, AlertBeepsFirstAndEverythingElseWaitsForItsDismissal) {
     selectTarget(3);
-    window().targetAlertMessage.text = "100% <b>done</b> %@ %n";
+    window().targetAlertMessage.text = " "; // a blank is a message
     bool lockedWhileShown = false;
-    world.desktop.whileAlertShows = [&] { lockedWhileShown = !window().targetSelecter.enabled; };
-    startAndFire();
+    std::vector<TimerProgress> progressWhileShown;
+    world.desktop.whileAlertShows = [&] {
+        lockedWhileShown = !window().targetSelecter.enabled;
+        progressWhileShown = world.desktop.progressShown;
+    };
+    world.desktop.alertOpenFor = 10.0; // the user reads it for ten seconds, ticks due meanwhile
+    press();
+    world.runLoop.advanceBy(29.0);
+    const std::string lastState = window().statTimer.text, lastSeconds = window().statSeconds.text;
+    ASSERT_EQ(lastSeconds, "( 1 seconds after )");
+    journal().clear();
+    world.runLoop.advanceBy(1.0);
     EXPECT_TRUE(lockedWhileShown);
-    EXPECT_EQ(journal().front(), "desktop.beep");
-    EXPECT_EQ(journal()[1], "desktop.alert 100% <b>done</b> %@ %n|Time has come.\n|OK");
+    // A single-shot target shows no progress from the moment it fires.
+    ASSERT_FALSE(progressWhileShown.empty());
+    EXPECT_EQ(progressWhileShown.back(), TimerProgress{});
+    EXPECT_EQ(world.desktop.progressShown.back(), TimerProgress{});
+    ASSERT_GE(journal().size(), 3u);
+    EXPECT_EQ(journal()[0], "desktop.beep");
+    EXPECT_EQ(journal()[1], "desktop.alert  |Time has come.\n|OK");
     EXPECT_EQ(journal()[2], "desktop.alert dismissed");
     EXPECT_LT(journalIndex("desktop.alert dismissed"), journalIndex("targetSelecter.enable"));
     EXPECT_EQ(window().timerButton.titleText, "START");
     EXPECT_EQ(master->status(), TimerStatusNotSet);
-}
-
-TEST_F(FiringTest, TheStatusAreaKeepsItsLastTickWhileAndAfterTheAlertShows) {
-    selectTarget(3);
-    window().targetAlertMessage.text = "Tea";
-    press();
-    world.runLoop.advanceBy(29.0);
-    const std::string lastState = window().statTimer.text, lastSeconds = window().statSeconds.text;
-    ASSERT_EQ(lastState, "Timer is running.");
-    ASSERT_EQ(lastSeconds, "( 1 seconds after )");
-
-    world.desktop.alertOpenFor = 10.0; // the user reads it for ten seconds, ticks due meanwhile
-    world.runLoop.advanceBy(1.0);
-    EXPECT_EQ(window().statTimer.text, lastState);
-    EXPECT_EQ(window().statSeconds.text, lastSeconds);
+    EXPECT_EQ(master->countDownTimer(), nullptr);
+    // The status area keeps its last tick, while the panel shows and after.
     world.runLoop.advanceBy(60.0);
     EXPECT_EQ(window().statTimer.text, lastState);
     EXPECT_EQ(window().statSeconds.text, lastSeconds);
-    EXPECT_EQ(master->countDownTimer(), nullptr);
-}
-
-TEST_F(FiringTest, NoTargetEndsLikeASingleShotTarget) {
-    selectTarget(-1);
-    startAndFire();
-    EXPECT_TRUE(journalHas("desktop.attention Timer"));
-    EXPECT_TRUE(journalHas("targetSoundPopup.enable"));
-    EXPECT_EQ(master->status(), TimerStatusNotSet);
-    EXPECT_EQ(window().timerButton.titleText, "START");
-    EXPECT_EQ(master->countDownTimer(), nullptr);
-}
-
-TEST_F(FiringTest, TheNotificationsStopActsLikeTheStopButtonOnce) {
-    startAndFire();
-    ASSERT_TRUE(world.desktop.lastStop);
-    auto stop = world.desktop.lastStop;
-    stop();
-    EXPECT_EQ(master->status(), TimerStatusNotSet);
-    EXPECT_FALSE(chime->playing);
-    press(); // a new START
-    stop();  // a stale notification must not clear it
-    EXPECT_EQ(master->status(), TimerStatusRunning);
-}
-
-TEST_F(FiringTest, ValuesAreThoseOfTheMomentOfScheduling) {
-    press();
-    window().targetSoundPopup.addItemWithTitle("Bell");
-    world.sounds.add("Bell");
-    window().targetSoundPopup.selectItemWithTitle("Bell");
-    world.runLoop.advanceBy(30.0);
-    EXPECT_EQ(master->sound(), chime);
 }
 
 } // namespace

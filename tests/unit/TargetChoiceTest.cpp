@@ -6,22 +6,7 @@
 namespace eggtimer::test {
 namespace {
 
-class TargetChoiceTest : public ControllerTest {
-protected:
-    std::string systemFolder() const { return world.files.systemSoundFolder(); }
-    std::string userFolder() const { return world.files.userSoundFolder(); }
-};
-
-TEST_F(TargetChoiceTest, SoundListTakesAiffEndingsFromBothFoldersInListingOrder) {
-    world.files.folders[systemFolder()] = {"Chime.aiff",  "notes.txt",      "Bell.aif",
-                                           "Gong.AIFF",   "Old.take.aiff",  ".hidden.aif",
-                                           "folder.aiff", "Chime.aiff.bak", "aiff"};
-    world.files.folders[userFolder()] = {"Tick.aif", "Zap.aiff"};
-    master->awakeFromNib();
-    const std::vector<std::string> expected{"Chime", "Bell", "Old.take", ".hidden", "folder", "Tick", "Zap"};
-    EXPECT_EQ(window().targetSoundPopup.items, expected);
-    EXPECT_EQ(window().targetSoundPopup.selectedItemTitle(), "Chime");
-}
+using TargetChoiceTest = ControllerTest;
 
 // The sound list of a window opened with these folders readable.
 std::vector<std::string> listedAtStartUp(std::map<std::string, std::vector<std::string>> folders) {
@@ -29,15 +14,30 @@ std::vector<std::string> listedAtStartUp(std::map<std::string, std::vector<std::
     at.files.folders = std::move(folders);
     KRMaster controller(at.services(), at.window.outlets());
     controller.awakeFromNib();
+    EXPECT_EQ(at.window.targetSoundPopup.selectedItemTitle(), at.window.targetSoundPopup.items.front());
     return at.window.targetSoundPopup.items;
 }
 
-TEST_F(TargetChoiceTest, UnreadableFoldersContributeNothingWithoutHidingTheOther) {
-    EXPECT_EQ(listedAtStartUp({{userFolder(), {"Tick.aif"}}}), std::vector<std::string>{"Tick"});
-    EXPECT_EQ(listedAtStartUp({{systemFolder(), {"Chime.aiff"}}}), std::vector<std::string>{"Chime"});
+TEST_F(TargetChoiceTest, SoundListTakesAiffEndingsFromBothReadableFoldersInListingOrder) {
+    const std::string system = world.files.systemSoundFolder(), user = world.files.userSoundFolder();
+    const std::vector<std::string> systemSounds{"Chime.aiff",  "notes.txt",      "Bell.aif",
+                                                "Gong.AIFF",   "Old.take.aiff",  ".hidden.aif",
+                                                "folder.aiff", "Chime.aiff.bak", "aiff"};
+    EXPECT_EQ(listedAtStartUp({{system, systemSounds}, {user, {"Tick.aif", "Zap.aiff"}}}),
+              (std::vector<std::string>{"Chime", "Bell", "Old.take", ".hidden", "folder", "Tick", "Zap"}));
+    // An unreadable folder contributes nothing without hiding the other.
+    EXPECT_EQ(listedAtStartUp({{user, {"Tick.aif"}}}), std::vector<std::string>{"Tick"});
+    EXPECT_EQ(listedAtStartUp({{system, {"Chime.aiff"}}}), std::vector<std::string>{"Chime"});
 }
 
-TEST_F(TargetChoiceTest, ConfirmedChoicesSetThePathTheNameAndTheTarget) {
+TEST_F(TargetChoiceTest, ConfirmedChoicesSetThePathTheNameAndTheTargetAndCancelledOnesNothing) {
+    master->selectTargetFile(nullptr);
+    master->selectTargetMusic(nullptr);
+    EXPECT_EQ(master->filePath(), std::nullopt);
+    EXPECT_EQ(master->musicPath(), std::nullopt);
+    EXPECT_EQ(window().targetFileName.text, "(none)");
+    EXPECT_EQ(window().targetSelecter.row, 0);
+
     selectTarget(3);
     world.desktop.openPanelAnswers = {"/home/user/Music/Song Title.mp3"};
     master->selectTargetMusic(nullptr);
@@ -47,37 +47,24 @@ TEST_F(TargetChoiceTest, ConfirmedChoicesSetThePathTheNameAndTheTarget) {
     EXPECT_TRUE(journalHas("desktop.openPanel Select music file"));
     EXPECT_EQ(world.desktop.lastOpenPanelExtensions, kMusicExtensions);
 
-    world.desktop.openPanelAnswers = {"/srv/a/report.pdf", "/srv/a/report.pdf"};
-    master->selectTargetFile(nullptr);
+    world.desktop.openPanelAnswers = {"/srv/a/report.pdf", std::nullopt};
     master->selectTargetFile(nullptr);
     EXPECT_EQ(master->filePath(), "/srv/a/report.pdf");
     EXPECT_EQ(window().targetFileName.text, "report.pdf");
     EXPECT_EQ(window().targetSelecter.row, 2);
     EXPECT_TRUE(journalHas("desktop.openPanel Select file"));
     EXPECT_TRUE(world.desktop.lastOpenPanelExtensions.empty());
-}
-
-TEST_F(TargetChoiceTest, CancelledChoicesChangeNothing) {
-    selectTarget(0);
-    master->selectTargetFile(nullptr);
-    master->selectTargetMusic(nullptr);
-    EXPECT_EQ(master->filePath(), std::nullopt);
-    EXPECT_EQ(master->musicPath(), std::nullopt);
-    EXPECT_EQ(window().targetFileName.text, "(none)");
-    EXPECT_EQ(window().targetSelecter.row, 0);
-
-    world.desktop.openPanelAnswers = {"/a/b.txt", std::nullopt};
-    master->selectTargetFile(nullptr);
     selectTarget(3);
-    master->selectTargetFile(nullptr);
-    EXPECT_EQ(master->filePath(), "/a/b.txt");
+    master->selectTargetFile(nullptr); // cancelled
+    EXPECT_EQ(master->filePath(), "/srv/a/report.pdf");
     EXPECT_EQ(window().targetSelecter.row, 3);
 }
 
 TEST_F(TargetChoiceTest, TestPlayPlaysTheSelectedSoundOnceWithoutADelegate) {
+    window().targetSoundPopup.removeAllItems();
     master->testPlayTargetSound(nullptr); // empty list: nothing
     auto& bell = world.sounds.add("Bell");
-    window().targetSoundPopup.addItemWithTitle("Chime"); // its file is gone
+    window().targetSoundPopup.addItemWithTitle("Gone"); // its file is gone
     window().targetSoundPopup.addItemWithTitle("Bell");
     master->testPlayTargetSound(nullptr);
     window().targetSoundPopup.selectItemWithTitle("Bell");
@@ -87,7 +74,6 @@ TEST_F(TargetChoiceTest, TestPlayPlaysTheSelectedSoundOnceWithoutADelegate) {
     bell.finish();
     world.runLoop.advanceBy(1.0);
     EXPECT_EQ(bell.plays, 1);
-    EXPECT_EQ(master->status(), TimerStatusNotSet);
 }
 
 } // namespace

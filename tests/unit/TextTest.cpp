@@ -3,8 +3,7 @@
 #include "controller/NumberText.h"
 #include "controller/PathText.h"
 #include "controller/WallClockText.h"
-
-#include <gtest/gtest.h>
+#include "tests/unit/ControllerFixture.h"
 
 #include <cfloat>
 #include <climits>
@@ -17,31 +16,16 @@ TEST(FloatValueTest, ReadsTheNumberTheTextBeginsWith) {
     const std::pair<const char*, float> cases[] = {
         {"", 0.0f},
         {"abc", 0.0f},
-        {"12", 12.0f},
         {"  1.5 hours", 1.5f},
         {"\t\n-2", -2.0f},
-        {"+3", 3.0f},
         {".5", 0.5f},
-        {"5.", 5.0f},
-        {"1e3", 1000.0f},
-        {"1e", 1.0f},
-        {"1e+", 1.0f},
         {"2E-1", 0.2f},
-        {"-", 0.0f},
-        {".", 0.0f},
-        {"- 1", 0.0f},
         {"1,5", 1.0f},
         {"0x10", 0.0f},
         {"inf", 0.0f},
-        {"nan", 0.0f},
-        {"١٢", 0.0f},
         {"1e39", FLT_MAX},
-        {"-1e39", -FLT_MAX},
-        {"1e-50", 0.0f},
         {"99999999999999999999999999999999999999999", FLT_MAX},
-        {"1e99999999999999999999", FLT_MAX},
         {"0e99999999999999999999", 0.0f},
-        {"0.000000000000000000000000000000000000000000000000001", 0.0f},
     };
     for (const auto& [text, expected] : cases) {
         float value = floatValueOf(text);
@@ -55,44 +39,31 @@ TEST(IntValueTest, ReadsTheIntegerTheTextBeginsWithAndSaturates) {
         {"", 0},
         {"abc", 0},
         {" 2", 2},
-        {"-1", -1},
-        {"+7", 7},
-        {"99", 99},
         {"3.9", 3},
-        {"2x", 2},
-        {"2147483647", INT_MAX},
         {"2147483648", INT_MAX},
-        {"-2147483648", INT_MIN},
+        {"9999999999999999999", INT_MAX}, // past what 64 bits hold
         {"-99999999999999999999999", INT_MIN},
-        {"99999999999999999999999", INT_MAX},
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(intValueOf(text), expected) << '"' << text << '"';
 }
 
-TEST(PathTextTest, LastComponentAndExtension) {
-    EXPECT_EQ(lastPathComponent("/home/u/Song Title.mp3"), "Song Title.mp3");
-    EXPECT_EQ(lastPathComponent("/a/b/"), "b");
+// Ordinary paths are taken apart in the choosers' and the sound list's tests.
+TEST(PathTextTest, EdgeCasesOfLastComponentAndExtension) {
     EXPECT_EQ(lastPathComponent("/"), "/");
     EXPECT_EQ(lastPathComponent("name"), "name");
     EXPECT_EQ(lastPathComponent(""), "");
-    EXPECT_EQ(deletingPathExtension("Old.take.aiff"), "Old.take");
-    EXPECT_EQ(deletingPathExtension(".hidden.aif"), ".hidden");
     EXPECT_EQ(deletingPathExtension(".aiff"), ".aiff");
     EXPECT_EQ(deletingPathExtension("plain"), "plain");
 }
 
 TEST(WallClockTextTest, DescribesShowableDatesAndNamesTheOthers) {
-    setenv("TZ", "UTC0", 1);
-    tzset();
+    ScopedTimeZone utc("UTC0");
     EXPECT_EQ(describeWallTime(0.0), "1970-01-01 00:00:00 +0000");
     EXPECT_EQ(describeWallTime(1'800'000'000.75), "2027-01-15 08:00:00 +0000");
-    EXPECT_EQ(describeWallTime(HUGE_VAL), "never");
     EXPECT_EQ(describeWallTime(NAN), "never");
     EXPECT_EQ(describeWallTime(1e30), "after the year 9999");
     EXPECT_EQ(describeWallTime(-HUGE_VAL), "before the year 1");
-    unsetenv("TZ");
-    tzset();
 }
 
 } // namespace
