@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 namespace eggtimer::testing {
 namespace {
 
@@ -31,8 +33,6 @@ void makeAiff(const std::string& path, const AiffFormat& format) {
 const AiffFormat kFormats[] = {
     {"Int8", "-r 44100 -c 1 -b 8 -t aiff", ""},
     {"Int24Stereo48kHz", "-r 48000 -c 2 -b 24 -t aiff", ""},
-    {"AifcInt24", "-r 44100 -c 1 -b 24 -t aifc", ""},
-    {"AifcFloat32", "-r 44100 -c 1 -e floating-point -b 32 -t aifc", ""},
     {"AifcFloat64", "-r 44100 -c 1 -e floating-point -b 64 -t aifc", ""},
     {"AifcLittleEndian16", "", "pcm_s16le"},
     // What sox writes when asked for nothing in particular: 32 bits.
@@ -80,12 +80,10 @@ TEST_P(CompressedAiffTest, GivesAClearOutcome) {
     sound->play();
     EXPECT_TRUE(waitUntil([&] { return !sounds.delegate.ends.empty(); }, 10s));
     serveEventsFor(300ms);
-    const std::vector<std::string> messages = loggedMessages(::testing::internal::GetCapturedStderr());
+    const std::string errors = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(sounds.delegate.ends, std::vector<bool>{false});
     EXPECT_FALSE(sound->isPlaying());
-    EXPECT_FALSE(messages.empty());
-    for (const std::string& message : messages)
-        EXPECT_EQ(message.rfind("cannot play Tone.aiff: ", 0), 0u) << message;
+    EXPECT_TRUE(std::regex_match(errors, std::regex("(.*\\]: cannot play Tone\\.aiff: .*\n)+"))) << errors;
 }
 
 INSTANTIATE_TEST_SUITE_P(Compressed, CompressedAiffTest,

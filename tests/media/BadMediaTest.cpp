@@ -16,31 +16,23 @@ namespace {
 TEST(BadMediaTest, GivesNoMovieAndReturnsPromptly) {
     ScratchFolder f;
     writeFile(f.file("empty.mp3"), "");
-    // Cut short: an AIFF header, an MP4 without its index (ffmpeg writes it at the end).
-    makeToneFile(f.file("good.aiff"));
+    // Cut short: an MP4 without its index (ffmpeg writes it at the end).
     makeToneFile(f.file("good.mp4"));
-    ASSERT_TRUE(run("head -c 20 " + f.file("good.aiff") + " > " + f.file("cut.aiff")));
     ASSERT_TRUE(run("head -c 4000 " + f.file("good.mp4") + " > " + f.file("cut.mp4")));
     std::mt19937 generator(20240229);
     std::string noise(64 * 1024, '\0');
     std::generate(noise.begin(), noise.end(), [&] { return static_cast<char>(generator()); });
     writeFile(f.file("noise.mp3"), noise);
-    std::string text;
-    for (int line = 0; line < 200; ++line)
-        text += "This is a shopping list, not a song. Eggs, flour, milk.\n";
-    writeFile(f.file("list.m4a"), text);
     ASSERT_EQ(::mkdir(f.file("album.mp3").c_str(), 0755), 0);
     ASSERT_EQ(::symlink(f.file("nowhere.mp3").c_str(), f.file("link.mp3").c_str()), 0);
     ASSERT_EQ(::mkfifo(f.file("pipe.mp3").c_str(), 0644), 0);
-    makeToneFile(f.file("locked.mp3"));
-    ASSERT_EQ(::chmod(f.file("locked.mp3").c_str(), 0), 0);
+    ASSERT_EQ(::chmod(f.file("good.mp4").c_str(), 0), 0);
 
-    std::vector<std::string> paths{"empty.mp3", "cut.aiff",  "cut.mp4",  "noise.mp3",
-                                   "list.m4a",  "album.mp3", "link.mp3", "pipe.mp3"};
-    std::transform(paths.begin(), paths.end(), paths.begin(), [&](const auto& name) { return f.file(name); });
-    paths.insert(paths.end(), {"/dev/zero", ""});
+    std::vector<std::string> paths{
+        f.file("empty.mp3"), f.file("cut.mp4"),  f.file("noise.mp3"), f.file("album.mp3"),
+        f.file("link.mp3"),  f.file("pipe.mp3"), "/dev/zero",         ""};
     if (::geteuid() != 0) // root reads a file whatever its mode
-        paths.push_back(f.file("locked.mp3"));
+        paths.push_back(f.file("good.mp4"));
     for (const std::string& path : paths) {
         const auto before = std::chrono::steady_clock::now();
         EXPECT_EQ(GstMediaLibrary().movieWithPath(path), nullptr) << path;

@@ -2,16 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
-#include <sstream>
 
 namespace eggtimer::testing {
 
@@ -43,15 +38,14 @@ const std::map<std::string, std::string> kRecipes{
 
 } // namespace
 
-ScratchFolder::ScratchFolder() {
+std::string ScratchFolder::make() {
     char pattern[] = "/tmp/eggtimer-media-test.XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    folder = made ? made : "";
+    return ::mkdtemp(pattern) ? pattern : "";
 }
 
 ScratchFolder::~ScratchFolder() {
     std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
+    std::filesystem::remove_all(path, ignored);
 }
 
 bool run(const std::string& commandLine) {
@@ -83,16 +77,17 @@ void makeToneFile(const std::string& path) {
     ASSERT_TRUE(run("ffmpeg -nostdin -loglevel error -y -i " + shellQuoted(tone) + " " + recipe->second +
                     " " + shellQuoted(path)))
         << path;
-    std::remove(tone.c_str());
 }
 
 Heard measure(const SinkRecorder& recorder, SinkRecorder::Clock::time_point since) {
-    const std::vector<float> samples = recorder.samplesSince(since);
+    const std::size_t from = recorder.sampleAt(since);
+    const std::vector<float> samples = recorder.samplesFrom(from);
     const auto first = SinkRecorder::firstAbove(samples, kAudible);
     const auto last = SinkRecorder::lastAbove(samples, kAudible);
     if (!first || !last)
         return {};
-    return {double(*last - *first) / SinkRecorder::kRate, SinkRecorder::rms(samples, *first, *last)};
+    return {double(*last - *first) / SinkRecorder::kRate, SinkRecorder::rms(samples, *first, *last),
+            recorder.timeOfSample(from + *first)};
 }
 
 Heard playToTheEnd(Sound& sound, const SinkRecorder& recorder) {
@@ -116,19 +111,6 @@ Heard playToTheEnd(Movie& movie, const SinkRecorder& recorder) {
     EXPECT_TRUE(waitUntil([&] { return !movie.isPlaying(); }, 10s)) << "the end was never noticed";
     serveEventsFor(300ms);
     return measure(recorder, started);
-}
-
-std::vector<std::string> loggedMessages(const std::string& captured) {
-    const std::string mark =
-        std::string(program_invocation_short_name) + "[" + std::to_string(::getpid()) + "]: ";
-    std::vector<std::string> messages;
-    std::istringstream lines(captured);
-    for (std::string line; std::getline(lines, line);) {
-        const auto at = line.find(mark);
-        messages.push_back(at == std::string::npos ? "not a log line: " + line
-                                                   : line.substr(at + mark.size()));
-    }
-    return messages;
 }
 
 } // namespace eggtimer::testing

@@ -17,17 +17,13 @@
 namespace eggtimer::testing {
 
 // A scratch folder, removed with everything in it when destroyed.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
+struct ScratchFolder {
+    ScratchFolder() = default;
     ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& path() const { return folder; }
-    std::string file(const std::string& name) const { return folder + "/" + name; }
-
-private:
-    std::string folder;
+    ~ScratchFolder();
+    std::string file(const std::string& name) const { return path + "/" + name; }
+    static std::string make();
+    const std::string path = make();
 };
 
 // Writes `path`, a file of the kind its extension names holding about one
@@ -78,7 +74,7 @@ struct SoundFolder {
     }
 
     ScratchFolder folder;
-    FolderFileSystem files{folder.path(), folder.file("none")};
+    FolderFileSystem files{folder.path, folder.file("none")};
     GstSoundRegistry registry{files};
     RecordingDelegate delegate;
 };
@@ -99,8 +95,9 @@ struct RecordingMovieDelegate final : MovieDelegate {
 constexpr float kAudible = 0.02f;
 
 struct Heard {
-    double seconds = 0.0; // from the first to the last audible sample
-    double rms = 0.0;     // over that stretch
+    double seconds = 0.0;                    // from the first to the last audible sample
+    double rms = 0.0;                        // over that stretch
+    SinkRecorder::Clock::time_point began{}; // when the first was played into the sink
 };
 
 // What the recording holds from `since` on.
@@ -110,13 +107,5 @@ Heard measure(const SinkRecorder& recorder, SinkRecorder::Clock::time_point sinc
 // as finished), and what was heard of it.
 Heard playToTheEnd(Sound& sound, const SinkRecorder& recorder);
 Heard playToTheEnd(Movie& movie, const SinkRecorder& recorder);
-
-// The messages of the lines in `captured` (standard error), each of which must
-// be a line of the program's log written by this process:
-//   2026-12-06 15:41:36.123 media_tests[1234]: cannot play a.mp3: why
-// (tests/desktop checks the rest of the line).
-// Any other line comes back whole after "not a log line: ", so that a test
-// expecting a message sees it fail.
-std::vector<std::string> loggedMessages(const std::string& captured);
 
 } // namespace eggtimer::testing

@@ -8,22 +8,21 @@
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include <regex>
+
 namespace eggtimer::testing {
 namespace {
 
 using namespace std::chrono_literals;
 
-// Hides one element from autoplugging for the life of the object.
-class HiddenElement {
-public:
-    explicit HiddenElement(const char* name) {
-        // GStreamer as the program starts it, so that its own ranks are set first.
-        eggtimer::gst::start();
-        feature = gst_registry_lookup_feature(gst_registry_get(), name);
-        if (feature) {
-            rank = gst_plugin_feature_get_rank(feature);
+// Hides one element from autoplugging for the life of the object, GStreamer
+// started as the program starts it, so that its own ranks are set first.
+struct HiddenElement {
+    explicit HiddenElement(const char* name)
+        : feature(gst::start() ? gst_registry_lookup_feature(gst_registry_get(), name) : nullptr)
+        , rank(feature ? gst_plugin_feature_get_rank(feature) : 0) {
+        if (feature)
             gst_plugin_feature_set_rank(feature, GST_RANK_NONE);
-        }
     }
     ~HiddenElement() {
         if (feature) {
@@ -31,8 +30,8 @@ public:
             gst_object_unref(feature);
         }
     }
-    GstPluginFeature* feature = nullptr;
-    guint rank = 0;
+    GstPluginFeature* const feature;
+    const guint rank;
 };
 
 TEST(MissingPluginTest, AMovieThatCannotBeMeasuredIsNoneAndSaysWhyOnce) {
@@ -43,10 +42,9 @@ TEST(MissingPluginTest, AMovieThatCannotBeMeasuredIsNoneAndSaysWhyOnce) {
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(GstMediaLibrary().movieWithPath(folder.file("song.mid")), nullptr);
     EXPECT_EQ(GstMediaLibrary().movieWithPath(folder.file("song.mid")), nullptr);
-    const std::vector<std::string> messages = loggedMessages(::testing::internal::GetCapturedStderr());
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].rfind("cannot play song.mid: ", 0), 0u) << messages[0];
-    EXPECT_NE(messages[0].find("plug-in"), std::string::npos) << messages[0];
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(std::regex_match(errors, std::regex(".*\\]: cannot play song\\.mid: .*plug-in.*\n")))
+        << errors;
 }
 
 TEST(MissingPluginTest, AMovieWhoseVideoCannotBeDecodedIsStillHeard) {

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <regex>
 
 namespace eggtimer::testing {
 namespace {
@@ -16,9 +16,6 @@ namespace {
 using namespace std::chrono_literals;
 
 TEST(NoSoundServerTest, SoundsEndAtOnceWithOneLineInTheLogAndAMovieNeverBegins) {
-    const char* server = std::getenv("PULSE_SERVER");
-    ASSERT_TRUE(server && std::string(server).find("no-pulse") != std::string::npos)
-        << "run me through with-session.sh without --pulse";
     SoundFolder sounds;
     makeToneFile(sounds.folder.file("One.aiff"));
     makeToneFile(sounds.folder.file("Two.aif"));
@@ -34,11 +31,9 @@ TEST(NoSoundServerTest, SoundsEndAtOnceWithOneLineInTheLogAndAMovieNeverBegins) 
         EXPECT_FALSE(sound->isPlaying()) << name;
     }
     serveEventsFor(300ms);
-    const std::vector<std::string> messages = loggedMessages(::testing::internal::GetCapturedStderr());
+    const std::string errors = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(sounds.delegate.ends, std::vector<bool>(3, false));
-    EXPECT_LE(messages.size(), 1u);
-    for (const std::string& message : messages)
-        EXPECT_EQ(message.rfind("cannot play ", 0), 0u) << message;
+    EXPECT_TRUE(std::regex_match(errors, std::regex("(.*\\]: cannot play .*\n)?"))) << errors;
 
     std::unique_ptr<Movie> movie = GstMediaLibrary().movieWithPath(sounds.folder.file("song.mp3"));
     ASSERT_NE(movie, nullptr);

@@ -38,7 +38,6 @@ TEST(StalledServerTest, ASoundReportsItsEndAndIsHeardAgain) {
     ASSERT_NE(sound, nullptr);
     expectEndWhileSuspended([&] { sound->play(); }, [&] { return !sounds.delegate.ends.empty(); });
     EXPECT_EQ(sounds.delegate.ends, std::vector<bool>{true});
-    EXPECT_FALSE(sound->isPlaying());
 
     SinkRecorder recorder;
     ASSERT_TRUE(recorder.start());

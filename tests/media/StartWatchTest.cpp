@@ -82,15 +82,15 @@ TEST_F(StartWatchTest, ATimeThatRunsIsReportedOnceFromWhenItBeganByTheLatestWatc
 }
 
 TEST_F(StartWatchTest, AReadingCenturiesAheadIsPassedOverAndTheTimeStillTells) {
-    time = G_MAXUINT64 - 418 * GST_SECOND; // negative as a signed time
+    // Negative as a signed time, then back, again, and far ahead, yet positive.
+    constexpr GstClockTime kCenturies = G_MAXUINT64 - 418 * GST_SECOND;
+    time = kCenturies;
     watch->watch(pipeline, 3);
-    std::this_thread::sleep_for(20ms);
-    time = 5 * GST_SECOND;
-    std::this_thread::sleep_for(20ms);
-    time = G_MAXUINT64 - 418 * GST_SECOND;
-    std::this_thread::sleep_for(20ms);
-    time = 5 * GST_SECOND + 4 * GST_SECOND; // far ahead, yet positive
-    std::this_thread::sleep_for(20ms);
+    for (GstClockTime reading :
+         std::initializer_list<GstClockTime>{kCenturies, 5 * GST_SECOND, kCenturies, 9 * GST_SECOND}) {
+        time = reading;
+        std::this_thread::sleep_for(20ms);
+    }
     EXPECT_TRUE(reports(1, 0ms).empty()) << "a failed reading was taken for the start";
     time = 5 * GST_SECOND + 4 * GST_MSECOND;
     const auto seen = reports(2, kLimit * 2);
