@@ -14,8 +14,6 @@
 namespace eggtimer::testing {
 namespace {
 
-using mpeg::GaplessInfo;
-
 struct Layout {
     const char* name;
     // Second to fourth header bytes: version and layer, bit rate and sample
@@ -74,8 +72,8 @@ TEST(GaplessReadTest, GivesTheSamplesHeardBetweenDelayAndPaddingInEachLayout) {
                               ReadCase{kMpeg2Mono, 100, 4095, 0, 22050, 53505},
                               ReadCase{kMpeg25Stereo, 10, 0, 1000, 11025, 4760}}) {
         SCOPED_TRACE(c.layout.name);
-        const std::optional<GaplessInfo> info = mpeg::parseGaplessInfo(
-            headerFrame(c.layout, c.frames, c.delay, c.padding) + std::string(800, '\x55'));
+        const auto info = mpeg::parseGaplessInfo(headerFrame(c.layout, c.frames, c.delay, c.padding) +
+                                                 std::string(800, '\x55'));
         ASSERT_TRUE(info);
         EXPECT_EQ(info->sampleRate, c.sampleRate);
         EXPECT_EQ(info->audibleSamples(), c.audible);
@@ -90,8 +88,7 @@ TEST(GaplessReadTest, FindsTheFrameAfterAnId3TagAndJunk) {
     // Junk with a false sync (a layer II header) before the first frame.
     const std::string junk{"\x00\xff\xfd\x90\xc0junk", 9};
     const std::string file = tag + junk + headerFrame(kMpeg1Mono, 40, 576, 1404);
-    const std::optional<GaplessInfo> info =
-        mpeg::parseGaplessInfo(std::string_view(file).substr(mpeg::id3v2TagSize(file)));
+    const auto info = mpeg::parseGaplessInfo(std::string_view(file).substr(mpeg::id3v2TagSize(file)));
     ASSERT_TRUE(info);
     EXPECT_EQ(info->audibleSamples(), 44100U);
     // No tag, a size that is not synchsafe, a header cut short.
@@ -124,7 +121,7 @@ TEST(GaplessFileTest, AnEncodedSecondIsHeardForExactlyOneSecond) {
     ScratchFolder folder;
     const std::string path = folder.file("tone.mp3");
     makeToneFile(path);
-    const std::optional<GaplessInfo> info = mpeg::readGaplessInfo(path);
+    const auto info = mpeg::readGaplessInfo(path);
     ASSERT_TRUE(info);
     EXPECT_EQ(info->sampleRate, 44100U);
     EXPECT_EQ(info->audibleSamples(), 44100U);
