@@ -2,21 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QThread>
-
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
-#include <sstream>
 
 namespace eggtimer::testing {
 
 namespace {
+
+using namespace std::chrono_literals;
 
 // One note, middle C at velocity 100, held for 192 ticks of 96 a quarter at
 // 120 bpm: one second. Format 0, one track.
@@ -29,33 +25,35 @@ const std::string kOneNoteMidi{"MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60"
                                "\x00\xff\x2f\x00",            // end of track
                                45};
 
-std::string shellQuoted(const std::string& text) {
-    std::string result = "'";
-    for (char c : text)
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return result + "'";
-}
-
-std::string extensionOf(const std::string& path) {
-    const auto dot = path.find_last_of('.');
-    return dot == std::string::npos ? "" : path.substr(dot + 1);
-}
+// ffmpeg's options after the tone's input, by extension.
+const std::string kVideo = "-f lavfi -i color=c=teal:s=64x48:r=25:d=1 ";
+const std::map<std::string, std::string> kRecipes{
+    {"mp3", "-c:a libmp3lame -b:a 128k"},
+    {"m4a", "-c:a aac -b:a 128k"},
+    {"mpa", "-c:a mp2 -b:a 128k -f mp2"},
+    {"mov", kVideo + "-c:v mpeg4 -c:a aac -shortest"},
+    {"mp4", kVideo + "-c:v mpeg4 -c:a aac -shortest"},
+    {"mpg", kVideo + "-c:v mpeg1video -c:a mp2 -b:a 128k -f mpeg"},
+};
 
 } // namespace
 
-ScratchFolder::ScratchFolder() {
+std::string ScratchFolder::make() {
     char pattern[] = "/tmp/eggtimer-media-test.XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    folder = made ? made : "";
+    return ::mkdtemp(pattern) ? pattern : "";
 }
 
 ScratchFolder::~ScratchFolder() {
-    if (!folder.empty())
-        run("chmod -R u+rwx " + shellQuoted(folder) + " 2>/dev/null; rm -rf " + shellQuoted(folder));
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
 }
 
 bool run(const std::string& commandLine) {
     return std::system(commandLine.c_str()) == 0;
+}
+
+std::string shellQuoted(const std::string& text) {
+    return "'" + std::regex_replace(text, std::regex("'"), "'\\''") + "'";
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
@@ -65,52 +63,54 @@ void writeFile(const std::string& path, const std::string& bytes) {
 }
 
 void makeToneFile(const std::string& path) {
-    const std::string extension = extensionOf(path);
-    if (extension == "mid") {
-        writeFile(path, kOneNoteMidi);
+    const std::string extension = path.substr(path.find_last_of('.') + 1);
+    if (extension == "mid")
+        return writeFile(path, kOneNoteMidi);
+    const bool aiff = extension == "aif" || extension == "aiff";
+    const std::string tone = aiff ? path : path + ".tone.wav";
+    ASSERT_TRUE(run("sox -q -n -r 44100 -c 1 -b 16 " + std::string(aiff ? "-t aiff " : "") +
+                    shellQuoted(tone) + " synth 1 sine 440 vol 0.316"));
+    if (aiff)
         return;
-    }
-    const std::string tone = path + ".tone.wav";
-    const std::string sox = "sox -q -n -r 44100 -c 1 -b 16 ";
-    const std::string synth = " synth 1 sine 440 vol 0.316";
-    if (extension == "aif" || extension == "aiff") {
-        ASSERT_TRUE(run(sox + "-t aiff " + shellQuoted(path) + synth)) << path;
-        return;
-    }
-    ASSERT_TRUE(run(sox + shellQuoted(tone) + synth));
-    const std::string ffmpeg = "ffmpeg -nostdin -loglevel error -y ";
-    const std::string video = "-f lavfi -i color=c=teal:s=64x48:r=25:d=1 ";
-    std::string arguments;
-    if (extension == "mp3")
-        arguments = "-i " + shellQuoted(tone) + " -c:a libmp3lame -b:a 128k";
-    else if (extension == "m4a")
-        arguments = "-i " + shellQuoted(tone) + " -c:a aac -b:a 128k";
-    else if (extension == "mpa")
-        arguments = "-i " + shellQuoted(tone) + " -c:a mp2 -b:a 128k -f mp2";
-    else if (extension == "mov" || extension == "mp4")
-        arguments = video + "-i " + shellQuoted(tone) + " -c:v mpeg4 -c:a aac -shortest";
-    else if (extension == "mpg")
-        arguments = video + "-i " + shellQuoted(tone) + " -c:v mpeg1video -c:a mp2 -b:a 128k -f mpeg";
-    else
-        FAIL() << "no recipe for ." << extension;
-    ASSERT_TRUE(run(ffmpeg + arguments + " " + shellQuoted(path))) << path;
-    std::remove(tone.c_str());
+    const auto recipe = kRecipes.find(extension);
+    ASSERT_NE(recipe, kRecipes.end()) << "no recipe for ." << extension;
+    ASSERT_TRUE(run("ffmpeg -nostdin -loglevel error -y -i " + shellQuoted(tone) + " " + recipe->second +
+                    " " + shellQuoted(path)))
+        << path;
 }
 
-std::vector<std::string> loggedMessages(const std::string& captured) {
-    static const std::regex logged(
-        "[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} ([^ \\[]+)\\[([0-9]+)\\]: (.*)");
-    std::vector<std::string> messages;
-    std::istringstream lines(captured);
-    for (std::string line; std::getline(lines, line);) {
-        std::smatch parts;
-        if (std::regex_match(line, parts, logged) && parts[1] == program_invocation_short_name &&
-            parts[2] == std::to_string(::getpid()))
-            messages.push_back(parts[3]);
-        else
-            messages.push_back("not a log line: " + line);
-    }
-    return messages;
+Heard measure(const SinkRecorder& recorder, SinkRecorder::Clock::time_point since) {
+    const std::size_t from = recorder.sampleAt(since);
+    const std::vector<float> samples = recorder.samplesFrom(from);
+    const auto first = SinkRecorder::firstAbove(samples, kAudible);
+    const auto last = SinkRecorder::lastAbove(samples, kAudible);
+    if (!first || !last)
+        return {};
+    return {double(*last - *first) / SinkRecorder::kRate, SinkRecorder::rms(samples, *first, *last),
+            recorder.timeOfSample(from + *first)};
+}
+
+Heard playToTheEnd(Sound& sound, const SinkRecorder& recorder) {
+    RecordingDelegate delegate;
+    sound.setDelegate(&delegate);
+    const auto started = SinkRecorder::Clock::now();
+    sound.play();
+    EXPECT_TRUE(sound.isPlaying());
+    EXPECT_TRUE(waitUntil([&] { return !delegate.ends.empty(); }, 10s)) << "the end was never reported";
+    serveEventsFor(300ms);
+    sound.setDelegate(nullptr);
+    EXPECT_EQ(delegate.ends, std::vector<bool>{true}) << "not once, or ended without playing";
+    EXPECT_FALSE(sound.isPlaying());
+    return measure(recorder, started);
+}
+
+Heard playToTheEnd(Movie& movie, const SinkRecorder& recorder) {
+    const auto started = SinkRecorder::Clock::now();
+    movie.play();
+    EXPECT_TRUE(movie.isPlaying());
+    EXPECT_TRUE(waitUntil([&] { return !movie.isPlaying(); }, 10s)) << "the end was never noticed";
+    serveEventsFor(300ms);
+    return measure(recorder, started);
 }
 
 } // namespace eggtimer::testing

@@ -1,32 +1,29 @@
 #pragma once
 // Media files made on the spot for the tests, folders standing in for the
-// sound folders, and a delegate that records what it is told.
+// sound folders, a delegate that records what it is told, and what the test
+// session's null sink heard of a play.
 
 #include "controller/MusicFiles.h"
 #include "platform/FileSystem.h"
 #include "platform/Media.h"
 #include "platform/qt/GstMedia.h"
+#include "support/SinkRecorder.h"
 #include "support/Wait.h"
 
 #include <chrono>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace eggtimer::testing {
 
 // A scratch folder, removed with everything in it when destroyed.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
+struct ScratchFolder {
+    ScratchFolder() = default;
     ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& path() const { return folder; }
-    std::string file(const std::string& name) const { return folder + "/" + name; }
-
-private:
-    std::string folder;
+    ~ScratchFolder();
+    std::string file(const std::string& name) const { return path + "/" + name; }
+    static std::string make();
+    const std::string path = make();
 };
 
 // Writes `path`, a file of the kind its extension names holding about one
@@ -40,6 +37,7 @@ void writeFile(const std::string& path, const std::string& bytes);
 
 // Runs a shell command line; true when it exits with 0.
 bool run(const std::string& commandLine);
+std::string shellQuoted(const std::string& text);
 
 class FolderFileSystem final : public FileSystem {
 public:
@@ -57,13 +55,10 @@ private:
     std::string user;
 };
 
+// Whether each play it was told the end of had finished.
 struct RecordingDelegate final : SoundDelegate {
-    struct Call {
-        Sound* sound;
-        bool finished;
-    };
-    std::vector<Call> calls;
-    void soundDidFinishPlaying(Sound& sound, bool finished) override { calls.push_back({&sound, finished}); }
+    std::vector<bool> ends;
+    void soundDidFinishPlaying(Sound&, bool finished) override { ends.push_back(finished); }
 };
 
 // A scratch folder as the only sound folder, with a registry over it and a
@@ -79,7 +74,7 @@ struct SoundFolder {
     }
 
     ScratchFolder folder;
-    FolderFileSystem files{folder.path(), folder.file("none")};
+    FolderFileSystem files{folder.path, folder.file("none")};
     GstSoundRegistry registry{files};
     RecordingDelegate delegate;
 };
@@ -95,11 +90,22 @@ struct RecordingMovieDelegate final : MovieDelegate {
     }
 };
 
-// The messages of the lines in `captured` (standard error), each of which must
-// be a line of the program's log written by this process:
-//   2026-12-06 15:41:36.123 media_tests[1234]: cannot play a.mp3: why
-// Any other line comes back whole after "not a log line: ", so that a test
-// expecting a message sees it fail.
-std::vector<std::string> loggedMessages(const std::string& captured);
+// -34 dBFS: well above the silence of a null sink, well below every fixture
+// (-13 dBFS RMS for the tones, about -26 for the MIDI note).
+constexpr float kAudible = 0.02f;
+
+struct Heard {
+    double seconds = 0.0;                    // from the first to the last audible sample
+    double rms = 0.0;                        // over that stretch
+    SinkRecorder::Clock::time_point began{}; // when the first was played into the sink
+};
+
+// What the recording holds from `since` on.
+Heard measure(const SinkRecorder& recorder, SinkRecorder::Clock::time_point since);
+
+// One play to the end, noticed within ten seconds (a sound's reported once,
+// as finished), and what was heard of it.
+Heard playToTheEnd(Sound& sound, const SinkRecorder& recorder);
+Heard playToTheEnd(Movie& movie, const SinkRecorder& recorder);
 
 } // namespace eggtimer::testing

@@ -11,79 +11,31 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class SoundPlaybackTest : public ::testing::Test, protected SoundFolder {
-protected:
-    void SetUp() override {
-        makeToneFile(folder.file("Tone.aiff"));
-        sound = find("Tone");
-        ASSERT_NE(sound, nullptr);
-    }
-    bool waitForCalls(std::size_t count) {
-        return waitUntil([&] { return delegate.calls.size() >= count; }, 10s);
-    }
+TEST(SoundPlaybackTest, ReportsOncePerPlayAfterPlayOrStopHasReturned) {
+    SoundFolder sounds;
+    makeToneFile(sounds.folder.file("Tone.aiff"));
+    Sound* sound = sounds.find("Tone");
+    ASSERT_NE(sound, nullptr);
+    const std::vector<bool>& ends = sounds.delegate.ends;
+    sound->stop(); // not playing: nothing to report
+    sound->play();
+    EXPECT_TRUE(ends.empty()) << "reported from inside play()";
+    serveEventsFor(500ms);
+    sound->play(); // playing: neither a restart nor a second report
+    ASSERT_TRUE(waitUntil([&] { return ends.size() == 1; }, 10s));
+    sound->stop(); // at its end: nothing more to report
+    serveEventsFor(800ms);
+    EXPECT_EQ(ends, std::vector<bool>{true});
 
-    Sound* sound = nullptr;
-};
-
-TEST_F(SoundPlaybackTest, StopReportsNotFinishedOnceAfterItHasReturned) {
     sound->play();
     serveEventsFor(300ms);
     ASSERT_TRUE(sound->isPlaying());
     sound->stop();
     EXPECT_FALSE(sound->isPlaying());
-    EXPECT_TRUE(delegate.calls.empty()) << "reported from inside stop()";
-    ASSERT_TRUE(waitForCalls(1));
+    EXPECT_EQ(ends.size(), 1u) << "reported from inside stop()";
+    ASSERT_TRUE(waitUntil([&] { return ends.size() == 2; }, 10s));
     serveEventsFor(1500ms); // past where the tone would have ended
-    ASSERT_EQ(delegate.calls.size(), 1u);
-    EXPECT_FALSE(delegate.calls[0].finished);
-}
-
-TEST_F(SoundPlaybackTest, StoppingASoundThatIsNotPlayingReportsNothing) {
-    sound->stop();
-    sound->play();
-    ASSERT_TRUE(waitForCalls(1));
-    sound->stop();
-    serveEventsFor(300ms);
-    ASSERT_EQ(delegate.calls.size(), 1u);
-    EXPECT_TRUE(delegate.calls[0].finished);
-}
-
-TEST_F(SoundPlaybackTest, PlayingWhilePlayingNeitherRestartsNorReportsTwice) {
-    sound->play();
-    EXPECT_TRUE(delegate.calls.empty()) << "reported from inside play()";
-    serveEventsFor(500ms);
-    sound->play();
-    ASSERT_TRUE(waitForCalls(1));
-    // Had the second play restarted the tone, its end would come ~0.5 s late.
-    serveEventsFor(800ms);
-    ASSERT_EQ(delegate.calls.size(), 1u);
-    EXPECT_TRUE(delegate.calls[0].finished);
-}
-
-TEST_F(SoundPlaybackTest, PlaysAgainAndAgainFromTheBeginning) {
-    for (int round = 1; round <= 3; ++round) {
-        const auto started = std::chrono::steady_clock::now();
-        sound->play();
-        ASSERT_TRUE(waitForCalls(static_cast<std::size_t>(round))) << "round " << round;
-        EXPECT_TRUE(delegate.calls.back().finished);
-        // The whole one-second tone each time, not what was left of it.
-        EXPECT_GT(std::chrono::steady_clock::now() - started, 800ms) << "round " << round;
-    }
-}
-
-TEST_F(SoundPlaybackTest, PlayingAgainFromTheEndReportIsAllowed) {
-    // What the firing loop does: play again when told of the end.
-    struct Replayer final : SoundDelegate {
-        int ends = 0;
-        void soundDidFinishPlaying(Sound& s, bool) override {
-            if (++ends < 3)
-                s.play();
-        }
-    } replayer;
-    sound->setDelegate(&replayer);
-    sound->play();
-    ASSERT_TRUE(waitUntil([&] { return replayer.ends == 3; }, 15s));
-    EXPECT_FALSE(sound->isPlaying());
+    EXPECT_EQ(ends, (std::vector<bool>{true, false}));
 }
 
 } // namespace

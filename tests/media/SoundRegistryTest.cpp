@@ -14,105 +14,60 @@ namespace {
 
 class SoundRegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_EQ(::mkdir(system.c_str(), 0755), 0);
-        ASSERT_EQ(::mkdir(user.c_str(), 0755), 0);
-    }
-    void put(const std::string& folder, const std::string& name) { writeFile(folder + "/" + name, "FORM"); }
+    void SetUp() override { ASSERT_TRUE(run("mkdir " + system + " " + user)); }
 
     ScratchFolder scratch;
-    std::string system = scratch.file("system");
-    std::string user = scratch.file("user");
+    std::string system = scratch.file("system"), user = scratch.file("user");
     FolderFileSystem files{system, user};
     GstSoundRegistry registry{files};
 };
 
-TEST_F(SoundRegistryTest, FindsAiffAndAifInBothFoldersUnderTheBareName) {
-    put(system, "Chime.aiff");
-    put(system, "Bell.aif");
-    put(user, "Tick.aif");
-    put(user, "Gong.aiff");
+TEST_F(SoundRegistryTest, FindsAiffAndAifInBothFoldersUnderTheBareNameTheSameSoundEveryTime) {
+    for (const char* path : {"system/Chime.aiff", "system/Bell.aif", "user/Tick.aif", "user/Gong.aiff"})
+        writeFile(scratch.file(path), "FORM");
     for (const char* name : {"Chime", "Bell", "Tick", "Gong"}) {
         Sound* sound = registry.soundNamed(name);
         ASSERT_NE(sound, nullptr) << name;
         EXPECT_EQ(sound->name(), name);
-        EXPECT_FALSE(sound->isPlaying());
+        EXPECT_EQ(registry.soundNamed(name), sound);
     }
 }
 
-TEST_F(SoundRegistryTest, GivesTheSameSoundForTheSameNameEveryTime) {
-    put(system, "Chime.aiff");
-    Sound* first = registry.soundNamed("Chime");
-    EXPECT_NE(first, nullptr);
-    EXPECT_EQ(registry.soundNamed("Chime"), first);
-}
-
 TEST_F(SoundRegistryTest, GivesNothingForNamesThatFindNoReadableFile) {
-    put(system, "Gong.AIFF");
-    put(system, "Chime.wav");
-    put(system, "Tick");
+    for (const char* path : {"system/Gong.AIFF", "system/Chime.wav", "system/Tick", "Outside.aiff"})
+        writeFile(scratch.file(path), "FORM");
     ASSERT_EQ(::mkdir((system + "/Folder.aiff").c_str(), 0755), 0);
     writeFile(system + "/Empty.aiff", "");
     ASSERT_EQ(::symlink("/nonexistent/x.aiff", (user + "/Dangling.aiff").c_str()), 0);
     ASSERT_EQ(::mkfifo((user + "/Pipe.aiff").c_str(), 0644), 0);
-    put(scratch.path(), "Outside.aiff");
     for (const char* name : {"Unknown", "Gong", "Chime", "Tick", "Folder", "Empty", "Dangling", "Pipe",
                              "../Outside", "", "Chime.aiff"})
         EXPECT_EQ(registry.soundNamed(name), nullptr) << '"' << name << '"';
 }
 
-// Each row: the files present, the one whose removal must change the answer
-// (the winner), and one whose removal must not.
-struct PrecedenceRow {
-    const char* label;
-    const char* winnerFolder;
-    const char* winner;
-    const char* loserFolder;
-    const char* loser;
-};
-
-class SoundPrecedenceTest : public SoundRegistryTest, public ::testing::WithParamInterface<PrecedenceRow> {
-protected:
-    std::string folder(const char* which) { return std::string(which) == "system" ? system : user; }
-};
-
-TEST_P(SoundPrecedenceTest, TheWinnerIsTheFileThatIsPlayed) {
-    const PrecedenceRow& row = GetParam();
-    put(folder(row.winnerFolder), row.winner);
-    put(folder(row.loserFolder), row.loser);
-    Sound* both = registry.soundNamed("Chime");
-    ASSERT_NE(both, nullptr);
-
-    ASSERT_EQ(std::remove((folder(row.loserFolder) + "/" + row.loser).c_str()), 0);
-    EXPECT_EQ(registry.soundNamed("Chime"), both) << "the loser was the one found";
-
-    put(folder(row.loserFolder), row.loser);
-    ASSERT_EQ(std::remove((folder(row.winnerFolder) + "/" + row.winner).c_str()), 0);
-    Sound* loserOnly = registry.soundNamed("Chime");
-    ASSERT_NE(loserOnly, nullptr);
-    EXPECT_NE(loserOnly, both) << "the winner was not the one found";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Order, SoundPrecedenceTest,
-    ::testing::Values(PrecedenceRow{"AiffBeforeAif", "system", "Chime.aiff", "system", "Chime.aif"},
-                      PrecedenceRow{"SystemBeforeUser", "system", "Chime.aiff", "user", "Chime.aiff"},
-                      PrecedenceRow{"SystemAifBeforeUserAiff", "system", "Chime.aif", "user", "Chime.aiff"}),
-    [](const auto& info) { return std::string(info.param.label); });
-
-TEST_F(SoundRegistryTest, ASoundWhoseFileIsRemovedIsNoLongerFoundAndPlaysNothing) {
-    put(system, "Chime.aiff");
-    Sound* sound = registry.soundNamed("Chime");
-    ASSERT_NE(sound, nullptr);
-    RecordingDelegate delegate;
-    sound->setDelegate(&delegate);
-    ASSERT_EQ(std::remove((system + "/Chime.aiff").c_str()), 0);
-
-    EXPECT_EQ(registry.soundNamed("Chime"), nullptr);
-    sound->play();
-    EXPECT_FALSE(sound->isPlaying());
-    serveEventsFor(std::chrono::milliseconds(300));
-    EXPECT_TRUE(delegate.calls.empty());
+// Of two files of one name, the winner is the one found: removing the other
+// changes nothing, removing the winner does, removing both leaves none.
+TEST_F(SoundRegistryTest, AiffBeforeAifAndTheSystemFolderBeforeTheUsers) {
+    for (const auto& [winner, loser] : {std::pair{"system/Chime.aiff", "system/Chime.aif"},
+                                        std::pair{"system/Chime.aiff", "user/Chime.aiff"},
+                                        std::pair{"system/Chime.aif", "user/Chime.aiff"}}) {
+        SCOPED_TRACE(std::string(winner) + " over " + loser);
+        writeFile(scratch.file(winner), "FORM");
+        writeFile(scratch.file(loser), "FORM");
+        Sound* both = registry.soundNamed("Chime");
+        ASSERT_NE(both, nullptr);
+        ASSERT_EQ(std::remove(scratch.file(loser).c_str()), 0);
+        EXPECT_EQ(registry.soundNamed("Chime"), both) << "the other was the one found";
+        writeFile(scratch.file(loser), "FORM");
+        ASSERT_EQ(std::remove(scratch.file(winner).c_str()), 0);
+        Sound* other = registry.soundNamed("Chime");
+        ASSERT_TRUE(other && other != both) << "the winner was not the one found";
+        // Its file gone, a sound is no longer found, and plays nothing.
+        ASSERT_EQ(std::remove(scratch.file(loser).c_str()), 0);
+        EXPECT_EQ(registry.soundNamed("Chime"), nullptr);
+        other->play();
+        EXPECT_FALSE(other->isPlaying());
+    }
 }
 
 } // namespace

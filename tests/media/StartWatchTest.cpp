@@ -63,7 +63,11 @@ protected:
                                     kLimit};
 };
 
-TEST_F(StartWatchTest, ATimeThatRunsIsReportedOnceFromWhenItBegan) {
+// Only the latest watch reports: one cancelled or replaced reports nothing.
+TEST_F(StartWatchTest, ATimeThatRunsIsReportedOnceFromWhenItBeganByTheLatestWatch) {
+    watch->watch(pipeline, 1);
+    watch->cancel();
+    watch->watch(pipeline, 2);
     watch->watch(pipeline, 7);
     EXPECT_TRUE(reports(1, 50ms).empty()) << "reported while the time stood still";
     const auto ran = StartWatch::Clock::now();
@@ -78,15 +82,15 @@ TEST_F(StartWatchTest, ATimeThatRunsIsReportedOnceFromWhenItBegan) {
 }
 
 TEST_F(StartWatchTest, AReadingCenturiesAheadIsPassedOverAndTheTimeStillTells) {
-    time = G_MAXUINT64 - 418 * GST_SECOND; // negative as a signed time
+    // Negative as a signed time, then back, again, and far ahead, yet positive.
+    constexpr GstClockTime kCenturies = G_MAXUINT64 - 418 * GST_SECOND;
+    time = kCenturies;
     watch->watch(pipeline, 3);
-    std::this_thread::sleep_for(20ms);
-    time = 5 * GST_SECOND;
-    std::this_thread::sleep_for(20ms);
-    time = G_MAXUINT64 - 418 * GST_SECOND;
-    std::this_thread::sleep_for(20ms);
-    time = 5 * GST_SECOND + 4 * GST_SECOND; // far ahead, yet positive
-    std::this_thread::sleep_for(20ms);
+    for (GstClockTime reading :
+         std::initializer_list<GstClockTime>{kCenturies, 5 * GST_SECOND, kCenturies, 9 * GST_SECOND}) {
+        time = reading;
+        std::this_thread::sleep_for(20ms);
+    }
     EXPECT_TRUE(reports(1, 0ms).empty()) << "a failed reading was taken for the start";
     time = 5 * GST_SECOND + 4 * GST_MSECOND;
     const auto seen = reports(2, kLimit * 2);
@@ -105,17 +109,6 @@ TEST_F(StartWatchTest, ATimeThatNeverRunsIsAFailedClockAtTheLimitReportedAsBegun
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_TRUE(seen[0].clockFailed);
     EXPECT_LT(seen[0].began - watched, 20ms);
-}
-
-TEST_F(StartWatchTest, ACancelledOrReplacedWatchReportsNothing) {
-    watch->watch(pipeline, 1);
-    watch->cancel();
-    watch->watch(pipeline, 2);
-    watch->watch(pipeline, 3);
-    time += 10 * GST_MSECOND;
-    const auto seen = reports(2, kLimit * 2);
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].token, 3u);
 }
 
 } // namespace
