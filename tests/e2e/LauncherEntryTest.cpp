@@ -82,9 +82,6 @@ TEST(LauncherEntryTest, ADockDrawsTheTimersProgressUntilItFiresAndAttentionUntil
 
     app->click("timerButton"); // STOP
     ASSERT_TRUE(app->waitFor([&] { return dock.drawn.back() == kNothing; }, 2)) << "still urgent after STOP";
-    const std::size_t received = dock.drawn.size();
-    app->waitFor([] { return false; }, 1.5);
-    EXPECT_EQ(dock.drawn.size(), received) << "signals at rest";
 
     // Quitting while a timer runs leaves no bar on the icon.
     app->click("timerButton");
