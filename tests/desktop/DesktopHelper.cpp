@@ -1,6 +1,6 @@
 // Reads a setting in a process of its own, as the next run of the program
 // would:
-//   desktop_helper read-setting FILE KEY
+//   desktop_helper FILE KEY
 //       writes the key's value to standard output as it is; exit status 3
 //       when the key has no value
 
@@ -9,16 +9,13 @@
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <cstring>
 
 int main(int argc, char** argv) {
-    if (argc != 4 || std::strcmp(argv[1], "read-setting") != 0) {
-        std::fprintf(stderr, "usage: desktop_helper read-setting FILE KEY\n");
+    if (argc != 3)
         return 2;
-    }
     QCoreApplication application(argc, argv);
-    const eggtimer::QtSettingsStore store(QString::fromLocal8Bit(argv[2]));
-    const auto value = store.stringForKey(argv[3]);
+    const eggtimer::QtSettingsStore store(QString::fromLocal8Bit(argv[1]));
+    const auto value = store.stringForKey(argv[2]);
     if (!value)
         return 3;
     std::fwrite(value->data(), 1, value->size(), stdout);
