@@ -1,7 +1,6 @@
 // The alert panel and the open-file dialog as our code sets them up, read and
 // answered the way a user would: a timer finds the modal dialog.
 
-#include "controller/MusicFiles.h"
 #include "platform/qt/QtDesktop.h"
 
 #include "tests/desktop/Support.h"
@@ -20,21 +19,17 @@
 namespace eggtimer {
 namespace {
 
-using namespace std::chrono_literals;
-
 using test::q;
 
-// Calls `answer` with the modal dialog of type T once it shows. Should it
-// never show, the dialog that did is closed so that the test cannot hang.
+// Calls `answer` with the modal dialog of type T, up by the time the event
+// loop runs. Should another be up, it is closed so that the test cannot hang.
 template <typename T> void whenModal(std::function<void(T*)> answer) {
     QTimer::singleShot(0, [answer] {
-        T* dialog = nullptr;
-        testing::waitUntil([&] { return (dialog = qobject_cast<T*>(QApplication::activeModalWidget())); },
-                           20s);
-        if (dialog)
+        QWidget* shown = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<T*>(shown))
             return answer(dialog);
-        ADD_FAILURE() << "the expected dialog never showed";
-        if (auto* other = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+        ADD_FAILURE() << "the expected dialog is not up";
+        if (auto* other = qobject_cast<QDialog*>(shown))
             other->reject();
     });
 }
@@ -69,13 +64,18 @@ TEST_F(Dialogs, TheAlertPanelShowsTheTextsLiterallyWithOneButton) {
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the panel is still up";
 }
 
-class OpenPanel : public Dialogs {
-protected:
+// Without types nothing is filtered, and cancelling gives nothing even with a
+// file selected.
+TEST_F(Dialogs, TheOpenPanelOffersTheUsableTypesAndGivesTheChosenAbsolutePath) {
     test::ScratchFolder scratch;
-};
-
-TEST_F(OpenPanel, OffersTheUsableTypesAndGivesTheChosenAbsolutePath) {
     test::writeFile(scratch / "Song Title.mp3", "x");
+    whenModal<QFileDialog>([&](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->nameFilters(), QFileDialog().nameFilters());
+        dialog->selectFile(q(scratch / "Song Title.mp3"));
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    EXPECT_EQ(desktop.runOpenPanel("Select file", nullptr), std::nullopt);
+
     const std::vector<std::string> types{"mp3", "a b", "*", "", "x)(y", "aif"};
     whenModal<QFileDialog>([&](QFileDialog* dialog) {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Select music file"));
@@ -89,17 +89,6 @@ TEST_F(OpenPanel, OffersTheUsableTypesAndGivesTheChosenAbsolutePath) {
         QTest::keyClick(edit, Qt::Key_Return);
     });
     EXPECT_EQ(desktop.runOpenPanel("Select music file", &types), scratch / "Song Title.mp3");
-}
-
-TEST_F(OpenPanel, WithoutTypesNothingIsFilteredAndCancellingGivesNothing) {
-    test::writeFile(scratch / "notes.txt", "x");
-    whenModal<QFileDialog>([&](QFileDialog* dialog) {
-        EXPECT_EQ(dialog->nameFilters(), QFileDialog().nameFilters());
-        // Even with a file selected.
-        dialog->selectFile(q(scratch / "notes.txt"));
-        QTest::keyClick(dialog, Qt::Key_Escape);
-    });
-    EXPECT_EQ(desktop.runOpenPanel("Select file", nullptr), std::nullopt);
 }
 
 } // namespace

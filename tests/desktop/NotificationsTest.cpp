@@ -3,27 +3,80 @@
 
 #include "platform/qt/QtDesktop.h"
 
-#include "tests/desktop/FakeNotificationServer.h"
 #include "tests/desktop/Support.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
 #include <QGuiApplication>
 #include <QWidget>
 
 #include <gtest/gtest.h>
-
-#include <optional>
 
 namespace eggtimer {
 namespace {
 
 using namespace std::chrono_literals;
 
-using test::CapturedStderr;
-using test::FakeNotificationServer;
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+
+// A notification server on a connection of its own: it records what it is
+// asked and sends signals when told.
+class FakeNotificationServer : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    struct Notification {
+        QString appName;
+        uint replacesId;
+        QString summary;
+        QString body;
+        QStringList actions;
+        QVariantMap hints;
+        uint id;
+    };
+
+    // `answers` false: calls to Notify are never answered, as by a stuck server.
+    FakeNotificationServer(QStringList capabilities, bool answers)
+        : capabilities(std::move(capabilities))
+        , answers(answers) {}
+    ~FakeNotificationServer() override {
+        bus.unregisterService(kService);
+        QDBusConnection::disconnectFromBus(bus.name());
+    }
+    bool start() {
+        return bus.isConnected() && bus.registerObject(kPath, this, QDBusConnection::ExportAllSlots) &&
+               bus.registerService(kService);
+    }
+    // ActionInvoked or NotificationClosed.
+    void send(const QString& name, uint id, const QVariant& argument) {
+        QDBusMessage signal = QDBusMessage::createSignal(kPath, kService, name);
+        signal << id << argument;
+        bus.send(signal);
+    }
+
+    QDBusConnection bus =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("server"));
+    QList<Notification> notifications;
+
+public Q_SLOTS:
+    uint Notify(const QString& appName, uint replacesId, const QString&, const QString& summary,
+                const QString& body, const QStringList& actions, const QVariantMap& hints, int,
+                const QDBusMessage& message) {
+        const uint id = replacesId != 0 ? replacesId : nextId++;
+        notifications.append({appName, replacesId, summary, body, actions, hints, id});
+        message.setDelayedReply(!answers); // and never reply
+        return id;
+    }
+    QStringList GetCapabilities() { return capabilities; }
+    void CloseNotification(uint) {}
+
+private:
+    QStringList capabilities;
+    bool answers;
+    uint nextId = 41;
+};
 
 class Notifications : public ::testing::Test {
 protected:
@@ -36,25 +89,16 @@ protected:
         return testing::waitUntil([&] { return server->notifications.size() >= count; }, 10s);
     }
     uint idOf(int index) const { return server->notifications[index].id; }
-    // Lets everything the server (or `other`) sent so far reach us and be
-    // handled: the bus daemon answers a connection's call only after it has
-    // passed on what that connection sent before, and passes messages on to
-    // us in order.
-    void settle(std::optional<QDBusConnection> other = std::nullopt) {
-        if (other)
-            roundTrip(*other);
-        if (server)
-            roundTrip(server->bus());
-        roundTrip(QDBusConnection::sessionBus());
-    }
-    static void roundTrip(const QDBusConnection& connection) {
-        const QDBusMessage ping = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-            QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
-        QDBusPendingCallWatcher watcher(connection.asyncCall(ping));
-        bool back = false;
-        QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, [&] { back = true; });
-        ASSERT_TRUE(testing::waitUntil([&] { return back; }, 10s));
+    void invokeStop(uint id) { server->send(QStringLiteral("ActionInvoked"), id, QStringLiteral("stop")); }
+    // Lets everything the server or we sent so far reach us and be handled:
+    // the bus daemon answers a connection's call only after it has passed on
+    // what that connection sent before, and passes messages on to us in order.
+    void settle() {
+        for (const QDBusConnection& connection :
+             {server ? server->bus : QDBusConnection::sessionBus(), QDBusConnection::sessionBus()})
+            connection.call(QDBusMessage::createMethodCall(
+                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")));
         QCoreApplication::processEvents();
     }
 
@@ -67,12 +111,15 @@ protected:
 
 // The server finds the program's name and icon through its desktop entry,
 // which must be the one the window is tied to; a newer notification takes
-// the place of the one shown.
+// the place of the one shown. A server that reads markup is given the text
+// escaped, to show it as typed.
 TEST_F(Notifications, NameTheProgramAndItsDesktopEntryAndReplaceTheOneShown) {
-    start();
-    desktop.requestUserAttention("[Sound] Chime", stop);
+    start({QStringLiteral("actions"), QStringLiteral("body-markup")});
+    desktop.requestUserAttention("[Alert] <b>tea</b> & \"caf\xc3\xa9\"", stop);
     ASSERT_TRUE(notified(1));
     const auto first = server->notifications.front();
+    EXPECT_EQ(first.body,
+              QStringLiteral("Time has come: [Alert] &lt;b&gt;tea&lt;/b&gt; &amp; &quot;caf\u00e9&quot;"));
     EXPECT_EQ(first.appName, QStringLiteral("eggtimer"));
     EXPECT_EQ(first.summary, QStringLiteral("eggtimer"));
     EXPECT_EQ(first.actions, (QStringList{QStringLiteral("stop"), QStringLiteral("Stop")}));
@@ -90,109 +137,65 @@ TEST_F(Notifications, NameTheProgramAndItsDesktopEntryAndReplaceTheOneShown) {
     EXPECT_EQ(second.replacesId, first.id);
     EXPECT_TRUE(second.actions.isEmpty());
     settle();
-    server->invokeAction(second.id, QStringLiteral("stop"));
+    invokeStop(second.id);
     settle();
     EXPECT_EQ(stops, 0);
 }
 
-TEST_F(Notifications, StopWorksOnceAndOnlyFromTheServer) {
-    start();
-    desktop.requestUserAttention("[Music] song.mp3", stop);
-    ASSERT_TRUE(notified(1));
-    // Our side learns the id from the reply; let it arrive.
-    settle();
-    // Any client can send a signal that looks like the server's.
-    QDBusConnection forger =
-        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("forger"));
-    QDBusMessage forged = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
-                                                     QStringLiteral("org.freedesktop.Notifications"),
-                                                     QStringLiteral("ActionInvoked"));
-    forged << idOf(0) << QStringLiteral("stop");
-    forger.send(forged);
-    settle(forger);
-    QDBusConnection::disconnectFromBus(QStringLiteral("forger"));
-    EXPECT_EQ(stops, 0) << "a forged signal stopped";
-
-    server->invokeAction(idOf(0), QStringLiteral("stop"));
-    EXPECT_TRUE(testing::waitUntil([&] { return stops == 1; }, 10s));
-    server->invokeAction(idOf(0), QStringLiteral("stop"));
-    settle();
-    EXPECT_EQ(stops, 1);
-}
-
-TEST_F(Notifications, AClosedOrOlderNotificationNoLongerStops) {
+// Only the server's Stop of the notification shown, and only once.
+TEST_F(Notifications, StopWorksOnceFromTheServerForTheNotificationShown) {
     start();
     int olderStops = 0;
     desktop.requestUserAttention("[Sound] Chime", [&] { ++olderStops; });
     ASSERT_TRUE(notified(1));
-    settle();
-    // The server closes the older one and shows the newer one under a new id.
-    server->close(idOf(0), 2);
-    server->invokeAction(idOf(0), QStringLiteral("stop"));
+    settle(); // our side learns the id from the reply
+    server->send(QStringLiteral("NotificationClosed"), idOf(0), 2u);
+    invokeStop(idOf(0));
     settle();
     EXPECT_EQ(olderStops, 0) << "a closed notification stopped";
 
-    desktop.requestUserAttention("[Sound] Bell", stop);
+    // The newer one comes under a new id; this server shows the text as it is.
+    desktop.requestUserAttention("[Alert] <b>tea</b> &", stop);
     ASSERT_TRUE(notified(2));
+    EXPECT_EQ(server->notifications[1].body, QStringLiteral("Time has come: [Alert] <b>tea</b> &"));
     settle();
-    server->invokeAction(idOf(0), QStringLiteral("stop"));
+    invokeStop(idOf(0));
+    // Any client can send a signal that looks like the server's.
+    QDBusMessage forged = QDBusMessage::createSignal(kPath, kService, QStringLiteral("ActionInvoked"));
+    forged << idOf(1) << QStringLiteral("stop");
+    QDBusConnection::sessionBus().send(forged);
     settle();
-    EXPECT_EQ(olderStops + stops, 0) << "the older notification's Stop did something";
-    server->invokeAction(idOf(1), QStringLiteral("stop"));
+    EXPECT_EQ(olderStops + stops, 0) << "a forged signal or the older notification's Stop did something";
+
+    invokeStop(idOf(1));
     EXPECT_TRUE(testing::waitUntil([&] { return stops == 1; }, 10s));
+    invokeStop(idOf(1));
+    settle();
+    EXPECT_EQ(olderStops + stops, 1);
 }
 
-struct MarkupCase {
-    const char* name;
-    bool serverReadsMarkup;
-    QString body;
-};
+// No notification service, or a server that never answers: the requests
+// return before the calls fail or time out, and the failure is told once.
+class UnreachableServer : public Notifications, public ::testing::WithParamInterface<bool> {};
 
-class NotificationBody : public Notifications, public ::testing::WithParamInterface<MarkupCase> {};
-
-TEST_P(NotificationBody, ShowsTheTextAsTyped) {
-    QStringList capabilities{QStringLiteral("actions")};
-    if (GetParam().serverReadsMarkup)
-        capabilities << QStringLiteral("body-markup");
-    start(capabilities);
-    desktop.requestUserAttention("[Alert] <b>tea</b> & \"caf\xc3\xa9\"", stop);
-    ASSERT_TRUE(notified(1));
-    EXPECT_EQ(server->notifications.front().body, GetParam().body);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Bodies, NotificationBody,
-    ::testing::Values(
-        MarkupCase{
-            "MarkupServer", true,
-            QStringLiteral("Time has come: [Alert] &lt;b&gt;tea&lt;/b&gt; &amp; &quot;caf\u00e9&quot;")},
-        MarkupCase{"PlainServer", false,
-                   QStringLiteral("Time has come: [Alert] <b>tea</b> & \"caf\u00e9\"")}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(Notifications, NoNotificationServiceIsOneLogLine) {
-    CapturedStderr captured;
+TEST_P(UnreachableServer, HoldsNothingUpAndIsOneLogLine) {
+    if (GetParam())
+        start({QStringLiteral("actions")}, /*answers=*/false);
+    test::CapturedStderr captured;
     desktop.requestUserAttention("[Sound] Chime", stop);
+    EXPECT_EQ(captured.text(), "") << "the request waited for the server";
     desktop.requestUserAttention("[Sound] Bell", stop);
-    EXPECT_TRUE(testing::waitUntil([&] { return !captured.text().empty(); }, 10s));
+    EXPECT_TRUE(testing::waitUntil([&] { return !captured.text().empty(); }, 30s));
     desktop.requestUserAttention("[Sound] Gong", stop);
     settle();
     EXPECT_EQ(captured.lines(), 1) << captured.text();
     EXPECT_EQ(stops, 0);
 }
 
-// A server that never answers: the request returns before its call times out
-// (the program goes on meanwhile), and the time-out is told once.
-TEST_F(Notifications, AStuckServerHoldsNothingUp) {
-    start({QStringLiteral("actions")}, /*answers=*/false);
-    CapturedStderr captured;
-    desktop.requestUserAttention("[Sound] Chime", stop);
-    EXPECT_EQ(captured.text(), "") << "the request waited for the server";
-    ASSERT_TRUE(notified(1));
-    EXPECT_TRUE(testing::waitUntil([&] { return !captured.text().empty(); }, 30s));
-    EXPECT_EQ(captured.lines(), 1) << captured.text();
-    EXPECT_EQ(stops, 0);
-}
+INSTANTIATE_TEST_SUITE_P(Servers, UnreachableServer, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Stuck" : "None"; });
 
 } // namespace
 } // namespace eggtimer
+
+#include "NotificationsTest.moc"

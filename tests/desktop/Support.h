@@ -1,12 +1,12 @@
 #pragma once
 // What the desktop tests share: scratch folders, captured standard error,
-// environment changes undone at the end, waiting on the event loop.
+// waiting on the event loop.
 
 #include "support/Wait.h"
 
 #include <QString>
 
-#include <functional>
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -26,6 +26,9 @@ private:
     std::string root;
 };
 
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& contents);
+
 // Everything written to file descriptor 2 while it lives.
 class CapturedStderr {
 public:
@@ -34,31 +37,13 @@ public:
     CapturedStderr(const CapturedStderr&) = delete;
     CapturedStderr& operator=(const CapturedStderr&) = delete;
     // What was written so far (capture goes on).
-    std::string text() const;
-    int lines() const;
+    std::string text() const { return readFile("/proc/self/fd/" + std::to_string(file)); }
+    int lines() const { return int(std::ranges::count(text(), '\n')); }
 
 private:
-    int saved = -1;
-    std::string file;
+    int file;
+    int saved;
 };
-
-// Sets (or, given nothing, unsets) an environment variable and puts it back
-// at the end. TZ takes effect at once.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    static void set(const char* name, const char* value);
-    const char* name;
-    std::optional<std::string> saved;
-};
-
-std::string readFile(const std::string& path);
-void writeFile(const std::string& path, const std::string& contents);
 
 inline QString q(const std::string& text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
