@@ -42,7 +42,7 @@ protected:
 
 // The user's text is shown as typed: never as markup, '&' never a shortcut.
 TEST_F(Dialogs, TheAlertPanelShowsTheTextsLiterallyWithOneButton) {
-    const std::string title = "<b>Tea</b> & caf\xc3\xa9\n<img src=x>";
+    const std::string title = "<b>Tea</b> & caf\xc3\xa9 %@ %1\n<img src=x>";
     bool answered = false;
     whenModal<QMessageBox>([&](QMessageBox* box) {
         answered = true;
