@@ -20,6 +20,7 @@ using namespace std::chrono_literals;
 struct AiffFormat {
     const char* name;
     std::string soxOptions, codec;
+    friend void PrintTo(const AiffFormat& format, std::ostream* out) { *out << format.name; }
 };
 
 void makeAiff(const std::string& path, const AiffFormat& format) {
