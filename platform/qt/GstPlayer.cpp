@@ -160,10 +160,11 @@ void GstPlayer::rewind() {
     if (!pipeline)
         return;
     if (clockFailed) {
-        // Its sink's clock stands still for good: a new pipeline, which is
-        // at the beginning, gets a new one.
+        // Its sink's clock stands still for good: the next play builds a new
+        // pipeline, at the beginning, with a new one. Not now: the sound
+        // server may still be stuck, and a stream made then stays silent
+        // after a later stall, even once the server plays again.
         release();
-        prepare();
         return;
     }
     stopWatching();
