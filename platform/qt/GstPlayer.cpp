@@ -160,11 +160,15 @@ void GstPlayer::rewind() {
     if (!pipeline)
         return;
     if (clockFailed) {
-        // Its sink's clock stands still for good: the next play builds a new
-        // pipeline, at the beginning, with a new one. Not now: the sound
-        // server may still be stuck, and a stream made then stays silent
-        // after a later stall, even once the server plays again.
+        // Its sink's clock stands still for good: a new pipeline, which is
+        // at the beginning, gets a new one. After a stall the sound server
+        // may still be stuck, and a stream made then stays silent after a
+        // later stall even once the server plays again: the next play
+        // builds it instead.
+        const bool serverStuck = stalled;
         release();
+        if (!serverStuck)
+            prepare();
         return;
     }
     stopWatching();
@@ -181,6 +185,7 @@ void GstPlayer::release() {
     gst_object_unref(pipeline);
     pipeline = nullptr;
     clockFailed = false;
+    stalled = false;
     ++pipelineNumber;
 }
 
@@ -298,6 +303,7 @@ void GstPlayer::watchForTheEnd(unsigned generationThen, unsigned pipelineThen) {
 void GstPlayer::endStalledPlay() {
     gst::reportOnce("timing " + baseName(path), "the sound server stopped playing it; the player is rebuilt");
     clockFailed = true;
+    stalled = true;
     // Also drops an end of stream that comes after all.
     changeState(GST_STATE_PAUSED);
     finishPlay();

@@ -79,8 +79,7 @@ private:
     void changeState(GstState state);
     // On the main thread: the play of the start's token is heard.
     void reportStarted(const gst::StartWatch::Start& start);
-    // Tells the owner once per play; after a failed clock the rewind lets go
-    // of the pipeline.
+    // Tells the owner once per play; a failed clock rebuilds at the rewind.
     void began(std::chrono::steady_clock::time_point when, bool timeFailed);
     // Logs why (once), releases the pipeline, tells the owner.
     void fail(const std::string& why);
@@ -92,8 +91,10 @@ private:
     GstElement* pipeline = nullptr;
     bool prerolled = false;
     // The sink's clock failed during a play, or a play never ended by
-    // itself: the next rewind lets go of the pipeline, the next play builds one.
+    // itself: the next rewind rebuilds.
     bool clockFailed = false;
+    // A play never ended by itself: the rebuild waits for the next play.
+    bool stalled = false;
     // The latest play has not been reported as heard; a play whose sink's
     // time never tells is reported at its end, as begun when it was asked.
     bool startUnreported = false;
