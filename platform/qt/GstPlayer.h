@@ -13,7 +13,7 @@
 // A sound server that stops taking a stream in the middle (its device
 // suspended or gone, its time stuck) leaves the sink waiting for good: no end
 // of stream comes. A play still playing well after its remaining length is
-// ended here instead, and the next rewind builds a new pipeline.
+// ended here instead, and the next play builds a new pipeline.
 
 #include <atomic>
 #include <chrono>

@@ -3,6 +3,7 @@
 // waiting on the event loop.
 
 #include "support/Wait.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <QString>
 
@@ -12,22 +13,9 @@
 
 namespace eggtimer::test {
 
-// A fresh folder below the session's scratch folder, removed at the end.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& path() const { return root; }
-    std::string operator/(const std::string& name) const { return root + '/' + name; }
-
-private:
-    std::string root;
-};
-
-std::string readFile(const std::string& path);
-void writeFile(const std::string& path, const std::string& contents);
+using testing::readFile;
+using testing::ScratchFolder;
+using testing::writeFile;
 
 // Everything written to file descriptor 2 while it lives.
 class CapturedStderr {

@@ -48,7 +48,7 @@ TEST(AiffFormatsTest, AllAreHeardAsSoundsAndMoviesOneAfterAnother) {
     SinkRecorder recorder;
     ASSERT_TRUE(recorder.start());
     for (std::size_t i = 0; i < std::size(kFormats); ++i) {
-        const std::string path = folder.file(std::string(kFormats[i].name) + (i % 2 ? ".aif" : ".aiff"));
+        const std::string path = folder / (std::string(kFormats[i].name) + (i % 2 ? ".aif" : ".aiff"));
         makeAiff(path, kFormats[i]);
         std::unique_ptr<Sound> sound = makeSoundFromFile(path, kFormats[i].name);
         std::unique_ptr<Movie> movie = GstMediaLibrary().movieWithPath(path);
@@ -70,10 +70,10 @@ class CompressedAiffTest : public ::testing::TestWithParam<AiffFormat> {};
 
 TEST_P(CompressedAiffTest, GivesAClearOutcome) {
     SoundFolder sounds;
-    makeAiff(sounds.folder.file("Tone.aiff"), GetParam());
+    makeAiff(sounds.folder / "Tone.aiff", GetParam());
     const auto asked = std::chrono::steady_clock::now();
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(GstMediaLibrary().movieWithPath(sounds.folder.file("Tone.aiff")), nullptr);
+    EXPECT_EQ(GstMediaLibrary().movieWithPath(sounds.folder / "Tone.aiff"), nullptr);
     EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s);
 
     Sound* sound = sounds.find("Tone");

@@ -21,7 +21,7 @@ class MoviePlaybackTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(MoviePlaybackTest, IsMeasuredThenHeardForItsLengthItsStartToldOncePerPlay) {
     ScratchFolder folder;
-    const std::string path = folder.file("tone." + GetParam());
+    const std::string path = folder / ("tone." + GetParam());
     makeToneFile(path);
     SinkRecorder recorder;
     ASSERT_TRUE(recorder.start());

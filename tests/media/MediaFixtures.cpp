@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <regex>
 
@@ -38,28 +36,12 @@ const std::map<std::string, std::string> kRecipes{
 
 } // namespace
 
-std::string ScratchFolder::make() {
-    char pattern[] = "/tmp/eggtimer-media-test.XXXXXX";
-    return ::mkdtemp(pattern) ? pattern : "";
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-}
-
 bool run(const std::string& commandLine) {
     return std::system(commandLine.c_str()) == 0;
 }
 
 std::string shellQuoted(const std::string& text) {
     return "'" + std::regex_replace(text, std::regex("'"), "'\\''") + "'";
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << path;
 }
 
 void makeToneFile(const std::string& path) {

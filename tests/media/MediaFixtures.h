@@ -9,6 +9,7 @@
 #include "platform/qt/GstMedia.h"
 #include "support/SinkRecorder.h"
 #include "support/Wait.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <chrono>
 #include <string>
@@ -16,24 +17,11 @@
 
 namespace eggtimer::testing {
 
-// A scratch folder, removed with everything in it when destroyed.
-struct ScratchFolder {
-    ScratchFolder() = default;
-    ScratchFolder(const ScratchFolder&) = delete;
-    ~ScratchFolder();
-    std::string file(const std::string& name) const { return path + "/" + name; }
-    static std::string make();
-    const std::string path = make();
-};
-
 // Writes `path`, a file of the kind its extension names holding about one
 // second of a 440 Hz tone at -10 dBFS (the MIDI file: one piano note of one
 // second); the movie kinds carry a small video track as well. Fails the
 // calling test when the tools cannot make it.
 void makeToneFile(const std::string& path);
-
-// Writes `path` with `bytes` as its whole content.
-void writeFile(const std::string& path, const std::string& bytes);
 
 // Runs a shell command line; true when it exits with 0.
 bool run(const std::string& commandLine);
@@ -74,7 +62,7 @@ struct SoundFolder {
     }
 
     ScratchFolder folder;
-    FolderFileSystem files{folder.path, folder.file("none")};
+    FolderFileSystem files{folder.path(), folder / "none"};
     GstSoundRegistry registry{files};
     RecordingDelegate delegate;
 };

@@ -36,12 +36,12 @@ struct HiddenElement {
 
 TEST(MissingPluginTest, AMovieThatCannotBeMeasuredIsNoneAndSaysWhyOnce) {
     ScratchFolder folder;
-    makeToneFile(folder.file("song.mid"));
+    makeToneFile(folder / "song.mid");
     HiddenElement synthesizer("fluiddec");
     ASSERT_TRUE(synthesizer.feature);
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(GstMediaLibrary().movieWithPath(folder.file("song.mid")), nullptr);
-    EXPECT_EQ(GstMediaLibrary().movieWithPath(folder.file("song.mid")), nullptr);
+    EXPECT_EQ(GstMediaLibrary().movieWithPath(folder / "song.mid"), nullptr);
+    EXPECT_EQ(GstMediaLibrary().movieWithPath(folder / "song.mid"), nullptr);
     const std::string errors = ::testing::internal::GetCapturedStderr();
     EXPECT_TRUE(std::regex_match(errors, std::regex(".*\\]: cannot play song\\.mid: .*plug-in.*\n")))
         << errors;
@@ -49,13 +49,13 @@ TEST(MissingPluginTest, AMovieThatCannotBeMeasuredIsNoneAndSaysWhyOnce) {
 
 TEST(MissingPluginTest, AMovieWhoseVideoCannotBeDecodedIsStillHeard) {
     ScratchFolder folder;
-    makeToneFile(folder.file("clip.mp4"));
+    makeToneFile(folder / "clip.mp4");
     HiddenElement videoDecoder("avdec_mpeg4");
     ASSERT_TRUE(videoDecoder.feature);
     SinkRecorder recorder;
     ASSERT_TRUE(recorder.start());
     ::testing::internal::CaptureStderr();
-    std::unique_ptr<Movie> movie = GstMediaLibrary().movieWithPath(folder.file("clip.mp4"));
+    std::unique_ptr<Movie> movie = GstMediaLibrary().movieWithPath(folder / "clip.mp4");
     const Heard heard = movie ? playToTheEnd(*movie, recorder) : Heard{};
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     ASSERT_NE(movie, nullptr);

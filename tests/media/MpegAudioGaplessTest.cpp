@@ -119,7 +119,7 @@ TEST(GaplessReadTest, DamagedHeadersGiveNothing) {
 // The encoder itself, through ffmpeg: one second of tone at 44.1 kHz.
 TEST(GaplessFileTest, AnEncodedSecondIsHeardForExactlyOneSecond) {
     ScratchFolder folder;
-    const std::string path = folder.file("tone.mp3");
+    const std::string path = folder / "tone.mp3";
     makeToneFile(path);
     const auto info = mpeg::readGaplessInfo(path);
     ASSERT_TRUE(info);

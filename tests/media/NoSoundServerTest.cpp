@@ -17,9 +17,9 @@ using namespace std::chrono_literals;
 
 TEST(NoSoundServerTest, SoundsEndAtOnceWithOneLineInTheLogAndAMovieNeverBegins) {
     SoundFolder sounds;
-    makeToneFile(sounds.folder.file("One.aiff"));
-    makeToneFile(sounds.folder.file("Two.aif"));
-    makeToneFile(sounds.folder.file("song.mp3"));
+    makeToneFile(sounds.folder / "One.aiff");
+    makeToneFile(sounds.folder / "Two.aif");
+    makeToneFile(sounds.folder / "song.mp3");
 
     ::testing::internal::CaptureStderr();
     for (const char* name : {"One", "Two", "One"}) {
@@ -35,7 +35,7 @@ TEST(NoSoundServerTest, SoundsEndAtOnceWithOneLineInTheLogAndAMovieNeverBegins) 
     EXPECT_EQ(sounds.delegate.ends, std::vector<bool>(3, false));
     EXPECT_TRUE(std::regex_match(errors, std::regex("(.*\\]: cannot play .*\n)?"))) << errors;
 
-    std::unique_ptr<Movie> movie = GstMediaLibrary().movieWithPath(sounds.folder.file("song.mp3"));
+    std::unique_ptr<Movie> movie = GstMediaLibrary().movieWithPath(sounds.folder / "song.mp3");
     ASSERT_NE(movie, nullptr);
     RecordingMovieDelegate starts;
     movie->setDelegate(&starts);

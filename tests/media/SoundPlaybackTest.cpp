@@ -13,7 +13,7 @@ using namespace std::chrono_literals;
 
 TEST(SoundPlaybackTest, ReportsOncePerPlayAfterPlayOrStopHasReturned) {
     SoundFolder sounds;
-    makeToneFile(sounds.folder.file("Tone.aiff"));
+    makeToneFile(sounds.folder / "Tone.aiff");
     Sound* sound = sounds.find("Tone");
     ASSERT_NE(sound, nullptr);
     const std::vector<bool>& ends = sounds.delegate.ends;

@@ -17,14 +17,14 @@ protected:
     void SetUp() override { ASSERT_TRUE(run("mkdir " + system + " " + user)); }
 
     ScratchFolder scratch;
-    std::string system = scratch.file("system"), user = scratch.file("user");
+    std::string system = scratch / "system", user = scratch / "user";
     FolderFileSystem files{system, user};
     GstSoundRegistry registry{files};
 };
 
 TEST_F(SoundRegistryTest, FindsAiffAndAifInBothFoldersUnderTheBareNameTheSameSoundEveryTime) {
     for (const char* path : {"system/Chime.aiff", "system/Bell.aif", "user/Tick.aif", "user/Gong.aiff"})
-        writeFile(scratch.file(path), "FORM");
+        writeFile(scratch / path, "FORM");
     for (const char* name : {"Chime", "Bell", "Tick", "Gong"}) {
         Sound* sound = registry.soundNamed(name);
         ASSERT_NE(sound, nullptr) << name;
@@ -35,7 +35,7 @@ TEST_F(SoundRegistryTest, FindsAiffAndAifInBothFoldersUnderTheBareNameTheSameSou
 
 TEST_F(SoundRegistryTest, GivesNothingForNamesThatFindNoReadableFile) {
     for (const char* path : {"system/Gong.AIFF", "system/Chime.wav", "system/Tick", "Outside.aiff"})
-        writeFile(scratch.file(path), "FORM");
+        writeFile(scratch / path, "FORM");
     ASSERT_EQ(::mkdir((system + "/Folder.aiff").c_str(), 0755), 0);
     writeFile(system + "/Empty.aiff", "");
     ASSERT_EQ(::symlink("/nonexistent/x.aiff", (user + "/Dangling.aiff").c_str()), 0);
@@ -52,18 +52,18 @@ TEST_F(SoundRegistryTest, AiffBeforeAifAndTheSystemFolderBeforeTheUsers) {
                                         std::pair{"system/Chime.aiff", "user/Chime.aiff"},
                                         std::pair{"system/Chime.aif", "user/Chime.aiff"}}) {
         SCOPED_TRACE(std::string(winner) + " over " + loser);
-        writeFile(scratch.file(winner), "FORM");
-        writeFile(scratch.file(loser), "FORM");
+        writeFile(scratch / winner, "FORM");
+        writeFile(scratch / loser, "FORM");
         Sound* both = registry.soundNamed("Chime");
         ASSERT_NE(both, nullptr);
-        ASSERT_EQ(std::remove(scratch.file(loser).c_str()), 0);
+        ASSERT_EQ(std::remove((scratch / loser).c_str()), 0);
         EXPECT_EQ(registry.soundNamed("Chime"), both) << "the other was the one found";
-        writeFile(scratch.file(loser), "FORM");
-        ASSERT_EQ(std::remove(scratch.file(winner).c_str()), 0);
+        writeFile(scratch / loser, "FORM");
+        ASSERT_EQ(std::remove((scratch / winner).c_str()), 0);
         Sound* other = registry.soundNamed("Chime");
         ASSERT_TRUE(other && other != both) << "the winner was not the one found";
         // Its file gone, a sound is no longer found, and plays nothing.
-        ASSERT_EQ(std::remove(scratch.file(loser).c_str()), 0);
+        ASSERT_EQ(std::remove((scratch / loser).c_str()), 0);
         EXPECT_EQ(registry.soundNamed("Chime"), nullptr);
         other->play();
         EXPECT_FALSE(other->isPlaying());

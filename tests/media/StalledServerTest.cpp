@@ -35,10 +35,10 @@ void expectEndWhileSuspended(const std::function<void()>& play, const std::funct
 // stuck must not stay silent after a later stall.
 TEST(StalledServerTest, ASoundAndAMovieReportTheirEndsAndAreHeardAgain) {
     SoundFolder sounds;
-    makeToneFile(sounds.folder.file("Tone.aiff"));
-    makeToneFile(sounds.folder.file("tone.mp3"));
+    makeToneFile(sounds.folder / "Tone.aiff");
+    makeToneFile(sounds.folder / "tone.mp3");
     Sound* sound = sounds.find("Tone");
-    std::unique_ptr<Movie> movie = GstMediaLibrary().movieWithPath(sounds.folder.file("tone.mp3"));
+    std::unique_ptr<Movie> movie = GstMediaLibrary().movieWithPath(sounds.folder / "tone.mp3");
     ASSERT_TRUE(sound && movie);
     expectEndWhileSuspended([&] { sound->play(); }, [&] { return !sounds.delegate.ends.empty(); });
     EXPECT_EQ(sounds.delegate.ends, std::vector<bool>{true});
