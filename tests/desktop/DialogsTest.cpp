@@ -19,7 +19,6 @@
 namespace eggtimer {
 namespace {
 
-using test::q;
 
 // Calls `answer` with the modal dialog of type T, up by the time the event
 // loop runs. Should another be up, it is closed so that the test cannot hang.
@@ -48,7 +47,7 @@ TEST_F(Dialogs, TheAlertPanelShowsTheTextsLiterallyWithOneButton) {
         answered = true;
         EXPECT_EQ(box->parentWidget(), &window);
         EXPECT_EQ(box->windowTitle(), QStringLiteral("eggtimer"));
-        for (auto [name, text] : {std::pair{"qt_msgbox_label", q(title)},
+        for (auto [name, text] : {std::pair{"qt_msgbox_label", fromUtf8(title)},
                                   std::pair{"qt_msgbox_informativelabel", QStringLiteral("<i>now</i>\n")}}) {
             auto* label = box->findChild<QLabel*>(QString::fromLatin1(name));
             ASSERT_NE(label, nullptr) << name;
@@ -71,7 +70,7 @@ TEST_F(Dialogs, TheOpenPanelOffersTheUsableTypesAndGivesTheChosenAbsolutePath) {
     test::writeFile(scratch / "Song Title.mp3", "x");
     whenModal<QFileDialog>([&](QFileDialog* dialog) {
         EXPECT_EQ(dialog->nameFilters(), QFileDialog().nameFilters());
-        dialog->selectFile(q(scratch / "Song Title.mp3"));
+        dialog->selectFile(fromUtf8(scratch / "Song Title.mp3"));
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
     EXPECT_EQ(desktop.runOpenPanel("Select file", nullptr), std::nullopt);
@@ -82,7 +81,7 @@ TEST_F(Dialogs, TheOpenPanelOffersTheUsableTypesAndGivesTheChosenAbsolutePath) {
         EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
         // Extensions that would break the filter's syntax are left out.
         EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("Supported files (*.mp3 *.aif)")});
-        dialog->setDirectory(q(scratch.path()));
+        dialog->setDirectory(fromUtf8(scratch.path()));
         auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         ASSERT_NE(edit, nullptr);
         edit->setText(QStringLiteral("Song Title.mp3"));

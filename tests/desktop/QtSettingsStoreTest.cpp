@@ -17,14 +17,13 @@ using namespace std::chrono_literals;
 
 namespace fs = std::filesystem;
 using test::CapturedStderr;
-using test::q;
 using test::readFile;
 using test::writeFile;
 
 // The value another process reads from the file: what really reached the disk.
 std::optional<std::string> readElsewhere(const std::string& file, const std::string& key) {
     QProcess helper;
-    helper.start(QStringLiteral(DESKTOP_HELPER), {q(file), q(key)});
+    helper.start(QStringLiteral(DESKTOP_HELPER), {fromUtf8(file), fromUtf8(key)});
     EXPECT_TRUE(helper.waitForFinished(60000));
     if (helper.exitCode() == 3)
         return std::nullopt;
@@ -65,7 +64,7 @@ TEST_F(SettingsStore, ABurstIsSavedOnceTheLoopRunsAndTheRestWhenTheStoreGoes) {
                                                                     {"notUtf8", "\xff\xfe\x80 caf\xe9"},
                                                                     {"byteOrderMark", "\xef\xbb\xbfmark"}};
     {
-        QtSettingsStore store(q(file));
+        QtSettingsStore store(fromUtf8(file));
         for (const auto& [key, value] : texts)
             store.setString(key, value);
         store.setString("gone", "soon");
@@ -95,7 +94,7 @@ struct FileSizeLimit {
 // A failed save keeps the old file whole, says so in one line and keeps the
 // values for the next save.
 TEST_F(SettingsStore, AFullDiskKeepsTheOldFileAndIsLoggedOnce) {
-    QtSettingsStore store(q(file));
+    QtSettingsStore store(fromUtf8(file));
     store.setString("targetMessage", "old");
     ASSERT_TRUE(store.save());
     const std::string before = readFile(file);
@@ -136,7 +135,7 @@ class DamagedSettings : public SettingsStore, public ::testing::WithParamInterfa
 
 TEST_P(DamagedSettings, KeysThatCanBeReadAreReadAndKept) {
     writeFile(file, GetParam().contents);
-    QtSettingsStore store(q(file));
+    QtSettingsStore store(fromUtf8(file));
     EXPECT_EQ(store.stringForKey("mode"), GetParam().mode);
     store.setString("targetSound", "Glass");
     EXPECT_TRUE(store.save());

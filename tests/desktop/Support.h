@@ -2,6 +2,7 @@
 // What the desktop tests share: scratch folders, captured standard error,
 // waiting on the event loop.
 
+#include "platform/qt/Utf8.h"
 #include "support/Wait.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -32,9 +33,5 @@ private:
     int file;
     int saved;
 };
-
-inline QString q(const std::string& text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
 
 } // namespace eggtimer::test
