@@ -13,6 +13,8 @@ void KRMaster::startStopButton(Control*) {
         startedAt = platform.runLoop.now();
         if (!setTimer())
             return;
+        // The last ring, a file or an alert, is over once a new timer runs.
+        platform.desktop.withdrawAttention();
         updateStat();
         saveToUserDefaults();
         startCountDown();
@@ -44,6 +46,7 @@ void KRMaster::startStopButton(Control*) {
             firingMusicView->stop(this);
         firingMusicView.reset();
         updateProgress();
+        platform.desktop.withdrawAttention();
         break;
     }
 }

@@ -62,6 +62,9 @@ void KRMaster::updateProgress() {
         progress.minutesLeft = static_cast<long>(std::ceil(std::max(fireDate - now, 0.0) / 60.0));
     }
     platform.desktop.showProgress(progress);
+    // A suspend for idleness would hold the ring until someone wakes the
+    // machine: keep it awake while the timer counts or rings.
+    platform.desktop.keepAwake(progress.state != TimerProgress::State::Idle);
 }
 
 void KRMaster::updateStat() {

@@ -1,6 +1,7 @@
 #pragma once
 // What the desktop does for the program: beep, log, attention, the timer's
-// progress, opening files, the modal alert panel and the open-file dialog.
+// progress, keeping the machine awake, opening files, the modal alert panel
+// and the open-file dialog.
 
 #include <functional>
 #include <optional>
@@ -34,10 +35,18 @@ public:
     // fired. `stop`, when set, is offered to the user as a way to silence a
     // looping target and does what the STOP button does.
     virtual void requestUserAttention(const std::string& whatFired, std::function<void()> stop) = 0;
+    // The ring that the latest attention request announced is over: takes
+    // back what it left on the desktop. Nothing to take back does nothing.
+    virtual void withdrawAttention() = 0;
 
     // Shows how far the timer has come; told at every tick and change of
     // state, so it draws only what differs from what it shows.
     virtual void showProgress(const TimerProgress& progress) = 0;
+    // While `awake`, asks the desktop not to suspend the machine for
+    // idleness; a suspend the user asks for still happens. Told with the
+    // progress, so it acts only on a change. Never waits on the desktop, and
+    // a desktop that cannot do it changes nothing else.
+    virtual void keepAwake(bool awake) = 0;
 
     // Opens the file with its default application; the result is advisory.
     virtual bool openFile(const std::string& path) = 0;

@@ -1,5 +1,7 @@
 #include "platform/qt/LauncherEntry.h"
 
+#include "platform/qt/SessionBus.h"
+
 #include <QDBusMessage>
 #include <QVariantMap>
 
@@ -50,14 +52,8 @@ LauncherEntry::LauncherEntry(const QString& desktopFileId)
     , appUri(QStringLiteral("application://") + desktopFileId) {}
 
 LauncherEntry::~LauncherEntry() {
-    if (!differsVisibly(current, Shown{}) || !send(Shown{}))
-        return;
-    // Signals are written by the bus's own thread: a call on the same
-    // connection returns only after they have gone, before the program ends.
-    bus.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                            QStringLiteral("/org/freedesktop/DBus"),
-                                            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")),
-             QDBus::Block, 1000);
+    if (differsVisibly(current, Shown{}) && send(Shown{}))
+        waitUntilSent(bus);
 }
 
 void LauncherEntry::show(const TimerProgress& progress) {

@@ -1,5 +1,7 @@
 #include "platform/qt/Notifications.h"
 
+#include "platform/qt/SessionBus.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -31,6 +33,15 @@ Notifications::Notifications(QObject* parent)
     : QObject(parent)
     , bus(QDBusConnection::sessionBus()) {}
 
+Notifications::~Notifications() {
+    if (shownId == 0)
+        return;
+    QDBusMessage message = call(QStringLiteral("CloseNotification"));
+    message << shownId;
+    bus.send(message);
+    waitUntilSent(bus);
+}
+
 bool Notifications::ensureConnected() {
     if (!bus.isConnected()) {
         unavailable(QStringLiteral("no session bus"));
@@ -57,6 +68,15 @@ void Notifications::show(const QString& summary, const QString& body, std::funct
         sendLatest();
     else
         askCapabilities();
+}
+
+void Notifications::withdraw() {
+    ++generation; // one still on its way is closed as its id comes
+    pending.reset();
+    shownStop = nullptr;
+    if (shownId != 0)
+        closeNotification(shownId);
+    shownId = 0;
 }
 
 void Notifications::askCapabilities() {

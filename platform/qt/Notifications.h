@@ -4,7 +4,8 @@
 // Every call is asynchronous with a short timeout, so a missing bus, a missing
 // notification service or a stuck one never holds up the window; such a
 // failure is logged once. Each notification replaces the one shown before it,
-// and only the latest one's action is honoured.
+// and only the latest one's action is honoured. The one shown is closed when
+// it is withdrawn and when this object goes, before the program ends.
 
 #include "platform/qt/Log.h"
 
@@ -21,10 +22,14 @@ class Notifications : public QObject {
     Q_OBJECT
 public:
     explicit Notifications(QObject* parent = nullptr);
+    ~Notifications() override;
 
     // Shows a notification. With `stop` set it offers a "Stop" action, which
     // calls `stop` once, as long as no newer notification has been shown.
     void show(const QString& summary, const QString& body, std::function<void()> stop);
+    // Closes the latest notification, also one still on its way, and lets go
+    // of its action.
+    void withdraw();
 
 private Q_SLOTS:
     void actionInvoked(uint id, const QString& actionKey);

@@ -4,6 +4,7 @@
 #include "platform/qt/Log.h"
 #include "platform/qt/Notifications.h"
 #include "platform/qt/OpenFile.h"
+#include "platform/qt/SleepInhibitor.h"
 #include "platform/qt/Utf8.h"
 
 #include <QApplication>
@@ -72,6 +73,11 @@ void QtDesktop::requestUserAttention(const std::string& whatFired, std::function
                         std::move(stop));
 }
 
+void QtDesktop::withdrawAttention() {
+    if (notifications)
+        notifications->withdraw();
+}
+
 void QtDesktop::showProgress(const TimerProgress& progress) {
     // The window's indicator counts in hundredths: setValue repaints only
     // when that number changes.
@@ -84,6 +90,14 @@ void QtDesktop::showProgress(const TimerProgress& progress) {
         launcherEntry =
             std::make_unique<LauncherEntry>(QGuiApplication::desktopFileName() + QStringLiteral(".desktop"));
     launcherEntry->show(progress);
+}
+
+void QtDesktop::keepAwake(bool awake) {
+    if (!sleepInhibitor && !awake)
+        return;
+    if (!sleepInhibitor)
+        sleepInhibitor = std::make_unique<SleepInhibitor>();
+    sleepInhibitor->hold(awake);
 }
 
 bool QtDesktop::openFile(const std::string& path) {

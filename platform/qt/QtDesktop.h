@@ -2,8 +2,9 @@
 // The desktop's services on Qt: the log, the alert panel and the open-file
 // dialog as modal Qt dialogs, files opened with their default application
 // through GIO (never through a shell), attention as a window alert plus a
-// desktop notification, and the timer's progress in the window's indicator
-// and on the launcher icon.
+// desktop notification, the timer's progress in the window's indicator and
+// on the launcher icon, and the machine kept awake through the session bus.
+// What it shows on the desktop it takes back when it goes.
 
 #include "platform/Desktop.h"
 
@@ -16,6 +17,7 @@ namespace eggtimer {
 
 class LauncherEntry;
 class Notifications;
+class SleepInhibitor;
 
 class QtDesktop final : public Desktop {
 public:
@@ -27,7 +29,9 @@ public:
     void beep() override;
     void log(const std::string& line) override;
     void requestUserAttention(const std::string& whatFired, std::function<void()> stop) override;
+    void withdrawAttention() override;
     void showProgress(const TimerProgress& progress) override;
+    void keepAwake(bool awake) override;
     bool openFile(const std::string& path) override;
     void runAlertPanel(const std::string& title, const std::string& message,
                        const std::string& button) override;
@@ -37,8 +41,9 @@ public:
 private:
     std::function<QWidget*()> mainWindow;
     std::function<void()> beepSound;
-    std::unique_ptr<Notifications> notifications; // made at the first attention request
-    std::unique_ptr<LauncherEntry> launcherEntry; // made at the first progress shown
+    std::unique_ptr<Notifications> notifications;   // made at the first attention request
+    std::unique_ptr<LauncherEntry> launcherEntry;   // made at the first progress shown
+    std::unique_ptr<SleepInhibitor> sleepInhibitor; // made when first wanted
 };
 
 } // namespace eggtimer

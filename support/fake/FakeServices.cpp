@@ -9,6 +9,12 @@ void FakeDesktop::requestUserAttention(const std::string& whatFired, std::functi
     lastStop = std::move(stop);
 }
 
+void FakeDesktop::keepAwake(bool awake) {
+    if (awake != keptAwake)
+        journal.push_back(awake ? "desktop.keepAwake" : "desktop.letSleep");
+    keptAwake = awake;
+}
+
 bool FakeDesktop::openFile(const std::string& path) {
     journal.push_back("desktop.open " + path);
     return true;

@@ -23,7 +23,10 @@ public:
     void beep() override { journal.push_back("desktop.beep"); }
     void log(const std::string& line) override { journal.push_back("desktop.log " + line); }
     void requestUserAttention(const std::string& whatFired, std::function<void()> stop) override;
+    void withdrawAttention() override { journal.push_back("desktop.withdrawAttention"); }
     void showProgress(const TimerProgress& progress) override { progressShown.push_back(progress); }
+    // As the real desktop, acts on a change only; the journal has the changes.
+    void keepAwake(bool awake) override;
     bool openFile(const std::string& path) override;
     void runAlertPanel(const std::string& title, const std::string& message,
                        const std::string& button) override;
@@ -41,6 +44,7 @@ public:
     std::function<void()> lastStop;
     std::function<void()> whileAlertShows; // runs inside the modal panel
     std::vector<TimerProgress> progressShown;
+    bool keptAwake = false;
 };
 
 class FakeSound final : public Sound {

@@ -1,9 +1,10 @@
-// Attention requests as desktop notifications, against a fake notification
-// server on the session's private bus.
+// Attention requests as desktop notifications, against a stand-in
+// notification server on the session's private bus.
 
 #include "platform/qt/QtDesktop.h"
 
 #include "tests/desktop/Support.h"
+#include "tests/support/StandInServices.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -21,89 +22,27 @@ using namespace std::chrono_literals;
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 
-// A notification server on a connection of its own: it records what it is
-// asked and sends signals when told.
-class FakeNotificationServer : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
-public:
-    struct Notification {
-        QString appName;
-        uint replacesId;
-        QString summary;
-        QString body;
-        QStringList actions;
-        QVariantMap hints;
-        uint id;
-    };
-
-    // `answers` false: calls to Notify are never answered, as by a stuck server.
-    FakeNotificationServer(QStringList capabilities, bool answers)
-        : capabilities(std::move(capabilities))
-        , answers(answers) {}
-    ~FakeNotificationServer() override {
-        bus.unregisterService(kService);
-        QDBusConnection::disconnectFromBus(bus.name());
-    }
-    bool start() {
-        return bus.isConnected() && bus.registerObject(kPath, this, QDBusConnection::ExportAllSlots) &&
-               bus.registerService(kService);
-    }
-    // ActionInvoked or NotificationClosed.
-    void send(const QString& name, uint id, const QVariant& argument) {
-        QDBusMessage signal = QDBusMessage::createSignal(kPath, kService, name);
-        signal << id << argument;
-        bus.send(signal);
-    }
-
-    QDBusConnection bus =
-        QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("server"));
-    QList<Notification> notifications;
-
-public Q_SLOTS:
-    uint Notify(const QString& appName, uint replacesId, const QString&, const QString& summary,
-                const QString& body, const QStringList& actions, const QVariantMap& hints, int,
-                const QDBusMessage& message) {
-        const uint id = replacesId != 0 ? replacesId : nextId++;
-        notifications.append({appName, replacesId, summary, body, actions, hints, id});
-        message.setDelayedReply(!answers); // and never reply
-        return id;
-    }
-    QStringList GetCapabilities() { return capabilities; }
-    void CloseNotification(uint) {}
-
-private:
-    QStringList capabilities;
-    bool answers;
-    uint nextId = 41;
-};
+using testing::StandInNotificationServer;
 
 class Notifications : public ::testing::Test {
 protected:
     void start(QStringList capabilities = {QStringLiteral("actions")}, bool answers = true) {
-        server = std::make_unique<FakeNotificationServer>(std::move(capabilities), answers);
+        server = std::make_unique<StandInNotificationServer>(std::move(capabilities), answers);
         ASSERT_TRUE(server->start()) << "run through with-session.sh --dbus";
     }
     // Waits for the server to have been asked `count` times in all.
     bool notified(int count) {
-        return testing::waitUntil([&] { return server->notifications.size() >= count; }, 10s);
+        return testing::waitUntil([&] { return server->notifications.size() >= std::size_t(count); }, 10s);
     }
     uint idOf(int index) const { return server->notifications[index].id; }
     void invokeStop(uint id) { server->send(QStringLiteral("ActionInvoked"), id, QStringLiteral("stop")); }
-    // Lets everything the server or we sent so far reach us and be handled:
-    // the bus daemon answers a connection's call only after it has passed on
-    // what that connection sent before, and passes messages on to us in order.
     void settle() {
-        for (const QDBusConnection& connection :
-             {server ? server->bus : QDBusConnection::sessionBus(), QDBusConnection::sessionBus()})
-            connection.call(QDBusMessage::createMethodCall(
-                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")));
-        QCoreApplication::processEvents();
+        testing::settleBus(
+            {server ? server->connection.bus : QDBusConnection::sessionBus(), QDBusConnection::sessionBus()});
     }
 
     QWidget window;
-    std::unique_ptr<FakeNotificationServer> server;
+    std::unique_ptr<StandInNotificationServer> server;
     QtDesktop desktop{[this] { return &window; }, [] {}};
     int stops = 0;
     std::function<void()> stop = [this] { ++stops; };
@@ -174,6 +113,38 @@ TEST_F(Notifications, StopWorksOnceFromTheServerForTheNotificationShown) {
     EXPECT_EQ(olderStops + stops, 1);
 }
 
+// A ring that is over takes its notification back: the one shown, one still
+// on its way, and the one shown as the program ends.
+TEST_F(Notifications, AreClosedWhenWithdrawnAlsoOnTheirWayAndWhenTheProgramEnds) {
+    start();
+    const auto closed = [&](int index) {
+        return testing::waitUntil([&] { return std::ranges::count(server->closed, idOf(index)) == 1; }, 10s);
+    };
+    desktop.requestUserAttention("[Sound] Chime", stop);
+    ASSERT_TRUE(notified(1));
+    settle();
+    desktop.withdrawAttention();
+    EXPECT_TRUE(closed(0));
+    invokeStop(idOf(0));
+    settle();
+    EXPECT_EQ(stops, 0) << "a withdrawn notification's Stop still worked";
+
+    desktop.requestUserAttention("[Sound] Bell", stop);
+    desktop.withdrawAttention();
+    ASSERT_TRUE(notified(2));
+    EXPECT_NE(idOf(1), idOf(0));
+    EXPECT_TRUE(closed(1)) << "withdrawn on its way, yet left on the screen";
+
+    {
+        QtDesktop ending{[this] { return &window; }, [] {}};
+        ending.requestUserAttention("[Alert] Tea", nullptr);
+        ASSERT_TRUE(notified(3));
+        settle();
+    }
+    settle();
+    EXPECT_TRUE(closed(2));
+}
+
 // No notification service, or a server that never answers: the requests
 // return before the calls fail or time out, and the failure is told once.
 class UnreachableServer : public Notifications, public ::testing::WithParamInterface<bool> {};
@@ -197,5 +168,3 @@ INSTANTIATE_TEST_SUITE_P(Servers, UnreachableServer, ::testing::Values(false, tr
 
 } // namespace
 } // namespace eggtimer
-
-#include "NotificationsTest.moc"

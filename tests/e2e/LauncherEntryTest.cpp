@@ -5,13 +5,9 @@
 // business (tests/unit).
 
 #include "support/AppHarness.h"
+#include "tests/support/StandInServices.h"
 
-#include <QDBusArgument>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QObject>
 #include <QProgressBar>
-#include <QVariantMap>
 
 #include <gtest/gtest.h>
 
@@ -21,39 +17,12 @@ namespace eggtimer {
 namespace {
 
 const QString kAppUri = QStringLiteral("application://" EGGTIMER_APP_ID ".desktop");
-
-// What a dock draws, from one Update signal: progress shown, progress, count
-// shown, count, urgent.
-using Drawn = std::tuple<bool, double, bool, qint64, bool>;
-
-class Dock : public QObject {
-    Q_OBJECT
-public:
-    ~Dock() override { QDBusConnection::disconnectFromBus(bus.name()); }
-    QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("dock"));
-    std::vector<Drawn> drawn;
-
-public Q_SLOTS:
-    void update(const QDBusMessage& message) {
-        const QList<QVariant> arguments = message.arguments();
-        if (arguments.size() != 2)
-            return;
-        EXPECT_EQ(arguments[0].toString(), kAppUri);
-        const QVariantMap properties = qdbus_cast<QVariantMap>(arguments[1]);
-        drawn.emplace_back(properties.value("progress-visible").toBool(),
-                           properties.value("progress").toDouble(),
-                           properties.value("count-visible").toBool(), properties.value("count").toLongLong(),
-                           properties.value("urgent").toBool());
-    }
-};
-
-const Drawn kNothing{false, 0.0, false, 0, false};
+using Drawn = testing::StandInDock::Drawn;
+constexpr Drawn kNothing = testing::StandInDock::kNothing;
 
 TEST(LauncherEntryTest, ADockDrawsTheTimersProgressUntilItFiresAndAttentionUntilStop) {
-    Dock dock;
-    ASSERT_TRUE(dock.bus.connect({}, {}, QStringLiteral("com.canonical.Unity.LauncherEntry"),
-                                 QStringLiteral("Update"), &dock, SLOT(update(QDBusMessage))))
-        << "no session bus";
+    testing::StandInDock dock(kAppUri);
+    ASSERT_TRUE(dock.start()) << "no session bus";
     // Three seconds: two ticks between START and the firing.
     writeSettings({{"mode", 1}, {"targetSelecter", 0}, {"targetSound", "WoodTick"}, {"modeDhmMin", "0.05"}});
     auto app = std::make_unique<App>();
@@ -89,9 +58,8 @@ TEST(LauncherEntryTest, ADockDrawsTheTimersProgressUntilItFiresAndAttentionUntil
     app.reset();
     ASSERT_TRUE(QTest::qWaitFor([&] { return dock.drawn.back() == kNothing; }, 2000))
         << "a bar left at quitting";
+    EXPECT_EQ(dock.strangers, 0) << "signals for another desktop entry";
 }
 
 } // namespace
 } // namespace eggtimer
-
-#include "LauncherEntryTest.moc"

@@ -155,10 +155,11 @@ TEST_F(FiringTest, AlertBeepsFirstAndEverythingElseWaitsForItsDismissal) {
     ASSERT_FALSE(progressWhileShown.empty());
     EXPECT_EQ(progressWhileShown.back(), TimerProgress{});
     EXPECT_EQ(world.desktop.progressShown.back(), TimerProgress{});
-    ASSERT_GE(journal().size(), 3u);
-    EXPECT_EQ(journal()[0], "desktop.beep");
-    EXPECT_EQ(journal()[1], "desktop.alert  |Time has come.\n|OK");
-    EXPECT_EQ(journal()[2], "desktop.alert dismissed");
+    ASSERT_GE(journal().size(), 4u);
+    EXPECT_EQ(journal()[0], "desktop.letSleep");
+    EXPECT_EQ(journal()[1], "desktop.beep");
+    EXPECT_EQ(journal()[2], "desktop.alert  |Time has come.\n|OK");
+    EXPECT_EQ(journal()[3], "desktop.alert dismissed");
     EXPECT_LT(journalIndex("desktop.alert dismissed"), journalIndex("targetSelecter.enable"));
     EXPECT_EQ(window().timerButton.titleText, "START");
     EXPECT_EQ(master->status(), TimerStatusNotSet);

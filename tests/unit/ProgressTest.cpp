@@ -1,5 +1,6 @@
-// What the controller tells the desktop of the timer's progress, for the
-// window's indicator and the launcher icon, through a timer's life.
+// What the controller tells the desktop through a timer's life: its progress,
+// for the window's indicator and the launcher icon; to keep the machine
+// awake; and when the ring it announced is over.
 
 #include "tests/unit/ControllerFixture.h"
 
@@ -50,6 +51,43 @@ TEST_F(ProgressTest, ALoopingTargetFiresUntilStopAndAfterClearOrStopNothingShows
     const std::size_t told = shown().size();
     world.runLoop.advanceBy(60.0);
     EXPECT_EQ(shown().size(), told) << "told again at rest";
+}
+
+TEST_F(ProgressTest, TheMachineStaysAwakeWhileATimerCountsOrRingsAndTheRingIsWithdrawnWhenOver) {
+    press();
+    EXPECT_TRUE(world.desktop.keptAwake);
+    press(); // CLEAR
+    EXPECT_FALSE(world.desktop.keptAwake);
+
+    // A looping target holds it until STOP, which withdraws its notice.
+    press();
+    journal().clear();
+    world.runLoop.advanceBy(185.0);
+    EXPECT_TRUE(world.desktop.keptAwake);
+    EXPECT_FALSE(journalHas("desktop.withdrawAttention"));
+    press(); // STOP
+    EXPECT_FALSE(world.desktop.keptAwake);
+    EXPECT_LT(journalIndex("desktop.attention [Sound] Chime (stoppable)"),
+              journalIndex("desktop.withdrawAttention"));
+
+    // A single-shot target lets it go as it fires; its notice stays until
+    // the next START.
+    selectTarget(3);
+    window().targetAlertMessage.text = "Tea";
+    bool awakeWhileAlertShows = true;
+    world.desktop.whileAlertShows = [&] { awakeWhileAlertShows = world.desktop.keptAwake; };
+    press();
+    journal().clear();
+    world.runLoop.advanceBy(180.0);
+    EXPECT_FALSE(awakeWhileAlertShows);
+    EXPECT_TRUE(journalHas("desktop.attention [Alert] Tea"));
+    EXPECT_FALSE(journalHas("desktop.withdrawAttention"));
+    journal().clear();
+    press();
+    EXPECT_EQ(journal().front(), "desktop.withdrawAttention");
+    EXPECT_TRUE(world.desktop.keptAwake);
+    press(); // CLEAR
+    EXPECT_FALSE(world.desktop.keptAwake);
 }
 
 } // namespace

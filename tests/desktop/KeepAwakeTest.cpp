@@ -1,0 +1,115 @@
+// Keeping the machine awake, against stand-in desktop services on the
+// session's private bus: at most one inhibition is held, exactly while it is
+// wanted, whatever order the answers come in and whichever service serves.
+
+#include "platform/qt/QtDesktop.h"
+
+#include "tests/desktop/Support.h"
+#include "tests/support/StandInServices.h"
+
+#include <QDBusConnection>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace eggtimer {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::StandInPortal;
+using testing::StandInPowerManager;
+
+class KeepAwake : public ::testing::Test {
+protected:
+    static bool eventually(const std::function<bool()>& done) { return testing::waitUntil(done, 10s); }
+    // Everything sent so far has been handled on both sides.
+    static void settle(const QDBusConnection& service) {
+        testing::settleBus({QDBusConnection::sessionBus(), service});
+    }
+
+    std::unique_ptr<QtDesktop> desktop = std::make_unique<QtDesktop>([] { return nullptr; }, [] {});
+};
+
+TEST_F(KeepAwake, ThePortalInhibitsSuspendWhileWantedAndLateAnswersEndAsLastWished) {
+    StandInPortal portal;
+    ASSERT_TRUE(portal.start()) << "run through with-session.sh --dbus";
+    desktop->keepAwake(true);
+    ASSERT_TRUE(eventually([&] { return portal.held() == 1; }));
+    EXPECT_EQ(portal.inhibitions[0].flags, 4u) << "suspend only: the screen may still blank";
+    EXPECT_EQ(portal.inhibitions[0].reason, "A timer is running");
+    desktop->keepAwake(true); // told again at every tick
+    desktop->keepAwake(false);
+    EXPECT_TRUE(eventually([&] { return portal.held() == 0; }));
+
+    // A START-CLEAR-START-CLEAR burst answered after it: nothing is left.
+    portal.holdAnswers = true;
+    for (bool wish : {true, false, true, false})
+        desktop->keepAwake(wish);
+    ASSERT_TRUE(eventually([&] { return portal.inhibitions.size() == 2; }));
+    portal.answerLate();
+    settle(portal.connection->bus);
+    EXPECT_TRUE(eventually([&] { return portal.held() == 0; })) << "an inhibition left behind";
+    // START-CLEAR-START: exactly one.
+    for (bool wish : {true, false, true})
+        desktop->keepAwake(wish);
+    ASSERT_TRUE(eventually([&] { return portal.inhibitions.size() == 3; }));
+    portal.answerLate();
+    settle(portal.connection->bus);
+    EXPECT_TRUE(eventually([&] { return portal.held() == 1; }));
+    settle(portal.connection->bus);
+    EXPECT_EQ(portal.inhibitions.size(), 3u) << "asked twice for one timer";
+
+    // The program ends: given back before it goes.
+    settle(portal.connection->bus);
+    desktop.reset();
+    settle(portal.connection->bus);
+    EXPECT_EQ(portal.held(), 0);
+}
+
+TEST_F(KeepAwake, APortalThatRestartsIsAskedAgain) {
+    auto portal = std::make_unique<StandInPortal>(QStringLiteral("portal"));
+    ASSERT_TRUE(portal->start());
+    desktop->keepAwake(true);
+    ASSERT_TRUE(eventually([&] { return portal->held() == 1; }));
+    portal.reset(); // it ends, and its inhibitions with it
+    StandInPortal restarted(QStringLiteral("portal-again"));
+    ASSERT_TRUE(restarted.start());
+    EXPECT_TRUE(eventually([&] { return restarted.held() == 1; })) << "none held while the timer runs";
+    settle(restarted.connection->bus);
+    EXPECT_EQ(restarted.inhibitions.size(), 1u);
+    desktop->keepAwake(false);
+    EXPECT_TRUE(eventually([&] { return restarted.held() == 0; }));
+}
+
+TEST_F(KeepAwake, WithoutAPortalThePowerManagerIsAsked) {
+    StandInPowerManager power;
+    ASSERT_TRUE(power.start());
+    desktop->keepAwake(true);
+    ASSERT_TRUE(eventually([&] { return power.held.size() == 1; }));
+    EXPECT_EQ(power.reasons.front(), "A timer is running");
+    desktop->keepAwake(false);
+    EXPECT_TRUE(eventually([&] { return power.held.empty(); }));
+    desktop->keepAwake(true);
+    ASSERT_TRUE(eventually([&] { return power.held.size() == 1; }));
+    settle(power.connection.bus); // granted, as far as the program knows
+    desktop.reset();
+    settle(power.connection.bus);
+    EXPECT_TRUE(power.held.empty()) << "left held as the program ended";
+}
+
+TEST_F(KeepAwake, WithNoServiceItIsOneLineInTheLog) {
+    test::CapturedStderr captured;
+    for (bool wish : {true, false, true})
+        desktop->keepAwake(wish);
+    ASSERT_TRUE(eventually([&] { return captured.lines() > 0; }));
+    for (bool wish : {false, true, false, true})
+        desktop->keepAwake(wish);
+    settle(QDBusConnection::sessionBus());
+    testing::serveEventsFor(200ms);
+    EXPECT_EQ(captured.lines(), 1) << captured.text();
+    EXPECT_NE(captured.text().find("keeping the machine awake"), std::string::npos) << captured.text();
+}
+
+} // namespace
+} // namespace eggtimer
