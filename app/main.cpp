@@ -1,10 +1,12 @@
 // eggtimer: loads the window, checks it and hands it to the controller, then
-// runs the event loop until the user quits. Nothing is saved at quitting.
+// runs the event loop until the user quits or the session ends it. Nothing is
+// saved at quitting; what the program shows on the desktop is taken back.
 
 #include "app/Binding.h"
 #include "controller/KRMaster.h"
 #include "platform/qt/AppIdentity.h"
 #include "platform/qt/QtPlatform.h"
+#include "platform/qt/QuitOnSignals.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -22,6 +24,7 @@ int main(int argc, char* argv[]) {
         qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication application(argc, argv);
     eggtimer::nameApplication();
+    eggtimer::quitOnTerminationSignals();
 
     std::string error;
     const std::unique_ptr<eggtimer::LoadedInterface> interface =
