@@ -9,6 +9,7 @@
 #include "platform/qt/QuitOnSignals.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
@@ -41,5 +42,7 @@ int main(int argc, char* argv[]) {
     master.awakeFromNib();
 
     interface->window()->show();
+    // Once the window is on its way to the screen, so that it comes no later.
+    QTimer::singleShot(0, [&platform] { platform.warmUpMedia(); });
     return QApplication::exec();
 }

@@ -91,6 +91,24 @@ measure_counting() {
   done
 }
 
+# The first sound of fresh processes against a later one (first_play), by
+# Play click and by a one-second timer; the first clicks also each in a new
+# session, where GStreamer's plug-in registry is still to be built.
+measure_first_play() {
+  local program=$1 kind run out
+  for kind in click timer; do
+    for run in $(seq "$RUNS"); do
+      out=$("$program" "$kind" 2>/dev/null) || { echo "warning: first_play $kind failed" >&2; continue; }
+      record "first_$kind" "${out% *}"
+      record "later_$kind" "${out#* }"
+    done
+  done
+  for run in $(seq "$RUNS"); do
+    out=$("$bench_dir/../tests/support/with-session.sh" --x --pulse --dbus -- "$program" click 2>/dev/null) || continue
+    record first_click_new_session "${out% *}"
+  done
+}
+
 # Lateness of the main timer: an alarm set on an exact instant (a multiple of
 # 3.75 s, which single precision holds exactly) with a file target; the log
 # line written just before the file is opened tells when it fired.

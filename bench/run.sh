@@ -44,6 +44,12 @@ measure_counting "$build/app/eggtimer"
 echo "while a timer counts down (eggtimer): CPU $(summary count_cpu) ms/min," \
      "wake-ups (voluntary context switches) $(summary count_ctx)/min, all context switches $(summary count_ctx_all)/min"
 "$build/bench/launcher_signals" 10
+measure_first_play "$build/bench/first_play"
+echo "first sound of a fresh process, Play clicked 2 s after start-up: $(summary first_click) ms;" \
+     "a later play: $(summary later_click) ms; in a new session, before GStreamer's plug-in registry exists:" \
+     "$(summary first_click_new_session) ms"
+echo "first sound of a fresh process, a 1 s timer started 2 s after start-up: $(summary first_timer) ms" \
+     "from its fire date; a later one: $(summary later_timer) ms"
 measure_lateness "$build/app/eggtimer" 20
 echo "main-timer lateness, 20 firings of a file target, from the \"OpenFile:\" log line:" \
      "median $(summary lateness) ms, worst $(worst lateness) ms"

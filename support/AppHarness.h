@@ -22,6 +22,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <chrono>
 #include <functional>
@@ -42,6 +43,7 @@ struct App {
         connectActions(*ui, *master);
         master->awakeFromNib();
         ui->window()->show();
+        QTimer::singleShot(0, ui->window(), [platform = platform.get()] { platform->warmUpMedia(); });
         // Keyboard shortcuts reach only the active window.
         if (QGuiApplication::platformName() == QStringLiteral("wayland")) {
             // A Wayland client cannot activate its own window, and Qt says

@@ -1,6 +1,7 @@
 #include "platform/qt/QtPlatform.h"
 
 #include "platform/qt/GstMedia.h"
+#include "platform/qt/GstSupport.h"
 #include "platform/qt/PosixFileSystem.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtRunLoop.h"
@@ -25,6 +26,11 @@ QtPlatform::QtPlatform(std::function<QWidget*()> mainWindow)
     , settings(std::make_unique<QtSettingsStore>()) {}
 
 QtPlatform::~QtPlatform() = default;
+
+void QtPlatform::warmUpMedia() {
+    if (!mediaWarmUp)
+        mediaWarmUp = std::make_unique<gst::WarmUp>();
+}
 
 Services QtPlatform::services() {
     return {*runLoop, *desktop, *sounds, *media, *settings, *files};

@@ -17,6 +17,9 @@ class GstSoundRegistry;
 class GstMediaLibrary;
 class QtDesktop;
 class QtSettingsStore;
+namespace gst {
+class WarmUp;
+}
 
 class QtPlatform {
 public:
@@ -29,6 +32,10 @@ public:
 
     Services services();
 
+    // Gets the media framework ready for the first play in the background;
+    // for once the window is on the screen.
+    void warmUpMedia();
+
 private:
     std::unique_ptr<QtRunLoop> runLoop;
     std::unique_ptr<PosixFileSystem> files;
@@ -37,6 +44,7 @@ private:
     std::unique_ptr<Sound> beepSound;
     std::unique_ptr<QtDesktop> desktop;
     std::unique_ptr<QtSettingsStore> settings;
+    std::unique_ptr<gst::WarmUp> mediaWarmUp;
 };
 
 } // namespace eggtimer

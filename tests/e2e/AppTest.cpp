@@ -3,7 +3,10 @@
 
 #include "support/AppHarness.h"
 
+#include <QProcess>
 #include <QWindow>
+
+#include <gst/gst.h>
 
 #include <gtest/gtest.h>
 
@@ -58,6 +61,39 @@ TEST_F(AppTest, ChoicesMadeAtStartAreThereAtTheNextRun) {
     EXPECT_EQ(next.find<QLineEdit>("targetAlertMessage")->text(), "Tea is ready; 100% = done #1 [x]");
     auto* popup = next.find<QComboBox>("targetSoundPopup");
     EXPECT_EQ(popup->currentIndex(), popup->count() - 1);
+}
+
+// Streams the sound server plays, as the desktop's mixer lists them.
+int soundServerStreams() {
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {"list", "short", "sink-inputs"});
+    pactl.waitForFinished();
+    return int(pactl.readAllStandardOutput().count('\n'));
+}
+
+// The plug-ins that read and convert a sound are loaded.
+bool soundPlugInsLoaded() {
+    if (!gst_is_initialized())
+        return false;
+    bool loaded = true;
+    for (const char* name : {"aiff", "audioresample"}) {
+        GstPlugin* plugin = gst_registry_find_plugin(gst_registry_get(), name);
+        loaded = loaded && plugin && gst_plugin_is_loaded(plugin);
+        if (plugin)
+            gst_object_unref(plugin);
+    }
+    return loaded;
+}
+
+// Once the window shows, the media framework gets ready for the first play,
+// but nothing appears in the desktop's mixer before a sound plays.
+TEST_F(AppTest, GetsReadyToPlayWithoutAStreamOnTheSoundServer) {
+    App app;
+    ASSERT_TRUE(app.waitFor(soundPlugInsLoaded, 10)) << "not readied for the first play";
+    app.waitFor([] { return false; }, 0.3);
+    EXPECT_EQ(soundServerStreams(), 0);
+    app.find<QAbstractButton>("testPlayButton")->click();
+    EXPECT_TRUE(app.waitFor([] { return soundServerStreams() == 1; }, 5));
 }
 
 } // namespace
