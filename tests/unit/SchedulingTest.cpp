@@ -4,6 +4,7 @@
 #include "controller/WallClockText.h"
 #include "tests/unit/ControllerFixture.h"
 
+#include <iomanip>
 #include <limits>
 
 namespace eggtimer::test {
@@ -66,25 +67,34 @@ TEST_F(SchedulingTest, RefusedStartsBeepAndLeaveEverythingButTheNotice) {
     EXPECT_EQ(window().statFireTarget.text, "[File] a.pdf");
 }
 
-TEST_F(SchedulingTest, DurationIsSummedInSinglePrecisionWithFusedSteps) {
-    const struct {
-        const char *days, *hours, *minutes;
-        double seconds;
-    } cases[] = {
-        // Rounding once per fused step gives this; separate roundings, or
-        // double precision, would give 66438.
-        {"0.7", "1.1", "33.3", 66437.9921875},
-        {"1", "2", "3", 1 * 86400 + 2 * 3600 + 3 * 60},
-        {" 2 days", "x", "-1", 2 * 86400 - 60},
-    };
-    for (const auto& c : cases) {
-        typeDuration(c.days, c.hours, c.minutes);
-        press();
-        ASSERT_EQ(master->status(), TimerStatusRunning);
-        EXPECT_EQ(scheduledInterval(), c.seconds) << c.days << "|" << c.hours << "|" << c.minutes;
-        press(); // CLEAR
-    }
+struct DurationCase {
+    const char *name, *days, *hours, *minutes;
+    double seconds;
+};
+void PrintTo(const DurationCase& c, std::ostream* out) {
+    *out << c.days << " | " << c.hours << " | " << c.minutes;
 }
+
+class DurationSum : public ControllerTest, public ::testing::WithParamInterface<DurationCase> {};
+
+TEST_P(DurationSum, IsSummedInSinglePrecisionWithFusedSteps) {
+    typeDuration(GetParam().days, GetParam().hours, GetParam().minutes);
+    press();
+    ASSERT_EQ(master->status(), TimerStatusRunning);
+    EXPECT_EQ(scheduledInterval(), GetParam().seconds)
+        << "scheduled " << std::setprecision(17) << scheduledInterval();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, DurationSum,
+    ::testing::Values(DurationCase{"WholeNumbers", "1", "2", "3", 1 * 86400 + 2 * 3600 + 3 * 60},
+                      DurationCase{"TextAroundNumbers", " 2 days", "x", "-1", 2 * 86400 - 60},
+                      // Rounded once per fused step; rounding the product and
+                      // the sum apart gives 66438, 50616 and 101023.203125.
+                      DurationCase{"MinuteStepRoundedOnce", "0.7", "1.1", "33.3", 66437.9921875},
+                      DurationCase{"HourStepRoundedOnceUp", "0.25", "8.06", "0", 50616.00390625},
+                      DurationCase{"HourStepRoundedOnceDown", "1", "4.062", "0", 101023.1953125}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SchedulingTest, AbsurdDurationsNeitherWrapNorFireEarly) {
     const char* huge[][3] = {
