@@ -4,6 +4,7 @@
 #include "controller/WallClockText.h"
 #include "tests/unit/ControllerFixture.h"
 
+#include <iomanip>
 #include <limits>
 
 namespace eggtimer::test {
@@ -66,25 +67,34 @@ TEST_F(SchedulingTest, RefusedStartsBeepAndLeaveEverythingButTheNotice) {
     EXPECT_EQ(window().statFireTarget.text, "[File] a.pdf");
 }
 
-TEST_F(SchedulingTest, DurationIsSummedInSinglePrecisionWithFusedSteps) {
-    const struct {
-        const char *days, *hours, *minutes;
-        double seconds;
-    } cases[] = {
-        // Rounding once per fused step gives this; separate roundings, or
-        // double precision, would give 66438.
-        {"0.7", "1.1", "33.3", 66437.9921875},
-        {"1", "2", "3", 1 * 86400 + 2 * 3600 + 3 * 60},
-        {" 2 days", "x", "-1", 2 * 86400 - 60},
-    };
-    for (const auto& c : cases) {
-        typeDuration(c.days, c.hours, c.minutes);
-        press();
-        ASSERT_EQ(master->status(), TimerStatusRunning);
-        EXPECT_EQ(scheduledInterval(), c.seconds) << c.days << "|" << c.hours << "|" << c.minutes;
-        press(); // CLEAR
-    }
+struct DurationCase {
+    const char *name, *days, *hours, *minutes;
+    double seconds;
+};
+void PrintTo(const DurationCase& c, std::ostream* out) {
+    *out << c.days << " | " << c.hours << " | " << c.minutes;
 }
+
+class DurationSum : public ControllerTest, public ::testing::WithParamInterface<DurationCase> {};
+
+TEST_P(DurationSum, IsSummedInSinglePrecisionWithFusedSteps) {
+    typeDuration(GetParam().days, GetParam().hours, GetParam().minutes);
+    press();
+    ASSERT_EQ(master->status(), TimerStatusRunning);
+    EXPECT_EQ(scheduledInterval(), GetParam().seconds)
+        << "scheduled " << std::setprecision(17) << scheduledInterval();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, DurationSum,
+    ::testing::Values(DurationCase{"WholeNumbers", "1", "2", "3", 1 * 86400 + 2 * 3600 + 3 * 60},
+                      DurationCase{"TextAroundNumbers", " 2 days", "x", "-1", 2 * 86400 - 60},
+                      // Rounded once per fused step; rounding the product and
+                      // the sum apart gives 66438, 50616 and 101023.203125.
+                      DurationCase{"MinuteStepRoundedOnce", "0.7", "1.1", "33.3", 66437.9921875},
+                      DurationCase{"HourStepRoundedOnceUp", "0.25", "8.06", "0", 50616.00390625},
+                      DurationCase{"HourStepRoundedOnceDown", "1", "4.062", "0", 101023.1953125}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SchedulingTest, AbsurdDurationsNeitherWrapNorFireEarly) {
     const char* huge[][3] = {
@@ -116,67 +126,102 @@ WallTime utc(int year, int month, int day, int hour, int minute, int second = 0)
     return static_cast<WallTime>(timegm(&t));
 }
 
-TEST_F(SchedulingTest, AlarmsFireTheNextTimeTheLocalClockShowsTheTypedTime) {
-    const WallTime morning = utc(2027, 1, 20, 10, 15, 20);
-    const struct {
-        const char* zone;
-        WallTime now;
-        const char *hour, *minute;
-        int ampmRow;
-        WallTime expected;
-    } cases[] = {
-        {"UTC0", utc(2027, 1, 20, 10, 0, 30), "10", "1", 0, utc(2027, 1, 20, 10, 1)},
-        {"UTC0", utc(2027, 1, 20, 23, 50, 10), "0", "10", 0, utc(2027, 1, 21, 0, 10)},
-        {"UTC0", morning, "10", "15", 0, utc(2027, 1, 21, 10, 15)}, // the present minute: tomorrow
-        {"UTC0", morning, "9", "0", 1, utc(2027, 1, 20, 21, 0)},    // 9 PM
-        {"UTC0", morning, "12", "0", 1, utc(2027, 1, 21, 0, 0)},    // 12 PM is the coming midnight
-        {"UTC0", morning, "12", "0", 0, utc(2027, 1, 20, 12, 0)},   // 12 AM is noon
-        {"UTC0", morning, "13", "0", 0, utc(2027, 1, 20, 13, 0)},   // hours are not reduced modulo 12
-        {"UTC0", morning, "25", "0", 0, utc(2027, 1, 21, 1, 0)},    // nor wrapped back past a day
-        {"UTC0", morning, "1", "0", -1, utc(2027, 1, 20, 13, 0)},   // no AM/PM row counts as PM
-        {"UTC0", morning, "10.5", "", 0, utc(2027, 1, 20, 10, 30)}, // a decimal hour
-        {"UTC0", morning, "", "", 0, utc(2027, 1, 21, 0, 0)},       // empty: midnight, tomorrow
+struct AlarmCase {
+    const char* name;
+    const char* zone;
+    WallTime now;
+    const char *hour, *minute;
+    int ampmRow;
+    WallTime expected;
+};
+void PrintTo(const AlarmCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class AlarmTime : public ::testing::TestWithParam<AlarmCase> {};
+
+TEST_P(AlarmTime, IsTheNextTimeTheLocalClockShowsTheTypedTime) {
+    const AlarmCase& c = GetParam();
+    ScopedTimeZone zone(c.zone);
+    fake::FakeWorld at(c.now);
+    KRMaster controller(at.services(), at.window.outlets());
+    at.window.targetSoundPopup.addItemWithTitle("Chime");
+    at.window.modeTab.index = 2;
+    at.window.modeAlcHour.text = c.hour;
+    at.window.modeAlcMin.text = c.minute;
+    at.window.modeAlcAMPMSelecter.row = c.ampmRow;
+    controller.startStopButton(&at.window.timerButton);
+    ASSERT_EQ(controller.status(), TimerStatusRunning);
+    EXPECT_EQ(controller.mainTimer()->fireDate(), c.expected)
+        << c.zone << " at " << describeWallTime(c.now) << ", alarm " << c.hour << ":" << c.minute << " row "
+        << c.ampmRow << ", fires at " << describeWallTime(controller.mainTimer()->fireDate());
+}
+
+const WallTime kMorning = utc(2027, 1, 20, 10, 15, 20);
+
+INSTANTIATE_TEST_SUITE_P(
+    Zones, AlarmTime,
+    ::testing::Values(
+        AlarmCase{"LaterToday", "UTC0", utc(2027, 1, 20, 10, 0, 30), "10", "1", 0, utc(2027, 1, 20, 10, 1)},
+        AlarmCase{"AfterMidnight", "UTC0", utc(2027, 1, 20, 23, 50, 10), "0", "10", 0,
+                  utc(2027, 1, 21, 0, 10)},
+        AlarmCase{"PresentMinuteIsTomorrow", "UTC0", kMorning, "10", "15", 0, utc(2027, 1, 21, 10, 15)},
+        AlarmCase{"NinePm", "UTC0", kMorning, "9", "0", 1, utc(2027, 1, 20, 21, 0)},
+        AlarmCase{"TwelvePmIsTheComingMidnight", "UTC0", kMorning, "12", "0", 1, utc(2027, 1, 21, 0, 0)},
+        AlarmCase{"TwelveAmIsNoon", "UTC0", kMorning, "12", "0", 0, utc(2027, 1, 20, 12, 0)},
+        AlarmCase{"HoursNotReducedModuloTwelve", "UTC0", kMorning, "13", "0", 0, utc(2027, 1, 20, 13, 0)},
+        AlarmCase{"NorWrappedBackPastADay", "UTC0", kMorning, "25", "0", 0, utc(2027, 1, 21, 1, 0)},
+        AlarmCase{"NoAmPmRowCountsAsPm", "UTC0", kMorning, "1", "0", -1, utc(2027, 1, 20, 13, 0)},
+        AlarmCase{"DecimalHour", "UTC0", kMorning, "10.5", "", 0, utc(2027, 1, 20, 10, 30)},
+        AlarmCase{"EmptyIsMidnightTomorrow", "UTC0", kMorning, "", "", 0, utc(2027, 1, 21, 0, 0)},
         // New York falls back at 06:00 UTC on 1 November 2026: 01:00-02:00 twice.
-        {"America/New_York", utc(2026, 11, 1, 6, 30), "1", "45", 0, utc(2026, 11, 1, 6, 45)}, // 01:30 EST
-        {"America/New_York", utc(2026, 11, 1, 5, 30), "1", "45", 0, utc(2026, 11, 1, 5, 45)}, // 01:30 EDT
-        {"America/New_York", utc(2026, 11, 1, 5, 30), "1", "15", 0, utc(2026, 11, 1, 6, 15)}, // 2nd pass
-        {"America/New_York", utc(2026, 11, 1, 6, 30), "1", "15", 0, utc(2026, 11, 2, 6, 15)}, // both passed
+        AlarmCase{"NewYorkLaterInTheSecondPass", "America/New_York", utc(2026, 11, 1, 6, 30), "1", "45", 0,
+                  utc(2026, 11, 1, 6, 45)},
+        AlarmCase{"NewYorkLaterInTheFirstPass", "America/New_York", utc(2026, 11, 1, 5, 30), "1", "45", 0,
+                  utc(2026, 11, 1, 5, 45)},
+        AlarmCase{"NewYorkEarlierInTheSecondPass", "America/New_York", utc(2026, 11, 1, 5, 30), "1", "15", 0,
+                  utc(2026, 11, 1, 6, 15)},
+        AlarmCase{"NewYorkBothPassesGone", "America/New_York", utc(2026, 11, 1, 6, 30), "1", "15", 0,
+                  utc(2026, 11, 2, 6, 15)},
         // Berlin falls back at 01:00 UTC on 25 October 2026: 02:00-03:00 twice.
-        {"Europe/Berlin", utc(2026, 10, 25, 1, 30), "2", "45", 0, utc(2026, 10, 25, 1, 45)}, // 02:30 CET
-        {"Europe/Berlin", utc(2026, 10, 25, 0, 30), "2", "45", 0, utc(2026, 10, 25, 0, 45)}, // 02:30 CEST
+        AlarmCase{"BerlinLaterInTheSecondPass", "Europe/Berlin", utc(2026, 10, 25, 1, 30), "2", "45", 0,
+                  utc(2026, 10, 25, 1, 45)},
+        AlarmCase{"BerlinLaterInTheFirstPass", "Europe/Berlin", utc(2026, 10, 25, 0, 30), "2", "45", 0,
+                  utc(2026, 10, 25, 0, 45)},
         // London falls back at 01:00 UTC the same night: 01:00-02:00 twice.
-        {"Europe/London", utc(2026, 10, 25, 1, 30), "1", "45", 0, utc(2026, 10, 25, 1, 45)}, // 01:30 GMT
+        AlarmCase{"LondonLaterInTheSecondPass", "Europe/London", utc(2026, 10, 25, 1, 30), "1", "45", 0,
+                  utc(2026, 10, 25, 1, 45)},
         // Lord Howe Island goes back half an hour: 01:30-02:00 twice.
-        {"Australia/Lord_Howe", utc(2026, 4, 4, 15, 10), "1", "50", 0, utc(2026, 4, 4, 15, 20)}, // 2nd
+        AlarmCase{"LordHoweEarlierInTheSecondPass", "Australia/Lord_Howe", utc(2026, 4, 4, 15, 10), "1", "50",
+                  0, utc(2026, 4, 4, 15, 20)},
         // New York springs forward at 07:00 UTC on 8 March 2026: 02:00-03:00
         // never shows, and a time in it fires as the clock jumps past it.
-        {"America/New_York", utc(2026, 3, 8, 6, 50), "2", "30", 0, utc(2026, 3, 8, 7, 0)},  // 01:50 EST
-        {"America/New_York", utc(2026, 3, 8, 6, 50), "3", "15", 0, utc(2026, 3, 8, 7, 15)}, // just past it
-        {"America/New_York", utc(2026, 3, 8, 7, 10), "2", "30", 0, utc(2026, 3, 9, 6, 30)}, // 03:10 EDT
+        AlarmCase{"NewYorkSkippedTimeFiresAtTheChange", "America/New_York", utc(2026, 3, 8, 6, 50), "2", "30",
+                  0, utc(2026, 3, 8, 7, 0)},
+        AlarmCase{"NewYorkJustPastTheSkippedHour", "America/New_York", utc(2026, 3, 8, 6, 50), "3", "15", 0,
+                  utc(2026, 3, 8, 7, 15)},
+        AlarmCase{"NewYorkSkippedTimeOnceSkippedIsTomorrow", "America/New_York", utc(2026, 3, 8, 7, 10), "2",
+                  "30", 0, utc(2026, 3, 9, 6, 30)},
+        // Set at 21:00 the evening before a change, 06:00 tomorrow is in
+        // tomorrow's offset: eight hours away in spring, ten in autumn.
+        AlarmCase{"NewYorkTomorrowAfterSpringingForward", "America/New_York", utc(2026, 3, 8, 2, 0), "6", "0",
+                  0, utc(2026, 3, 8, 10, 0)},
+        AlarmCase{"LosAngelesTomorrowAfterSpringingForward", "America/Los_Angeles", utc(2026, 3, 8, 5, 0),
+                  "6", "0", 0, utc(2026, 3, 8, 13, 0)},
+        AlarmCase{"NewYorkTomorrowAfterFallingBack", "America/New_York", utc(2026, 11, 1, 1, 0), "6", "0", 0,
+                  utc(2026, 11, 1, 11, 0)},
         // Berlin springs forward at 01:00 UTC on 29 March 2026: 02:00-03:00.
-        {"Europe/Berlin", utc(2026, 3, 29, 0, 59), "2", "15", 0, utc(2026, 3, 29, 1, 0)}, // 01:59 CET
-        {"Europe/Berlin", utc(2026, 3, 29, 1, 0), "2", "15", 0, utc(2026, 3, 30, 0, 15)}, // 03:00 CEST
+        AlarmCase{"BerlinSkippedTimeFiresAtTheChange", "Europe/Berlin", utc(2026, 3, 29, 0, 59), "2", "15", 0,
+                  utc(2026, 3, 29, 1, 0)},
+        AlarmCase{"BerlinSkippedTimeOnceSkippedIsTomorrow", "Europe/Berlin", utc(2026, 3, 29, 1, 0), "2",
+                  "15", 0, utc(2026, 3, 30, 0, 15)},
         // Hours beyond a day are local time too: 31 is 07:00 CEST tomorrow.
-        {"Europe/Berlin", utc(2026, 3, 28, 21, 0), "31", "0", 0, utc(2026, 3, 29, 5, 0)},
+        AlarmCase{"BerlinHoursBeyondADay", "Europe/Berlin", utc(2026, 3, 28, 21, 0), "31", "0", 0,
+                  utc(2026, 3, 29, 5, 0)},
         // Lord Howe Island goes forward half an hour: 02:00-02:30.
-        {"Australia/Lord_Howe", utc(2026, 10, 3, 15, 0), "2", "10", 0, utc(2026, 10, 3, 15, 30)}, // 01:30
-    };
-    for (const auto& c : cases) {
-        ScopedTimeZone zone(c.zone);
-        fake::FakeWorld at(c.now);
-        KRMaster controller(at.services(), at.window.outlets());
-        at.window.targetSoundPopup.addItemWithTitle("Chime");
-        at.window.modeTab.index = 2;
-        at.window.modeAlcHour.text = c.hour;
-        at.window.modeAlcMin.text = c.minute;
-        at.window.modeAlcAMPMSelecter.row = c.ampmRow;
-        controller.startStopButton(&at.window.timerButton);
-        ASSERT_EQ(controller.status(), TimerStatusRunning);
-        EXPECT_EQ(controller.mainTimer()->fireDate(), c.expected)
-            << c.zone << " at " << describeWallTime(c.now) << ", alarm " << c.hour << ":" << c.minute
-            << " row " << c.ampmRow << ", fires at " << describeWallTime(controller.mainTimer()->fireDate());
-    }
-}
+        AlarmCase{"LordHoweSkippedTimeFiresAtTheChange", "Australia/Lord_Howe", utc(2026, 10, 3, 15, 0), "2",
+                  "10", 0, utc(2026, 10, 3, 15, 30)}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace eggtimer::test
