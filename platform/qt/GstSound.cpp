@@ -46,10 +46,10 @@ public:
         }
     }
 
-    // Starts GStreamer, the slow part of a first play. The pipeline itself is
-    // built at play: one left waiting paused on a stream that never ran
-    // starts late by as long as it waited.
-    void prepare() override { gst::start(); }
+    // Starts GStreamer, the slow part of a first play, without holding up
+    // the window. The pipeline itself is built at play: one left waiting
+    // paused on a stream that never ran starts late by as long as it waited.
+    void prepare() override { gst::startInBackground(); }
 
     void stop() override {
         if (!playing)

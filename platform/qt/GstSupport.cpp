@@ -9,6 +9,7 @@
 
 #include <mutex>
 #include <set>
+#include <thread>
 
 namespace eggtimer::gst {
 
@@ -24,8 +25,9 @@ bool start() {
     return started;
 }
 
-WarmUp::WarmUp()
-    : thread([] {
+void startInBackground() {
+    // Joined as the program ends, after main() has returned.
+    static std::jthread warmUp([] {
         if (!start())
             return;
         // What a sound's pipeline is made of (see GstAiff.h), but for the
@@ -40,10 +42,7 @@ WarmUp::WarmUp()
                 gst_object_unref(loaded);
             gst_object_unref(factory);
         }
-    }) {}
-
-WarmUp::~WarmUp() {
-    thread.join();
+    });
 }
 
 bool isPlayableFile(const std::string& path) {

@@ -4,7 +4,6 @@
 // program's log that are written once however often the failure repeats.
 
 #include <string>
-#include <thread>
 
 namespace eggtimer::gst {
 
@@ -14,19 +13,11 @@ namespace eggtimer::gst {
 bool start();
 
 // Starts GStreamer and loads the plug-ins that a sound's first play needs on
-// a thread of its own, so that the first play is heard about as soon as a
-// later one. Opens nothing on the sound server. A play meanwhile waits for it
-// rather than start GStreamer twice. The destructor waits for the thread.
-class WarmUp {
-public:
-    WarmUp();
-    ~WarmUp();
-    WarmUp(const WarmUp&) = delete;
-    WarmUp& operator=(const WarmUp&) = delete;
-
-private:
-    std::thread thread;
-};
+// a thread of its own, unless that was done or begun before, so that the
+// first play is heard about as soon as a later one. Returns at once and opens
+// nothing on the sound server. A play meanwhile waits in start() for it
+// rather than start GStreamer twice; the program's end waits for the thread.
+void startInBackground();
 
 // True when `path` names, after following links, a regular non-empty file that
 // can be opened for reading. Checked with stat() before anything opens it, so

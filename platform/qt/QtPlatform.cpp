@@ -28,8 +28,7 @@ QtPlatform::QtPlatform(std::function<QWidget*()> mainWindow)
 QtPlatform::~QtPlatform() = default;
 
 void QtPlatform::warmUpMedia() {
-    if (!mediaWarmUp)
-        mediaWarmUp = std::make_unique<gst::WarmUp>();
+    gst::startInBackground();
 }
 
 Services QtPlatform::services() {

@@ -17,9 +17,6 @@ class GstSoundRegistry;
 class GstMediaLibrary;
 class QtDesktop;
 class QtSettingsStore;
-namespace gst {
-class WarmUp;
-}
 
 class QtPlatform {
 public:
@@ -44,7 +41,6 @@ private:
     std::unique_ptr<Sound> beepSound;
     std::unique_ptr<QtDesktop> desktop;
     std::unique_ptr<QtSettingsStore> settings;
-    std::unique_ptr<gst::WarmUp> mediaWarmUp;
 };
 
 } // namespace eggtimer
