@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QVariantMap>
 
+#include <vector>
+
 namespace eggtimer {
 namespace {
 
@@ -34,12 +36,23 @@ Notifications::Notifications(QObject* parent)
     , bus(QDBusConnection::sessionBus()) {}
 
 Notifications::~Notifications() {
-    if (shownId == 0)
-        return;
-    QDBusMessage message = call(QStringLiteral("CloseNotification"));
-    message << shownId;
-    bus.send(message);
-    waitUntilSent(bus);
+    std::vector<uint> left;
+    if (shownId != 0)
+        left.push_back(shownId);
+    // Shown, but their ids not yet known: waited for, within their time-out.
+    for (auto& [number, notify] : onTheirWay) {
+        notify.waitForFinished();
+        const QDBusPendingReply<uint> reply = notify;
+        if (reply.isValid() && reply.value() != shownId)
+            left.push_back(reply.value());
+    }
+    for (const uint id : left) {
+        QDBusMessage message = call(QStringLiteral("CloseNotification"));
+        message << id;
+        bus.send(message);
+    }
+    if (!left.empty())
+        waitUntilSent(bus);
 }
 
 bool Notifications::ensureConnected() {
@@ -122,10 +135,13 @@ void Notifications::sendLatest() {
             << (*bodyMarkup ? escapedMarkup(note.body) : note.body) << actions << hints << -1;
 
     const unsigned sent = generation;
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(message, kCallTimeoutMs), this);
+    const QDBusPendingCall notify = bus.asyncCall(message, kCallTimeoutMs);
+    onTheirWay.emplace(sent, notify);
+    auto* watcher = new QDBusPendingCallWatcher(notify, this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, sent, stop = std::move(note.stop)](QDBusPendingCallWatcher* finished) mutable {
                 finished->deleteLater();
+                onTheirWay.erase(sent);
                 const QDBusPendingReply<uint> reply = *finished;
                 if (reply.isError()) {
                     unavailable(reply.error().name() + QStringLiteral(": ") + reply.error().message());

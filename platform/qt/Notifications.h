@@ -5,15 +5,18 @@
 // notification service or a stuck one never holds up the window; such a
 // failure is logged once. Each notification replaces the one shown before it,
 // and only the latest one's action is honoured. The one shown is closed when
-// it is withdrawn and when this object goes, before the program ends.
+// it is withdrawn and when this object goes, before the program ends, also
+// while its id is still on its way.
 
 #include "platform/qt/Log.h"
 
 #include <QDBusConnection>
+#include <QDBusPendingCall>
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <optional>
 
 namespace eggtimer {
@@ -54,6 +57,8 @@ private:
     bool askingCapabilities = false;
 
     unsigned generation = 0; // counts notifications asked for
+    // Notify calls not yet answered, by the generation that sent them.
+    std::map<unsigned, QDBusPendingCall> onTheirWay;
     std::optional<Pending> pending;
     uint shownId = 0; // the latest notification on screen, 0 for none
     std::function<void()> shownStop;

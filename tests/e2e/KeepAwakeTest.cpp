@@ -40,7 +40,10 @@ protected:
             },
             5);
     }
-    void settle() { testing::settleBus({QDBusConnection::sessionBus(), portal.connection->bus}); }
+    void settle() {
+        testing::settleBus(
+            {QDBusConnection::sessionBus(), portal.connection->bus, notifications.connection.bus});
+    }
 
     StandInPortal portal;
     StandInNotificationServer notifications;

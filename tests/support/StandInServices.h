@@ -152,9 +152,10 @@ private:
     QString appUri;
 };
 
-// Lets everything that was sent on the bus so far reach its receivers in this
-// process and be handled: the bus answers a connection's call only after it
-// has passed on what that connection sent before.
+// Lets everything that was sent on the bus so far reach the receiving
+// connections given, in this process, and be handled: the bus answers a
+// connection's call only after it has passed on what was sent before it, and
+// a connection reads what comes to it in order.
 void settleBus(const std::vector<QDBusConnection>& senders);
 
 } // namespace eggtimer::testing
