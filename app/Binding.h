@@ -5,7 +5,7 @@
 
 #include "controller/KRMaster.h"
 #include "controller/Outlets.h"
-#include "platform/qt/InterfaceLoader.h"
+#include "platform/window/InterfaceLoader.h"
 
 #include <QString>
 

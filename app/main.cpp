@@ -1,16 +1,12 @@
-// eggtimer: loads the window, checks it and hands it to the controller, then
-// runs the event loop until the user quits or the session ends it. Nothing is
-// saved at quitting; what the program shows on the desktop is taken back.
+// eggtimer: puts the application together, shows its window and runs the
+// event loop until the user quits or the session ends it. Nothing is saved at
+// quitting; what the program shows on the desktop is taken back.
 
-#include "app/Binding.h"
-#include "controller/KRMaster.h"
-#include "platform/qt/AppIdentity.h"
-#include "platform/qt/QtPlatform.h"
-#include "platform/qt/QuitOnSignals.h"
+#include "app/Application.h"
+#include "platform/system/AppIdentity.h"
+#include "platform/system/QuitOnSignals.h"
 
 #include <QApplication>
-#include <QTimer>
-#include <QWidget>
 
 #include <cstdio>
 #include <memory>
@@ -28,21 +24,11 @@ int main(int argc, char* argv[]) {
     eggtimer::quitOnTerminationSignals();
 
     std::string error;
-    const std::unique_ptr<eggtimer::LoadedInterface> interface =
-        eggtimer::loadControllerWindow(eggtimer::LoadedInterface::defaultPath(), error);
-    if (!interface) {
-        std::fprintf(stderr, "eggtimer: %s\n", error.c_str());
+    const std::unique_ptr<eggtimer::Application> eggtimer = eggtimer::Application::make(error);
+    if (!eggtimer) {
+        std::fprintf(stderr, "%s: %s\n", eggtimer::programName(), error.c_str());
         return 1;
     }
-
-    eggtimer::QtPlatform platform([window = interface->window()] { return window; });
-    // Lives for the whole run, like the window whose controls it holds.
-    eggtimer::KRMaster master(platform.services(), eggtimer::outletsOf(*interface));
-    eggtimer::connectActions(*interface, master);
-    master.awakeFromNib();
-
-    interface->window()->show();
-    // Once the window is on its way to the screen, so that it comes no later.
-    QTimer::singleShot(0, [&platform] { platform.warmUpMedia(); });
+    eggtimer->show();
     return QApplication::exec();
 }

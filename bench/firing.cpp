@@ -5,7 +5,7 @@
 //   first (after the pipeline's first play) apart from the later ones;
 // - from STOP to silence;
 // - resident memory over many re-plays and many START / fire / STOP cycles.
-// Run it inside tests/support/with-session.sh --x --pulse --dbus. With
+// Run it inside support/with-session.sh --x --pulse --dbus. With
 // replays and cycles both 0 it measures the sound alone, not the memory.
 
 #include "support/AppHarness.h"
@@ -20,7 +20,7 @@
 #include <optional>
 #include <thread>
 
-using eggtimer::testing::SinkRecorder;
+using eggtimer::test::SinkRecorder;
 using namespace std::chrono_literals;
 
 namespace {
@@ -93,8 +93,8 @@ int main(int argc, char** argv) {
                                  {"modeDhmMin", "0.0667"}}); // four seconds
         eggtimer::App app;
         app.click("timerButton");
-        const double fireDate = app.master->mainTimer()->fireDate();
-        const auto fireAt = steadyOf(fireDate, app.platform->services().runLoop.now());
+        const double fireDate = app.controller().mainTimer()->fireDate();
+        const auto fireAt = steadyOf(fireDate, app.services().runLoop.now());
         const std::size_t from = recorder.sampleAt(fireAt - 200ms);
         app.waitFor([&] { return app.button() == "STOP"; }, 10);
         app.waitFor([] { return false; }, 3.2); // 0.4 s of sound, 0.5 s of pause, three times more

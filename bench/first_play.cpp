@@ -4,7 +4,7 @@
 // the same process. One process a run: bench/run.sh runs it several times.
 //   first_play click|timer [seconds-before-first-play=2]
 // Prints "<first ms> <later ms>". Run it inside
-// tests/support/with-session.sh --x --pulse --dbus.
+// support/with-session.sh --x --pulse --dbus.
 
 #include "support/AppHarness.h"
 #include "support/SinkRecorder.h"
@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
-using eggtimer::testing::SinkRecorder;
+using eggtimer::test::SinkRecorder;
 using namespace std::chrono_literals;
 
 namespace {
@@ -39,7 +39,7 @@ double playOnce(eggtimer::App& app, const SinkRecorder& recorder, bool byTimer) 
     SinkRecorder::Clock::time_point from;
     if (byTimer) {
         app.click("timerButton");
-        from = steadyOf(app.master->mainTimer()->fireDate(), app.platform->services().runLoop.now());
+        from = steadyOf(app.controller().mainTimer()->fireDate(), app.services().runLoop.now());
         app.waitFor([&] { return app.button() == "STOP"; }, 5);
     } else {
         from = SinkRecorder::Clock::now();

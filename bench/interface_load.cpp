@@ -4,7 +4,7 @@
 // Prints the median and the worst time in milliseconds. Runs on whatever Qt
 // platform is set (QT_QPA_PLATFORM=offscreen needs no display).
 
-#include "platform/qt/InterfaceLoader.h"
+#include "platform/window/InterfaceLoader.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -4,7 +4,7 @@
 //   launcher_signals [minutes=10]
 
 #include "controller/KRMaster.h"
-#include "platform/qt/LauncherEntry.h"
+#include "platform/desktop/LauncherEntry.h"
 #include "support/fake/FakeServices.h"
 
 #include <QCoreApplication>

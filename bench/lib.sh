@@ -104,7 +104,7 @@ measure_first_play() {
     done
   done
   for run in $(seq "$RUNS"); do
-    out=$("$bench_dir/../tests/support/with-session.sh" --x --pulse --dbus -- "$program" click 2>/dev/null) || continue
+    out=$("$bench_dir/../support/with-session.sh" --x --pulse --dbus -- "$program" click 2>/dev/null) || continue
     record first_click_new_session "${out% *}"
   done
 }

@@ -9,7 +9,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 build=$(cd "${1:-$root/build}" && pwd)
-session="$root/tests/support/with-session.sh"
+session="$root/support/with-session.sh"
 for program in media_first_sample media_loop_pause media_memory firing; do
   [[ -x "$build/bench/$program" ]] || { echo "media.sh: build $build/bench/$program first" >&2; exit 1; }
 done

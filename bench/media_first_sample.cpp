@@ -4,7 +4,7 @@
 // 50 ms for the later ones. Run by bench/media.sh inside a test session.
 //   media_first_sample <rounds> <sound.aiff>...
 
-#include "platform/qt/GstMedia.h"
+#include "platform/gstreamer/GstMedia.h"
 #include "support/SinkRecorder.h"
 #include "support/Wait.h"
 
@@ -18,7 +18,7 @@
 #include <functional>
 #include <vector>
 
-using eggtimer::testing::SinkRecorder;
+using eggtimer::test::SinkRecorder;
 using namespace std::chrono_literals;
 
 namespace {
@@ -64,8 +64,8 @@ int main(int argc, char** argv) {
             watcher.ended = false;
             const auto played = SinkRecorder::Clock::now();
             sound->play();
-            eggtimer::testing::waitUntil([&] { return watcher.ended; }, 5s);
-            eggtimer::testing::serveEventsFor(150ms);
+            eggtimer::test::waitUntil([&] { return watcher.ended; }, 5s);
+            eggtimer::test::serveEventsFor(150ms);
             latencies.push_back(latencyOf(recorder, played));
         }
         std::vector<double> sorted(latencies.begin() + 1, latencies.end());

@@ -10,8 +10,8 @@
 // late by the sound server, by about as long as it waited.
 
 #include "media/KRMovieView.h"
-#include "platform/qt/GstMedia.h"
-#include "platform/qt/QtRunLoop.h"
+#include "platform/gstreamer/GstMedia.h"
+#include "platform/system/QtRunLoop.h"
 #include "support/SinkRecorder.h"
 #include "support/Wait.h"
 
@@ -25,7 +25,7 @@
 #include <cstring>
 #include <vector>
 
-using eggtimer::testing::SinkRecorder;
+using eggtimer::test::SinkRecorder;
 using namespace std::chrono_literals;
 
 namespace {
@@ -108,10 +108,10 @@ int main(int argc, char** argv) {
         if (held > 0)
             QThread::msleep(static_cast<unsigned long>(held));
         view.start(nullptr);
-        eggtimer::testing::serveEventsFor(
+        eggtimer::test::serveEventsFor(
             std::chrono::milliseconds(static_cast<int>(((length + 1.0) * loops - 0.5) * 1000)));
         view.stop(nullptr);
-        eggtimer::testing::serveEventsFor(300ms);
+        eggtimer::test::serveEventsFor(300ms);
         const std::vector<Stretch> stretches = soundingStretches(recorder.samplesFrom(from));
         std::vector<double> pauses;
         for (std::size_t i = 1; i < stretches.size(); ++i)

@@ -3,7 +3,7 @@
 // Target: flat within 2 MB after warming up.
 //   media_memory <plays> <sound.aiff> <movie-file>
 
-#include "platform/qt/GstMedia.h"
+#include "platform/gstreamer/GstMedia.h"
 #include "support/Wait.h"
 
 #include <QCoreApplication>
@@ -48,11 +48,11 @@ int main(int argc, char** argv) {
         const int before = counter.ends;
         sound->play();
         if (play % 10 == 0) {
-            eggtimer::testing::waitUntil([&] { return counter.ends > before; }, 5s); // to its end
+            eggtimer::test::waitUntil([&] { return counter.ends > before; }, 5s); // to its end
         } else {
-            eggtimer::testing::serveEventsFor(40ms);
+            eggtimer::test::serveEventsFor(40ms);
             sound->stop();
-            eggtimer::testing::waitUntil([&] { return counter.ends > before; }, 5s);
+            eggtimer::test::waitUntil([&] { return counter.ends > before; }, 5s);
         }
         if (play == 20)
             warm = residentMegabytes();
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         movie->play();
-        eggtimer::testing::serveEventsFor(60ms);
+        eggtimer::test::serveEventsFor(60ms);
         movie->stop();
         if (round == 10)
             movieWarm = residentMegabytes();

@@ -8,7 +8,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build}" && pwd)
 if [[ -z "${EGGTIMER_SESSION_DIR:-}" ]]; then
-  exec "$here/../tests/support/with-session.sh" --x --pulse --dbus -- "$0" "$build"
+  exec "$here/../support/with-session.sh" --x --pulse --dbus -- "$0" "$build"
 fi
 export RUNS=${RUNS:-5}
 source "$here/lib.sh"

@@ -6,7 +6,7 @@
 
 #include "app/Binding.h"
 #include "controller/KRMaster.h"
-#include "platform/qt/PosixFileSystem.h"
+#include "platform/system/PosixFileSystem.h"
 #include "support/fake/FakeServices.h"
 
 #include <QApplication>

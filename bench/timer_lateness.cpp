@@ -2,7 +2,7 @@
 //   timer_lateness [firings=20] [interval-seconds=2]
 // Prints the median and the worst lateness in milliseconds.
 
-#include "platform/qt/QtRunLoop.h"
+#include "platform/system/QtRunLoop.h"
 
 #include <QCoreApplication>
 

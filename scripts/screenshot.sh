@@ -18,7 +18,7 @@ mkdir -p "$(dirname "$out")"
 capture() {
   local scale=$1 file=$2
   # A screen as large as a 200% desktop's.
-  EGGTIMER_XVFB_SCREEN="$((1280 * scale))x$((1024 * scale))x24" "$root/tests/support/with-session.sh" --x -- bash -c '
+  EGGTIMER_XVFB_SCREEN="$((1280 * scale))x$((1024 * scale))x24" "$root/support/with-session.sh" --x -- bash -c '
     set -euo pipefail
     QT_SCALE_FACTOR=$1 "$2" & app=$!
     trap "kill $app 2>/dev/null || true; wait $app 2>/dev/null || true" EXIT

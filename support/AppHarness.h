@@ -2,9 +2,8 @@
 // One run of the application's own code inside a test: the shipped window,
 // the real platform and the controller, wired as the program wires them.
 
-#include "app/Binding.h"
+#include "app/Application.h"
 #include "controller/KRMaster.h"
-#include "platform/qt/QtPlatform.h"
 #include "support/Wait.h"
 
 #include <QAbstractButton>
@@ -22,7 +21,6 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 
 #include <chrono>
 #include <functional>
@@ -35,37 +33,31 @@ namespace eggtimer {
 struct App {
     App() {
         std::string error;
-        ui = loadControllerWindow(LoadedInterface::defaultPath(), error);
-        if (!ui)
+        application = Application::make(error);
+        if (!application)
             throw std::runtime_error(error);
-        platform = std::make_unique<QtPlatform>([window = ui->window()] { return window; });
-        master = std::make_unique<KRMaster>(platform->services(), outletsOf(*ui));
-        connectActions(*ui, *master);
-        master->awakeFromNib();
-        ui->window()->show();
-        QTimer::singleShot(0, ui->window(), [platform = platform.get()] { platform->warmUpMedia(); });
+        application->show();
         // Keyboard shortcuts reach only the active window.
+        QWidget* window = application->window();
         if (QGuiApplication::platformName() == QStringLiteral("wayland")) {
             // A Wayland client cannot activate its own window, and Qt says
             // so; the compositor activates it when it shows it. Qt makes it
             // the application's active window, which shortcuts go by, a
             // round trip after the platform's own flag says it is active.
-            QWidget* window = ui->window();
             if (!QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }))
                 throw std::runtime_error("the compositor never activated the window");
             return;
         }
-        ui->window()->activateWindow();
-        if (!QTest::qWaitForWindowActive(ui->window()))
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window))
             throw std::runtime_error("the window never became active");
     }
-    ~App() {
-        master.reset();
-        platform.reset();
-    }
 
+    QWidget* window() const { return application->window(); }
+    KRMaster& controller() const { return application->controller(); }
+    Services services() const { return application->services(); }
     template <class T = QWidget> T* find(const char* name) const {
-        return ui->window()->findChild<T*>(QString::fromLatin1(name));
+        return window()->findChild<T*>(QString::fromLatin1(name));
     }
     QString text(const char* label) const { return find<QLabel>(label)->text(); }
     QString button() const { return find<QAbstractButton>("timerButton")->text(); }
@@ -83,12 +75,10 @@ struct App {
     void chooseTab(int index) { find<QTabWidget>("modeTab")->setCurrentIndex(index); }
     // Waits, serving events, until `done` holds or `seconds` pass.
     bool waitFor(const std::function<bool()>& done, double seconds) {
-        return testing::waitUntil(done, std::chrono::duration<double>(seconds));
+        return test::waitUntil(done, std::chrono::duration<double>(seconds));
     }
 
-    std::unique_ptr<LoadedInterface> ui;
-    std::unique_ptr<QtPlatform> platform;
-    std::unique_ptr<KRMaster> master;
+    std::unique_ptr<Application> application;
 };
 
 inline QString settingsFile() {

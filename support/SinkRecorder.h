@@ -27,7 +27,7 @@
 
 extern char** environ;
 
-namespace eggtimer::testing {
+namespace eggtimer::test {
 
 class SinkRecorder {
 public:
@@ -193,4 +193,4 @@ private:
     Clock::time_point firstSampleTime = Clock::time_point::max();
 };
 
-} // namespace eggtimer::testing
+} // namespace eggtimer::test

@@ -5,7 +5,7 @@
 
 #include <thread>
 
-namespace eggtimer::testing {
+namespace eggtimer::test {
 
 bool waitUntil(const std::function<bool()>& done, std::chrono::duration<double> limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
@@ -25,4 +25,4 @@ void serveEventsFor(std::chrono::duration<double> time) {
     waitUntil([] { return false; }, time);
 }
 
-} // namespace eggtimer::testing
+} // namespace eggtimer::test

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <functional>
 
-namespace eggtimer::testing {
+namespace eggtimer::test {
 
 // Serves events until `done` holds or `limit` passes; whether `done` holds.
 bool waitUntil(const std::function<bool()>& done, std::chrono::duration<double> limit);
@@ -13,4 +13,4 @@ bool waitUntil(const std::function<bool()>& done, std::chrono::duration<double> 
 // Serves events for `time`.
 void serveEventsFor(std::chrono::duration<double> time);
 
-} // namespace eggtimer::testing
+} // namespace eggtimer::test

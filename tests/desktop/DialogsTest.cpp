@@ -1,9 +1,10 @@
 // The alert panel and the open-file dialog as our code sets them up, read and
 // answered the way a user would: a timer finds the modal dialog.
 
-#include "platform/qt/QtDesktop.h"
+#include "platform/desktop/QtDesktop.h"
 
-#include "tests/desktop/Support.h"
+#include "platform/system/Utf8.h"
+#include "tests/support/CapturedStderr.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -16,9 +17,8 @@
 
 #include <gtest/gtest.h>
 
-namespace eggtimer {
+namespace eggtimer::test {
 namespace {
-
 
 // Calls `answer` with the modal dialog of type T, up by the time the event
 // loop runs. Should another be up, it is closed so that the test cannot hang.
@@ -91,4 +91,4 @@ TEST_F(Dialogs, TheOpenPanelOffersTheUsableTypesAndGivesTheChosenAbsolutePath) {
 }
 
 } // namespace
-} // namespace eggtimer
+} // namespace eggtimer::test

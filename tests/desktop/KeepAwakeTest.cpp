@@ -2,9 +2,10 @@
 // session's private bus: at most one inhibition is held, exactly while it is
 // wanted, whatever order the answers come in and whichever service serves.
 
-#include "platform/qt/QtDesktop.h"
+#include "platform/desktop/QtDesktop.h"
 
-#include "tests/desktop/Support.h"
+#include "support/Wait.h"
+#include "tests/support/CapturedStderr.h"
 #include "tests/support/StandInServices.h"
 
 #include <QDBusConnection>
@@ -13,19 +14,19 @@
 
 #include <memory>
 
-namespace eggtimer {
+namespace eggtimer::test {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::StandInPortal;
-using testing::StandInPowerManager;
+using test::StandInPortal;
+using test::StandInPowerManager;
 
 class KeepAwake : public ::testing::Test {
 protected:
-    static bool eventually(const std::function<bool()>& done) { return testing::waitUntil(done, 10s); }
+    static bool eventually(const std::function<bool()>& done) { return test::waitUntil(done, 10s); }
     // Everything sent so far has been handled on both sides.
     static void settle(const QDBusConnection& service) {
-        testing::settleBus({QDBusConnection::sessionBus(), service});
+        test::settleBus({QDBusConnection::sessionBus(), service});
     }
 
     std::unique_ptr<QtDesktop> desktop = std::make_unique<QtDesktop>([] { return nullptr; }, [] {});
@@ -106,10 +107,10 @@ TEST_F(KeepAwake, WithNoServiceItIsOneLineInTheLog) {
     for (bool wish : {false, true, false, true})
         desktop->keepAwake(wish);
     settle(QDBusConnection::sessionBus());
-    testing::serveEventsFor(200ms);
+    test::serveEventsFor(200ms);
     EXPECT_EQ(captured.lines(), 1) << captured.text();
     EXPECT_NE(captured.text().find("keeping the machine awake"), std::string::npos) << captured.text();
 }
 
 } // namespace
-} // namespace eggtimer
+} // namespace eggtimer::test

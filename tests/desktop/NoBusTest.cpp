@@ -2,15 +2,15 @@
 // so on the log once, and nothing else changes, even before the window
 // exists.
 
-#include "platform/qt/QtDesktop.h"
+#include "platform/desktop/QtDesktop.h"
 
-#include "tests/desktop/Support.h"
+#include "tests/support/CapturedStderr.h"
 
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
-namespace eggtimer {
+namespace eggtimer::test {
 namespace {
 
 TEST(NoSessionBus, AttentionIsAskedWithoutNotificationsAndOneLogLine) {
@@ -27,4 +27,4 @@ TEST(NoSessionBus, AttentionIsAskedWithoutNotificationsAndOneLogLine) {
 }
 
 } // namespace
-} // namespace eggtimer
+} // namespace eggtimer::test

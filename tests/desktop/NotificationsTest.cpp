@@ -1,9 +1,10 @@
 // Attention requests as desktop notifications, against a stand-in
 // notification server on the session's private bus.
 
-#include "platform/qt/QtDesktop.h"
+#include "platform/desktop/QtDesktop.h"
 
-#include "tests/desktop/Support.h"
+#include "support/Wait.h"
+#include "tests/support/CapturedStderr.h"
 #include "tests/support/StandInServices.h"
 
 #include <QCoreApplication>
@@ -14,7 +15,7 @@
 
 #include <gtest/gtest.h>
 
-namespace eggtimer {
+namespace eggtimer::test {
 namespace {
 
 using namespace std::chrono_literals;
@@ -22,7 +23,7 @@ using namespace std::chrono_literals;
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 
-using testing::StandInNotificationServer;
+using test::StandInNotificationServer;
 
 class Notifications : public ::testing::Test {
 protected:
@@ -32,12 +33,12 @@ protected:
     }
     // Waits for the server to have been asked `count` times in all.
     bool notified(int count) {
-        return testing::waitUntil([&] { return server->notifications.size() >= std::size_t(count); }, 10s);
+        return test::waitUntil([&] { return server->notifications.size() >= std::size_t(count); }, 10s);
     }
     uint idOf(int index) const { return server->notifications[index].id; }
     void invokeStop(uint id) { server->send(QStringLiteral("ActionInvoked"), id, QStringLiteral("stop")); }
     void settle() {
-        testing::settleBus(
+        test::settleBus(
             {server ? server->connection.bus : QDBusConnection::sessionBus(), QDBusConnection::sessionBus()});
     }
 
@@ -63,13 +64,15 @@ TEST_F(Notifications, NameTheProgramAndItsDesktopEntryAndReplaceTheOneShown) {
     EXPECT_EQ(first.summary, QStringLiteral("eggtimer"));
     EXPECT_EQ(first.actions, (QStringList{QStringLiteral("stop"), QStringLiteral("Stop")}));
     EXPECT_EQ(first.hints.value(QStringLiteral("urgency")).toInt(), 2) << "it must stay until seen";
-    EXPECT_FALSE(first.hints.contains(QStringLiteral("desktop-entry")));
+    ASSERT_FALSE(QGuiApplication::desktopFileName().isEmpty());
+    EXPECT_EQ(first.hints.value(QStringLiteral("desktop-entry")), QGuiApplication::desktopFileName());
     settle();
 
     // Without a stop, nothing to offer and nothing to call.
+    const QString named = QGuiApplication::desktopFileName();
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Timer.desktop"));
     desktop.requestUserAttention("[File] notes.txt", nullptr);
-    QGuiApplication::setDesktopFileName(QString());
+    QGuiApplication::setDesktopFileName(named);
     ASSERT_TRUE(notified(2));
     const auto second = server->notifications[1];
     EXPECT_EQ(second.hints.value(QStringLiteral("desktop-entry")), QStringLiteral("org.example.Timer"));
@@ -107,7 +110,7 @@ TEST_F(Notifications, StopWorksOnceFromTheServerForTheNotificationShown) {
     EXPECT_EQ(olderStops + stops, 0) << "a forged signal or the older notification's Stop did something";
 
     invokeStop(idOf(1));
-    EXPECT_TRUE(testing::waitUntil([&] { return stops == 1; }, 10s));
+    EXPECT_TRUE(test::waitUntil([&] { return stops == 1; }, 10s));
     invokeStop(idOf(1));
     settle();
     EXPECT_EQ(olderStops + stops, 1);
@@ -118,7 +121,7 @@ TEST_F(Notifications, StopWorksOnceFromTheServerForTheNotificationShown) {
 TEST_F(Notifications, AreClosedWhenWithdrawnAlsoOnTheirWayAndWhenTheProgramEnds) {
     start();
     const auto closed = [&](int index) {
-        return testing::waitUntil([&] { return std::ranges::count(server->closed, idOf(index)) == 1; }, 10s);
+        return test::waitUntil([&] { return std::ranges::count(server->closed, idOf(index)) == 1; }, 10s);
     };
     desktop.requestUserAttention("[Sound] Chime", stop);
     ASSERT_TRUE(notified(1));
@@ -156,7 +159,7 @@ TEST_P(UnreachableServer, HoldsNothingUpAndIsOneLogLine) {
     desktop.requestUserAttention("[Sound] Chime", stop);
     EXPECT_EQ(captured.text(), "") << "the request waited for the server";
     desktop.requestUserAttention("[Sound] Bell", stop);
-    EXPECT_TRUE(testing::waitUntil([&] { return !captured.text().empty(); }, 30s));
+    EXPECT_TRUE(test::waitUntil([&] { return !captured.text().empty(); }, 30s));
     desktop.requestUserAttention("[Sound] Gong", stop);
     settle();
     EXPECT_EQ(captured.lines(), 1) << captured.text();
@@ -167,4 +170,4 @@ INSTANTIATE_TEST_SUITE_P(Servers, UnreachableServer, ::testing::Values(false, tr
                          [](const auto& info) { return info.param ? "Stuck" : "None"; });
 
 } // namespace
-} // namespace eggtimer
+} // namespace eggtimer::test

@@ -2,9 +2,10 @@
 // application is a recorder set up in this session's XDG folders: it writes
 // down the arguments it was started with.
 
-#include "platform/qt/QtDesktop.h"
+#include "platform/desktop/QtDesktop.h"
 
-#include "tests/desktop/Support.h"
+#include "support/Wait.h"
+#include "tests/support/CapturedStderr.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +14,12 @@
 #include <filesystem>
 #include <sys/wait.h>
 
-namespace eggtimer {
+namespace eggtimer::test {
 namespace {
 
 using namespace std::chrono_literals;
 
 namespace fs = std::filesystem;
-using test::readFile;
-using test::writeFile;
 
 // Nothing in the name has a meaning: no shell, no URI, no field codes, and
 // bytes that are not UTF-8 stay as they are. Paths that name no file open
@@ -49,7 +48,7 @@ TEST(OpenFile, OpensExactlyThatFileWithNoShell) {
     EXPECT_TRUE(desktop.openFile(path));
     // The arguments the recorder was started with, NUL after each.
     std::string recorded;
-    testing::waitUntil([&] { return !(recorded = readFile(calls)).empty(); }, 20s);
+    test::waitUntil([&] { return !(recorded = readFile(calls)).empty(); }, 20s);
     EXPECT_EQ(recorded, path + '\0') << "the default application was not started with just that file";
     fs::current_path(previous);
     EXPECT_FALSE(fs::exists(scratch / "pwned")) << "a shell ran part of the name";
@@ -60,4 +59,4 @@ TEST(OpenFile, OpensExactlyThatFileWithNoShell) {
 }
 
 } // namespace
-} // namespace eggtimer
+} // namespace eggtimer::test

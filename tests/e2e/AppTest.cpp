@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-namespace eggtimer {
+namespace eggtimer::test {
 namespace {
 
 class AppTest : public ::testing::Test {
@@ -26,7 +26,7 @@ TEST_F(AppTest, OpensOnTheSessionsDisplayAndStartsAndClearsByMouseAndKeyboard) {
     EXPECT_EQ(QGuiApplication::platformName(), qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
                                                    ? QStringLiteral("wayland")
                                                    : QStringLiteral("xcb"));
-    QWindow* window = app.ui->window()->windowHandle();
+    QWindow* window = app.window()->windowHandle();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isExposed());
     EXPECT_EQ(app.text("statTimer"), "Timer not set.");
@@ -34,9 +34,9 @@ TEST_F(AppTest, OpensOnTheSessionsDisplayAndStartsAndClearsByMouseAndKeyboard) {
 
     app.click("timerButton");
     EXPECT_EQ(app.button(), "CLEAR");
-    QTest::keyClick(app.ui->window(), Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(app.window(), Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(app.button(), "START");
-    EXPECT_EQ(app.master->status(), TimerStatusNotSet);
+    EXPECT_EQ(app.controller().status(), TimerStatusNotSet);
 }
 
 // One choice in each kind of control; that every key is saved and restored
@@ -97,4 +97,4 @@ TEST_F(AppTest, GetsReadyToPlayWithoutAStreamOnTheSoundServer) {
 }
 
 } // namespace
-} // namespace eggtimer
+} // namespace eggtimer::test

@@ -3,7 +3,7 @@
 // the alert's beep comes before the modal panel, whose nested loop goes on
 // serving timers while it is up. The panel's texts are checked in
 // tests/desktop; the sound loops, and what the controller does around the
-// panel, in tests/unit and tests/media.
+// panel, in tests/unit and tests/gstreamer.
 
 #include "support/AppHarness.h"
 #include "support/SinkRecorder.h"
@@ -13,10 +13,10 @@
 
 #include <gtest/gtest.h>
 
-namespace eggtimer {
+namespace eggtimer::test {
 namespace {
 
-using testing::SinkRecorder;
+using test::SinkRecorder;
 
 TEST(FiringTest, StopSilencesTheSoundAtOnce) {
     SinkRecorder recorder;
@@ -67,4 +67,4 @@ TEST(FiringTest, TheAlertKeepsTheStatusAreaWhileItShowsAfterABeep) {
 }
 
 } // namespace
-} // namespace eggtimer
+} // namespace eggtimer::test

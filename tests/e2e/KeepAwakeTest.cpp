@@ -13,11 +13,11 @@
 
 #include <gtest/gtest.h>
 
-namespace eggtimer {
+namespace eggtimer::test {
 namespace {
 
-using testing::StandInNotificationServer;
-using testing::StandInPortal;
+using test::StandInNotificationServer;
+using test::StandInPortal;
 
 class KeepAwakeTest : public ::testing::Test {
 protected:
@@ -41,7 +41,7 @@ protected:
             5);
     }
     void settle() {
-        testing::settleBus(
+        test::settleBus(
             {QDBusConnection::sessionBus(), portal.connection->bus, notifications.connection.bus});
     }
 
@@ -106,4 +106,4 @@ TEST_F(KeepAwakeTest, QuittingFromTheMenuWhileASoundRingsTakesBackItsNotificatio
 }
 
 } // namespace
-} // namespace eggtimer
+} // namespace eggtimer::test

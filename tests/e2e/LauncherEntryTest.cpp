@@ -13,15 +13,15 @@
 
 #include <tuple>
 
-namespace eggtimer {
+namespace eggtimer::test {
 namespace {
 
 const QString kAppUri = QStringLiteral("application://" EGGTIMER_APP_ID ".desktop");
-using Drawn = testing::StandInDock::Drawn;
-constexpr Drawn kNothing = testing::StandInDock::kNothing;
+using Drawn = test::StandInDock::Drawn;
+constexpr Drawn kNothing = test::StandInDock::kNothing;
 
 TEST(LauncherEntryTest, ADockDrawsTheTimersProgressUntilItFiresAndAttentionUntilStop) {
-    testing::StandInDock dock(kAppUri);
+    test::StandInDock dock(kAppUri);
     ASSERT_TRUE(dock.start()) << "no session bus";
     // Three seconds: two ticks between START and the firing.
     writeSettings({{"mode", 1}, {"targetSelecter", 0}, {"targetSound", "WoodTick"}, {"modeDhmMin", "0.05"}});
@@ -63,4 +63,4 @@ TEST(LauncherEntryTest, ADockDrawsTheTimersProgressUntilItFiresAndAttentionUntil
 }
 
 } // namespace
-} // namespace eggtimer
+} // namespace eggtimer::test

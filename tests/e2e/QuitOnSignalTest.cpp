@@ -14,7 +14,7 @@
 
 #include <csignal>
 
-namespace eggtimer {
+namespace eggtimer::test {
 namespace {
 
 using namespace std::chrono_literals;
@@ -35,9 +35,9 @@ bool pressStart(qint64 pid) {
 }
 
 TEST_P(QuitOnSignal, WhileASoundRingsTakesBackWhatItShowsOnTheDesktop) {
-    testing::StandInPortal portal;
-    testing::StandInNotificationServer notifications;
-    testing::StandInDock dock(QStringLiteral("application://" EGGTIMER_APP_ID ".desktop"));
+    test::StandInPortal portal;
+    test::StandInNotificationServer notifications;
+    test::StandInDock dock(QStringLiteral("application://" EGGTIMER_APP_ID ".desktop"));
     ASSERT_TRUE(portal.start() && notifications.start() && dock.start()) << "no session bus";
     writeSettings({{"mode", 1}, {"targetSelecter", 0}, {"targetSound", "WoodTick"}, {"modeDhmMin", "0.02"}});
 
@@ -49,17 +49,16 @@ TEST_P(QuitOnSignal, WhileASoundRingsTakesBackWhatItShowsOnTheDesktop) {
     program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/eggtimer"), QStringList{});
     ASSERT_TRUE(program.waitForStarted());
     ASSERT_TRUE(pressStart(program.processId()));
-    ASSERT_TRUE(testing::waitUntil([&] { return !notifications.notifications.empty(); }, 10s))
-        << "never rang";
-    ASSERT_TRUE(testing::waitUntil([&] { return portal.held() == 1 && !dock.drawn.empty(); }, 5s));
+    ASSERT_TRUE(test::waitUntil([&] { return !notifications.notifications.empty(); }, 10s)) << "never rang";
+    ASSERT_TRUE(test::waitUntil([&] { return portal.held() == 1 && !dock.drawn.empty(); }, 5s));
 
     ::kill(static_cast<pid_t>(program.processId()), GetParam());
-    ASSERT_TRUE(testing::waitUntil([&] { return program.state() == QProcess::NotRunning; }, 10s));
+    ASSERT_TRUE(test::waitUntil([&] { return program.state() == QProcess::NotRunning; }, 10s));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
-    testing::settleBus({portal.connection->bus, notifications.connection.bus, dock.connection.bus});
+    test::settleBus({portal.connection->bus, notifications.connection.bus, dock.connection.bus});
     EXPECT_EQ(notifications.closed, std::vector<uint>{notifications.notifications.front().id});
-    EXPECT_EQ(dock.drawn.back(), testing::StandInDock::kNothing) << "the icon still asks for attention";
+    EXPECT_EQ(dock.drawn.back(), test::StandInDock::kNothing) << "the icon still asks for attention";
     EXPECT_EQ(portal.held(), 0);
 }
 
@@ -67,4 +66,4 @@ INSTANTIATE_TEST_SUITE_P(Signals, QuitOnSignal, ::testing::Values(SIGTERM, SIGIN
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
 } // namespace
-} // namespace eggtimer
+} // namespace eggtimer::test

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <unistd.h>
 
-namespace eggtimer::testing {
+namespace eggtimer::test {
 
 ScratchFolder::ScratchFolder() {
     const char* session = std::getenv("EGGTIMER_SESSION_DIR");
@@ -35,4 +35,4 @@ void writeFile(const std::string& path, const std::string& contents) {
         throw std::runtime_error("cannot write " + path);
 }
 
-} // namespace eggtimer::testing
+} // namespace eggtimer::test

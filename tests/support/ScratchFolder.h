@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace eggtimer::testing {
+namespace eggtimer::test {
 
 // A fresh folder below the test session's folder (or /tmp outside a
 // session), removed with everything in it at the end.
@@ -25,4 +25,4 @@ std::string readFile(const std::string& path);
 // Throws when the file cannot be written whole.
 void writeFile(const std::string& path, const std::string& contents);
 
-} // namespace eggtimer::testing
+} // namespace eggtimer::test

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-namespace eggtimer::testing {
+namespace eggtimer::test {
 namespace {
 
 const QString kNotificationService = QStringLiteral("org.freedesktop.Notifications");
@@ -169,6 +169,6 @@ void settleBus(const std::vector<QDBusConnection>& senders) {
     QCoreApplication::processEvents();
 }
 
-} // namespace eggtimer::testing
+} // namespace eggtimer::test
 
 #include "StandInServices.moc"

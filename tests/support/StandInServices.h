@@ -16,7 +16,7 @@
 #include <tuple>
 #include <vector>
 
-namespace eggtimer::testing {
+namespace eggtimer::test {
 
 // A bus connection under a name of its own; left when it goes, as when the
 // process behind it ends.
@@ -158,4 +158,4 @@ private:
 // a connection reads what comes to it in order.
 void settleBus(const std::vector<QDBusConnection>& senders);
 
-} // namespace eggtimer::testing
+} // namespace eggtimer::test

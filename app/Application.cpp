@@ -1,0 +1,61 @@
+#include "app/Application.h"
+
+#include "app/Binding.h"
+#include "controller/KRMaster.h"
+#include "platform/desktop/QtDesktop.h"
+#include "platform/gstreamer/GstMedia.h"
+#include "platform/gstreamer/GstSupport.h"
+#include "platform/system/PosixFileSystem.h"
+#include "platform/system/QtRunLoop.h"
+#include "platform/system/QtSettingsStore.h"
+#include "platform/system/SoundFolders.h"
+
+#include <QTimer>
+#include <QWidget>
+
+namespace eggtimer {
+
+std::unique_ptr<Application> Application::make(std::string& error) {
+    std::unique_ptr<LoadedInterface> loaded = loadControllerWindow(LoadedInterface::defaultPath(), error);
+    if (!loaded)
+        return nullptr;
+    return std::unique_ptr<Application>(new Application(std::move(loaded)));
+}
+
+Application::Application(std::unique_ptr<LoadedInterface> loaded)
+    : ui(std::move(loaded))
+    , runLoop(std::make_unique<QtRunLoop>())
+    , files(std::make_unique<PosixFileSystem>(installedSoundFolder(), userSoundFolder()))
+    , sounds(std::make_unique<GstSoundRegistry>(*files))
+    , media(std::make_unique<GstMediaLibrary>())
+    , beepSound(makeSoundFromFile(installedBeepSound(), "beep"))
+    , desktop(std::make_unique<QtDesktop>([window = ui->window()] { return window; }, [this] { beep(); }))
+    , settings(std::make_unique<QtSettingsStore>())
+    , master(std::make_unique<KRMaster>(services(), outletsOf(*ui))) {
+    connectActions(*ui, *master);
+    master->awakeFromNib();
+}
+
+Application::~Application() = default;
+
+void Application::show() {
+    ui->window()->show();
+    QTimer::singleShot(0, ui->window(), [] { gst::startInBackground(); });
+}
+
+QWidget* Application::window() const {
+    return ui->window();
+}
+
+Services Application::services() {
+    return {*runLoop, *desktop, *sounds, *media, *settings, *files};
+}
+
+void Application::beep() {
+    if (beepSound) {
+        beepSound->stop();
+        beepSound->play();
+    }
+}
+
+} // namespace eggtimer

@@ -1,0 +1,61 @@
+#pragma once
+// The application put together from its parts, in the one place that the
+// program, the tests that run it whole and the benchmarks share: the window
+// loaded from the interface file and checked against the controller, the
+// platform's services (kernel timers on Qt's event loop, the sound folders,
+// GStreamer, the desktop, the settings file) and the controller bound to
+// both. Made once the QApplication exists and named (see AppIdentity.h).
+
+#include "platform/Platform.h"
+
+#include <memory>
+#include <string>
+
+class QWidget;
+
+namespace eggtimer {
+
+class KRMaster;
+class LoadedInterface;
+class QtRunLoop;
+class PosixFileSystem;
+class GstSoundRegistry;
+class GstMediaLibrary;
+class QtDesktop;
+class QtSettingsStore;
+
+class Application {
+public:
+    // The window filled in by the controller's start-up, not yet shown;
+    // nothing, with `error` set, when the interface file cannot be loaded or
+    // does not suit the controller.
+    static std::unique_ptr<Application> make(std::string& error);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Shows the window; once it is on its way to the screen, the media
+    // framework gets ready for the first play in the background.
+    void show();
+
+    QWidget* window() const;
+    KRMaster& controller() const { return *master; }
+    Services services();
+
+private:
+    explicit Application(std::unique_ptr<LoadedInterface> loaded);
+    void beep();
+
+    std::unique_ptr<LoadedInterface> ui;
+    std::unique_ptr<QtRunLoop> runLoop;
+    std::unique_ptr<PosixFileSystem> files;
+    std::unique_ptr<GstSoundRegistry> sounds;
+    std::unique_ptr<GstMediaLibrary> media;
+    std::unique_ptr<Sound> beepSound;
+    std::unique_ptr<QtDesktop> desktop;
+    std::unique_ptr<QtSettingsStore> settings;
+    // Last, so that it goes first: it holds the others.
+    std::unique_ptr<KRMaster> master;
+};
+
+} // namespace eggtimer

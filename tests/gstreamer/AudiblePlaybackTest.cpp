@@ -1,0 +1,90 @@
+// Every kind of file the program plays is heard through the sound server for
+// about its length, and its end is noticed; a movie tells its delegate when
+// its sound is really heard, once per play. The test session's null sink is
+// recorded and the recording measured.
+
+#include "platform/gstreamer/GstMedia.h"
+#include "tests/gstreamer/MediaFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <QThread>
+
+#include <filesystem>
+
+namespace eggtimer::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class MoviePlaybackTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(MoviePlaybackTest, IsMeasuredThenHeardForItsLengthItsStartToldOncePerPlay) {
+    ScratchFolder folder;
+    const std::string path = folder / ("tone." + GetParam());
+    makeToneFile(path);
+    SinkRecorder recorder;
+    ASSERT_TRUE(recorder.start());
+    std::unique_ptr<Movie> movie = GstMediaLibrary().movieWithPath(path);
+    ASSERT_NE(movie, nullptr);
+    // A looping movie restarts one second after its length: a length longer
+    // than the second of tone (an MP3's encoder padding counted) lengthens the
+    // pause, a shorter one (an MPEG program stream's estimate) shortens it.
+    EXPECT_NEAR(movie->duration() / double(movie->timeScale()), 1.0, 0.03);
+    RecordingMovieDelegate starts;
+    movie->setDelegate(&starts);
+
+    // A stream left waiting, ready, is begun that much later by the sound
+    // server: the first report must follow the sound, not play().
+    QThread::msleep(300);
+    for (std::size_t play = 1; play <= 2; ++play) {
+        SCOPED_TRACE("play " + std::to_string(play));
+        const Heard heard = playToTheEnd(*movie, recorder);
+        EXPECT_GT(heard.rms, kAudible) << "nothing was heard";
+        EXPECT_GT(heard.seconds, 0.6);
+        EXPECT_LT(heard.seconds, 1.6);
+        ASSERT_EQ(starts.began.size(), play);
+        EXPECT_NEAR(std::chrono::duration<double>(starts.began.back() - heard.began).count(), 0.0, 0.15);
+        movie->gotoBeginning();
+    }
+    movie->play();
+    movie->stop(); // before the main loop could hear of any beginning
+    const auto stopped = SinkRecorder::Clock::now();
+    serveEventsFor(1s);
+    EXPECT_EQ(starts.began.size(), 2u) << "told inside play(), or of a play stopped before it began";
+    // Allow for what the sound server had already been given (up to a
+    // fifth of a second by default) and for a late recording; a play that
+    // went on would still be heard for most of its second.
+    EXPECT_LT(measure(recorder, stopped + 500ms).rms, kAudible) << "still heard after stop";
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, MoviePlaybackTest, ::testing::ValuesIn(kMusicExtensions),
+                         [](const auto& info) { return info.param; });
+
+// The sounds shipped for the user to pick, and the beep before an alert.
+TEST(ShippedSoundsTest, FourToEightAndTheBeepEachShortAndHeardToItsEnd) {
+    FolderFileSystem files{EGGTIMER_SOURCE_SOUND_DIR, "/nonexistent"};
+    GstSoundRegistry registry{files};
+    std::vector<Sound*> sounds;
+    for (const auto& entry : std::filesystem::directory_iterator(EGGTIMER_SOURCE_SOUND_DIR))
+        if (entry.path().extension() == ".aiff")
+            sounds.push_back(registry.soundNamed(entry.path().stem()));
+    EXPECT_GE(sounds.size(), 4u);
+    EXPECT_LE(sounds.size(), 8u);
+    std::unique_ptr<Sound> beep = makeSoundFromFile(EGGTIMER_SOURCE_BEEP, "beep");
+    sounds.push_back(beep.get());
+    SinkRecorder recorder;
+    ASSERT_TRUE(recorder.start());
+    for (Sound* sound : sounds) {
+        ASSERT_NE(sound, nullptr);
+        SCOPED_TRACE(sound->name());
+        const Heard heard = playToTheEnd(*sound, recorder);
+        EXPECT_GT(heard.rms, kAudible) << "nothing was heard";
+        // Short sounds, 0.2 to 2 seconds; quiet tails may fall under the threshold.
+        EXPECT_GT(heard.seconds, 0.1);
+        EXPECT_LT(heard.seconds, 2.1);
+    }
+}
+
+} // namespace
+} // namespace eggtimer::test

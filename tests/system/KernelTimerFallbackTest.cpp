@@ -1,0 +1,123 @@
+// The run loop where the kernel refuses timers: a seccomp filter makes
+// timerfd_create (or timerfd_settime) fail for this whole process, as a
+// sandbox without timerfd or a process out of file descriptors would.
+//   kernel_timer_fallback_tests create|settime [gtest options]
+
+#include "platform/system/QtRunLoop.h"
+#include "support/Wait.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <iomanip>
+#include <string>
+
+namespace eggtimer::test {
+
+using namespace std::chrono_literals;
+using test::serveEventsFor;
+using test::waitUntil;
+
+// Every later call of `syscallNumber` fails with `error`.
+bool refuseSyscall(long syscallNumber, int error) {
+    sock_filter program[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<unsigned>(syscallNumber), 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (static_cast<unsigned>(error) & SECCOMP_RET_DATA)),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog filter{static_cast<unsigned short>(std::size(program)), program};
+    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
+}
+
+namespace {
+
+TEST(KernelTimerFallbackTest, TimersStillFireAtTheirDatesAndTheFailureIsLoggedOnce) {
+    ::testing::internal::CaptureStderr();
+    QtRunLoop loop;
+    double oneShotAt = 0;
+    int ticks = 0, pastFired = 0;
+    auto oneShot = loop.scheduleTimer(0.3, false, [&](Timer&) { oneShotAt = loop.now(); });
+    auto ticker = loop.scheduleTimer(0.1, true, [&](Timer&) { ++ticks; });
+    loop.scheduleTimer(-5, false, [&](Timer&) { ++pastFired; });
+    auto endless = loop.scheduleTimer(HUGE_VAL, false, [](Timer&) { ADD_FAILURE() << "fired"; });
+    auto cancelled = loop.scheduleTimer(0.1, false, [](Timer&) { ADD_FAILURE() << "fired"; });
+    cancelled->invalidate();
+
+    ASSERT_TRUE(waitUntil([&] { return oneShotAt > 0 && ticks >= 5; }, 10s));
+    EXPECT_GE(oneShotAt, oneShot->fireDate());
+    EXPECT_FALSE(oneShot->isValid());
+    EXPECT_EQ(pastFired, 1);
+    EXPECT_TRUE(endless->isValid());
+    ticker->invalidate();
+    const int ticksWhenStopped = ticks;
+    serveEventsFor(300ms);
+    EXPECT_EQ(ticks, ticksWhenStopped);
+
+    const std::string written = ::testing::internal::GetCapturedStderr();
+    const auto once = written.find("kernel timer");
+    EXPECT_TRUE(once != std::string::npos && written.find("kernel timer", once + 1) == std::string::npos)
+        << written;
+    EXPECT_NE(written.find("[" + std::to_string(::getpid()) + "]: cannot "), std::string::npos) << written;
+}
+
+struct FractionCase {
+    const char* name;
+    double interval;
+};
+void PrintTo(const FractionCase& c, std::ostream* out) {
+    *out << c.interval << " s";
+}
+
+class FallbackOneShot : public ::testing::TestWithParam<FractionCase> {};
+
+// Without a kernel timer, a one-shot timer still never fires before its
+// wall-clock date, whatever fraction of a second its wait ends in.
+TEST_P(FallbackOneShot, FiresNoEarlierThanItsDate) {
+    QtRunLoop loop;
+    double firedAt = 0;
+    auto timer = loop.scheduleTimer(GetParam().interval, false, [&](Timer&) { firedAt = loop.now(); });
+    ASSERT_TRUE(waitUntil([&] { return firedAt > 0; }, 10s));
+    EXPECT_GE(firedAt, timer->fireDate())
+        << std::setprecision(17) << "fired at " << firedAt << ", due at " << timer->fireDate();
+}
+
+INSTANTIATE_TEST_SUITE_P(Waits, FallbackOneShot,
+                         ::testing::Values(FractionCase{"SecondAndAQuarter", 1.25},
+                                           FractionCase{"SecondAndAHalf", 1.5},
+                                           FractionCase{"SecondAndThreeQuarters", 1.75}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace eggtimer::test
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    const std::string refused = argc > 1 ? argv[1] : "";
+    const long syscallNumber = refused == "create"    ? SYS_timerfd_create
+                               : refused == "settime" ? SYS_timerfd_settime
+                                                      : -1;
+    if (syscallNumber < 0) {
+        std::fprintf(stderr, "usage: %s create|settime [gtest options]\n", argv[0]);
+        return 2;
+    }
+    // The event loop itself may use timerfd: refuse it only once it runs.
+    QCoreApplication app(argc, argv);
+    if (!eggtimer::test::refuseSyscall(syscallNumber, refused == "create" ? EMFILE : EINVAL)) {
+        std::perror("seccomp");
+        return 2;
+    }
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,134 @@
+// The Qt adapters keep the promises of platform/Controls.h, in particular the
+// no-op cases the controller relies on. The drawer is tested on the shipped
+// window (InterfaceFileTest.cpp).
+
+#include "platform/window/QtControls.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace eggtimer::test {
+namespace {
+
+// A 2x3 grid of cells with the cell at row 1, column 2 missing.
+TEST(QtMatrix, SelectsByGridPositionClearsOnMinusOneAndIgnoresMissingCells) {
+    QWidget container;
+    auto* grid = new QGridLayout(&container);
+    for (int cell = 0; cell < 5; ++cell) {
+        grid->addWidget(new QRadioButton, cell / 3, cell % 3);
+    }
+    QtMatrix matrix(&container);
+    const QList<QRadioButton*> cells = container.findChildren<QRadioButton*>();
+    const auto checked = [&] {
+        return std::count_if(cells.begin(), cells.end(), [](auto* cell) { return cell->isChecked(); });
+    };
+    EXPECT_EQ(std::pair(matrix.selectedRow(), matrix.selectedColumn()), std::pair(-1, -1));
+    for (const auto& [row, column] : {std::pair{1, 2}, std::pair{2, 0}, std::pair{0, 3}, std::pair{-2, 0}}) {
+        matrix.selectCell(0, 1);
+        matrix.selectCell(row, column);
+        EXPECT_EQ(std::pair(matrix.selectedRow(), matrix.selectedColumn()), std::pair(0, 1))
+            << row << "," << column;
+    }
+    for (const auto& [row, column] : {std::pair{-1, 0}, std::pair{0, -1}, std::pair{-1, -1}}) {
+        matrix.selectCell(1, 0);
+        matrix.selectCell(row, column);
+        EXPECT_EQ(std::pair(matrix.selectedRow(), matrix.selectedColumn()), std::pair(-1, -1))
+            << row << "," << column;
+        EXPECT_EQ(checked(), 0);
+    }
+    // After a clear the cells are exclusive again, even to the user's click.
+    matrix.selectCell(0, 2);
+    matrix.selectCell(1, 1);
+    EXPECT_EQ(std::pair(matrix.selectedRow(), matrix.selectedColumn()), std::pair(1, 1));
+    cells.at(4)->click();
+    EXPECT_EQ(checked(), 1);
+}
+
+// File names need not be UTF-8; what the controller set must come back.
+TEST(QtTextField, GivesBackTheBytesItWasGivenWhileTheyAreShown) {
+    const std::string notUtf8 = "Bell\xe9 \xff.aiff";
+    QLineEdit lineEdit;
+    QLabel label;
+    label.setTextFormat(Qt::RichText);
+    for (QWidget* widget : {static_cast<QWidget*>(&lineEdit), static_cast<QWidget*>(&label)}) {
+        QtTextField field(widget);
+        field.setStringValue(notUtf8);
+        EXPECT_EQ(field.stringValue(), notUtf8);
+    }
+    // Status lines and file names are never markup.
+    EXPECT_EQ(label.textFormat(), Qt::PlainText);
+}
+
+// A typed field holds a stored value of any length whole; once the user edits
+// it, it gives what it shows, in UTF-8.
+TEST(QtTextField, ATypedFieldHoldsAStoredValueOfAnyLengthWhole) {
+    QLineEdit lineEdit;
+    QtTextField field(&lineEdit);
+    const std::string message = std::string(100'000, 'x') + "caf\xc3\xa9";
+    field.setStringValue(message + "!");
+    EXPECT_EQ(lineEdit.text().size(), 100'005);
+    lineEdit.end(false);
+    QTest::keyClick(&lineEdit, Qt::Key_Backspace); // the user edits it: read back what is shown
+    EXPECT_EQ(field.stringValue(), message);
+}
+
+// Items are known by the bytes they were added with (two names that are not
+// UTF-8 may show alike), items of the interface file by their text.
+TEST(QtPopUpButton, SelectsTheFirstItemOfATitleAndIgnoresUnknownOnes) {
+    QComboBox comboBox;
+    comboBox.addItem(QStringLiteral("Tw\u00f6"));
+    QtPopUpButton popUp(&comboBox);
+    for (const char* title : {"Bell\xff", "Bell\xfe", "Ping", "Bell\xfe"}) {
+        popUp.addItemWithTitle(title);
+    }
+    ASSERT_EQ(comboBox.itemText(1), comboBox.itemText(2));
+    popUp.selectItemWithTitle("Bell\xfe");
+    EXPECT_EQ(comboBox.currentIndex(), 2);
+    EXPECT_EQ(popUp.selectedItemTitle(), "Bell\xfe");
+    popUp.selectItemWithTitle("Pong");
+    popUp.selectItemWithTitle("");
+    EXPECT_EQ(popUp.selectedItemTitle(), "Bell\xfe");
+    popUp.selectItemWithTitle("Tw\xc3\xb6");
+    EXPECT_EQ(popUp.selectedItemTitle(), "Tw\xc3\xb6");
+    popUp.removeAllItems();
+    EXPECT_EQ(popUp.selectedItemTitle(), std::nullopt);
+    popUp.selectItemWithTitle("Ping");
+    EXPECT_EQ(popUp.selectedItemTitle(), std::nullopt);
+}
+
+TEST(QtTabView, StepsStopAtTheEndsAndIndicesBeyondThemChangeNothing) {
+    QTabWidget tabWidget;
+    QtTabView tabView(&tabWidget);
+    tabView.selectLastItem();
+    tabView.selectNextItem();
+    EXPECT_EQ(tabView.indexOfSelectedItem(), -1);
+    for (const char* title : {"Preset", "Duration", "Alarm"}) {
+        tabWidget.addTab(new QWidget, QString::fromLatin1(title));
+    }
+    EXPECT_EQ(tabView.numberOfItems(), 3);
+    tabView.selectLastItem();
+    tabView.selectNextItem();
+    EXPECT_EQ(tabView.indexOfSelectedItem(), 2);
+    tabView.selectPreviousItem();
+    for (int index : {3, -1, 42, -7}) {
+        tabView.selectItemAtIndex(index);
+        EXPECT_EQ(tabView.indexOfSelectedItem(), 1) << index;
+    }
+    tabView.selectFirstItem();
+    tabView.selectPreviousItem();
+    EXPECT_EQ(tabView.indexOfSelectedItem(), 0);
+    tabView.selectNextItem();
+    EXPECT_EQ(tabView.indexOfSelectedItem(), 1);
+}
+
+} // namespace
+} // namespace eggtimer::test
