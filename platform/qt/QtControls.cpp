@@ -1,5 +1,7 @@
 #include "platform/qt/QtControls.h"
 
+#include "platform/qt/LongText.h"
+#include "platform/qt/OneLineLabel.h"
 #include "platform/qt/Utf8.h"
 
 #include <QAbstractButton>
@@ -19,7 +21,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
-#include <limits>
+#include <algorithm>
 
 namespace eggtimer {
 
@@ -30,6 +32,9 @@ namespace {
 bool enabledFlag(const QWidget* widget) {
     return !widget->testAttribute(Qt::WA_ForceDisabled);
 }
+
+// How much of a value too long for a line field it shows.
+constexpr int kShownOfLongValue = 1000;
 
 bool isExactly(const QWidget* widget, const QMetaObject& type) {
     return widget->metaObject() == &type;
@@ -150,36 +155,28 @@ bool QtTextField::accepts(const QWidget* widget) {
 
 QtTextField::QtTextField(QWidget* widget)
     : lineEdit(qobject_cast<QLineEdit*>(widget))
-    , label(qobject_cast<QLabel*>(widget)) {
-    if (label != nullptr) {
+    , widget(widget) {
+    if (auto* shown = qobject_cast<QLabel*>(widget)) {
         // Status lines and file names are never markup.
-        label->setTextFormat(Qt::PlainText);
-        label->setAccessibleName(label->text());
+        shown->setTextFormat(Qt::PlainText);
+        label = new OneLineLabel(shown);
     }
-    // A field holds what it is given whole, however long (QLineEdit cuts at
-    // 32,767 characters by default), so a stored value comes back as it was.
-    if (lineEdit != nullptr)
-        lineEdit->setMaxLength(std::numeric_limits<int>::max());
 }
 
 int QtTextField::tag() const {
-    return tagOf(label != nullptr ? static_cast<QWidget*>(label) : lineEdit);
+    return tagOf(widget);
 }
 
 void QtTextField::setEnabled(bool enabled) {
-    if (label != nullptr) {
-        label->setEnabled(enabled);
-    } else {
-        lineEdit->setEnabled(enabled);
-    }
+    widget->setEnabled(enabled);
 }
 
 bool QtTextField::isEnabled() const {
-    return enabledFlag(label != nullptr ? static_cast<QWidget*>(label) : lineEdit);
+    return enabledFlag(widget);
 }
 
 QString QtTextField::text() const {
-    return label != nullptr ? label->text() : lineEdit->text();
+    return label != nullptr ? label->line() : lineEdit->text();
 }
 
 std::string QtTextField::stringValue() const {
@@ -193,16 +190,22 @@ std::string QtTextField::stringValue() const {
 void QtTextField::setStringValue(const std::string& text) {
     // The status lines are rewritten every second, mostly with what they
     // already show: leave those alone rather than repaint and re-announce.
-    if (text == lastSet && (label != nullptr ? label->text() : lineEdit->text()) == lastSetShown)
+    if (text == lastSet && this->text() == lastSetShown)
         return;
     lastSet = text;
     lastSetShown = fromUtf8(text);
     if (label != nullptr) {
-        label->setText(lastSetShown);
-        label->setAccessibleName(lastSetShown);
-    } else {
-        lineEdit->setText(lastSetShown);
+        label->setLine(lastSetShown);
+        return;
     }
+    if (lastSetShown.size() <= lineEdit->maxLength()) {
+        lineEdit->setText(lastSetShown);
+        return;
+    }
+    // Its beginning, with room left to type.
+    lastSetShown = cutWithEllipsis(lastSetShown, std::min(kShownOfLongValue, lineEdit->maxLength() / 2));
+    lineEdit->setText(lastSetShown);
+    lineEdit->setCursorPosition(0);
 }
 
 // --- QtButton
