@@ -2,6 +2,7 @@
 
 #include "platform/qt/LauncherEntry.h"
 #include "platform/qt/Log.h"
+#include "platform/qt/LongText.h"
 #include "platform/qt/Notifications.h"
 #include "platform/qt/OpenFile.h"
 #include "platform/qt/Utf8.h"
@@ -10,11 +11,15 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -42,6 +47,45 @@ QString nameFilter(const std::vector<std::string>& extensions) {
     if (patterns.isEmpty())
         return {};
     return QObject::tr("Supported files") + QStringLiteral(" (") + patterns.join(' ') + ')';
+}
+
+// A text longer than this, or of more lines, is shown in a scrollable view:
+// QMessageBox grows to fit its text whole, and lays it out whole.
+constexpr qsizetype kLongestPanelText = 1000;
+constexpr qsizetype kMostPanelLines = 15;
+// The scrollable view's lines, in average characters, and its height in lines.
+constexpr int kViewColumns = 72;
+constexpr int kViewLines = 15;
+
+bool needsScrolling(const QString& text) {
+    return text.size() > kLongestPanelText || text.count(QLatin1Char('\n')) >= kMostPanelLines;
+}
+
+// Puts the text in a read-only view of a readable size, which scrolls, where
+// the box's own label would show it. The view is given the text broken into
+// lines: it lays out a line only when it comes into sight, where it would
+// lay out a paragraph of megabytes whole before showing any of it.
+void showInScrollableView(QMessageBox& box, const QString& text) {
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (label == nullptr || grid == nullptr) {
+        box.setText(text);
+        return;
+    }
+    auto* view = new QPlainTextEdit(&box);
+    view->setObjectName(QStringLiteral("alertMessageView"));
+    view->setAccessibleName(QObject::tr("Message"));
+    view->setReadOnly(true);
+    view->setPlainText(brokenIntoLines(text, kViewColumns));
+    const QFontMetrics metrics = view->fontMetrics();
+    const QRect screen = box.screen()->availableGeometry();
+    const int frame = 2 * view->frameWidth() + 2 * int(view->document()->documentMargin());
+    const int scrollBar = view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
+    view->setMinimumSize(
+        std::min(metrics.averageCharWidth() * (kViewColumns + 2) + frame + scrollBar, screen.width() * 3 / 4),
+        std::min(metrics.lineSpacing() * kViewLines + frame, screen.height() / 2));
+    delete grid->replaceWidget(label, view);
+    label->hide();
 }
 
 } // namespace
@@ -96,7 +140,9 @@ void QtDesktop::runAlertPanel(const std::string& title, const std::string& messa
     box.setWindowTitle(QStringLiteral("eggtimer"));
     box.setIcon(QMessageBox::Information);
     box.setTextFormat(Qt::PlainText); // the user's text, never markup
-    box.setText(fromUtf8(title));
+    const QString text = fromUtf8(title);
+    const bool scrolled = needsScrolling(text);
+    box.setText(scrolled ? QString() : text);
     box.setInformativeText(fromUtf8(message));
     // QMessageBox guesses the informative text's format; make it literal too.
     if (auto* informative = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
@@ -104,6 +150,8 @@ void QtDesktop::runAlertPanel(const std::string& title, const std::string& messa
     QPushButton* only = box.addButton(literalButtonText(button), QMessageBox::AcceptRole);
     box.setDefaultButton(only);
     box.setEscapeButton(only);
+    if (scrolled)
+        showInScrollableView(box, text);
     box.exec();
 }
 
