@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QToolButton>
@@ -35,6 +36,20 @@ bool enabledFlag(const QWidget* widget) {
 
 // How much of a value too long for a line field it shows.
 constexpr int kShownOfLongValue = 1000;
+
+// Moves a window that has grown past its screen's right edge back left, as
+// far as its left edge allows. (A Wayland compositor places windows itself
+// and ignores the move.)
+void keepOnScreen(QWidget* window) {
+    const QScreen* screen = window->screen();
+    if (screen == nullptr)
+        return;
+    const QRect room = screen->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    const int shift = std::max(std::min(room.right() - frame.right(), 0), room.left() - frame.left());
+    if (shift < 0)
+        window->move(window->pos() + QPoint(shift, 0));
+}
 
 bool isExactly(const QWidget* widget, const QMetaObject& type) {
     return widget->metaObject() == &type;
@@ -385,6 +400,8 @@ void QtDrawer::setOpen(bool open) {
             }
         }
         window->resize(width, window->height());
+        if (open)
+            keepOnScreen(window);
     }
     for (const auto& button : buttons) {
         if (button != nullptr && button->isChecked() != open) {
