@@ -49,6 +49,9 @@ QString nameFilter(const std::vector<std::string>& extensions) {
     return QObject::tr("Supported files") + QStringLiteral(" (") + patterns.join(' ') + ')';
 }
 
+// How much of what fired a desktop notification tells.
+constexpr qsizetype kLongestNotice = 500;
+
 // A text longer than this, or of more lines, is shown in a scrollable view:
 // QMessageBox grows to fit its text whole, and lays it out whole.
 constexpr qsizetype kLongestPanelText = 1000;
@@ -112,7 +115,10 @@ void QtDesktop::requestUserAttention(const std::string& whatFired, std::function
         QApplication::alert(window, 0);
     if (!notifications)
         notifications = std::make_unique<Notifications>();
-    notifications->show(QStringLiteral("eggtimer"), QObject::tr("Time has come: ") + fromUtf8(whatFired),
+    // A notice of a few lines: a message of megabytes would be the server's
+    // to lay out, and the alert panel shows it whole.
+    notifications->show(QStringLiteral("eggtimer"),
+                        QObject::tr("Time has come: ") + cutWithEllipsis(fromUtf8(whatFired), kLongestNotice),
                         std::move(stop));
 }
 
