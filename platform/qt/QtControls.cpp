@@ -213,13 +213,11 @@ void QtTextField::setStringValue(const std::string& text) {
         label->setLine(lastSetShown);
         return;
     }
-    if (lastSetShown.size() <= lineEdit->maxLength()) {
-        lineEdit->setText(lastSetShown);
-        return;
-    }
-    // Its beginning, with room left to type.
-    lastSetShown = cutWithEllipsis(lastSetShown, std::min(kShownOfLongValue, lineEdit->maxLength() / 2));
+    // Of a value too long for the field, its beginning, with room left to type.
+    if (lastSetShown.size() > lineEdit->maxLength())
+        lastSetShown = cutWithEllipsis(lastSetShown, std::min(kShownOfLongValue, lineEdit->maxLength() / 2));
     lineEdit->setText(lastSetShown);
+    // A field wider than its text shows where it begins.
     lineEdit->setCursorPosition(0);
 }
 
