@@ -217,7 +217,7 @@ void QtTextField::setStringValue(const std::string& text) {
     if (lastSetShown.size() > lineEdit->maxLength())
         lastSetShown = cutWithEllipsis(lastSetShown, std::min(kShownOfLongValue, lineEdit->maxLength() / 2));
     lineEdit->setText(lastSetShown);
-    // A field wider than its text shows where it begins.
+    // A text wider than the field shows its beginning, not its end.
     lineEdit->setCursorPosition(0);
 }
 
