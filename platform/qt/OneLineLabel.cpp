@@ -52,8 +52,8 @@ int OneLineLabel::room() const {
 
 void OneLineLabel::draw() {
     const int width = room();
-    // No glyph is narrower than half a pixel, so this is more of the line
-    // than can show; only this much is ever laid out.
+    // Glyphs but combining marks are at least half a pixel wide, so this is
+    // as much of the line as can show; only this much is ever laid out.
     const QStringView part = leadingPart(whole, qsizetype(width) * 2 + 16);
     const bool cut = part.size() < whole.size();
     const QString row = onOneRow(part);
@@ -72,10 +72,11 @@ QString OneLineLabel::selectedPartOfLine() const {
     if (selected.isEmpty() || start < 0)
         return {};
     const QString shown = label->text();
-    const qsizetype drawnOfLine = shortened ? shown.size() - 1 : shown.size();
+    const bool ellipsis = shortened && shown.endsWith(kEllipsis);
+    const qsizetype drawnOfLine = ellipsis ? shown.size() - 1 : shown.size();
     if (onOneRow(leadingPart(whole, drawnOfLine)) != QStringView(shown).first(drawnOfLine))
         return selected;
-    if (shortened && start + selected.size() >= shown.size())
+    if (ellipsis && start + selected.size() >= shown.size())
         return whole.mid(start);
     return whole.mid(start, selected.size());
 }
