@@ -8,6 +8,7 @@
 // Run it inside support/with-session.sh --x --pulse --dbus. With
 // replays and cycles both 0 it measures the sound alone, not the memory.
 
+#include "platform/system/AppIdentity.h"
 #include "support/AppHarness.h"
 #include "support/SinkRecorder.h"
 
@@ -66,8 +67,7 @@ void makeSound(const QString& path, const char* seconds) {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setOrganizationName("eggtimer");
-    QApplication::setApplicationName("eggtimer");
+    eggtimer::nameApplication();
     const int replays = argc > 1 ? std::atoi(argv[1]) : 200;
     const int cycles = argc > 2 ? std::atoi(argv[2]) : 50;
     const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
@@ -87,11 +87,11 @@ int main(int argc, char** argv) {
     Figures fireToSound, firstPause, laterPause, stopToSilence;
 
     for (int round = 0; round < rounds; ++round) {
-        eggtimer::writeSettings({{"mode", 1},
-                                 {"targetSelecter", 0},
-                                 {"targetSound", "Tone"},
-                                 {"modeDhmMin", "0.0667"}}); // four seconds
-        eggtimer::App app;
+        eggtimer::test::writeSettings({{"mode", 1},
+                                       {"targetSelecter", 0},
+                                       {"targetSound", "Tone"},
+                                       {"modeDhmMin", "0.0667"}}); // four seconds
+        eggtimer::test::App app;
         app.click("timerButton");
         const double fireDate = app.controller().mainTimer()->fireDate();
         const auto fireAt = steadyOf(fireDate, app.services().runLoop.now());
@@ -146,9 +146,9 @@ int main(int argc, char** argv) {
     // the memory figures measure.
     recorder.stop();
     if (replays > 0 || cycles > 0) {
-        eggtimer::writeSettings(
+        eggtimer::test::writeSettings(
             {{"mode", 1}, {"targetSelecter", 0}, {"targetSound", "Blip"}, {"modeDhmMin", "0"}});
-        eggtimer::App app;
+        eggtimer::test::App app;
         app.click("timerButton");
         const double period = 0.53;
         app.waitFor([] { return false; }, 20 * period);

@@ -6,6 +6,7 @@
 // Prints "<first ms> <later ms>". Run it inside
 // support/with-session.sh --x --pulse --dbus.
 
+#include "platform/system/AppIdentity.h"
 #include "support/AppHarness.h"
 #include "support/SinkRecorder.h"
 
@@ -35,7 +36,7 @@ SinkRecorder::Clock::time_point steadyOf(double wall, double wallNow) {
 }
 
 // One play of the sound: clicked, or fired by a timer started now.
-double playOnce(eggtimer::App& app, const SinkRecorder& recorder, bool byTimer) {
+double playOnce(eggtimer::test::App& app, const SinkRecorder& recorder, bool byTimer) {
     SinkRecorder::Clock::time_point from;
     if (byTimer) {
         app.click("timerButton");
@@ -55,8 +56,7 @@ double playOnce(eggtimer::App& app, const SinkRecorder& recorder, bool byTimer) 
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setOrganizationName("eggtimer");
-    QApplication::setApplicationName("eggtimer");
+    eggtimer::nameApplication();
     if (argc < 2 || (std::strcmp(argv[1], "click") != 0 && std::strcmp(argv[1], "timer") != 0)) {
         std::fprintf(stderr, "usage: %s click|timer [seconds-before-first-play]\n", argv[0]);
         return 2;
@@ -68,11 +68,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "first_play: cannot record the sound server\n");
         return 1;
     }
-    eggtimer::writeSettings({{"mode", 1},
-                             {"targetSelecter", 0},
-                             {"targetSound", "WoodTick"},
-                             {"modeDhmMin", "0.0166667"}}); // one second
-    eggtimer::App app;
+    eggtimer::test::writeSettings({{"mode", 1},
+                                   {"targetSelecter", 0},
+                                   {"targetSound", "WoodTick"},
+                                   {"modeDhmMin", "0.0166667"}}); // one second
+    eggtimer::test::App app;
     app.waitFor([] { return false; }, wait); // the user reads the window
     const double first = playOnce(app, recorder, byTimer);
     const double later = playOnce(app, recorder, byTimer);

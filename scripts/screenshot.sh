@@ -4,7 +4,9 @@
 # writes OUT.png at the default scale and OUT-2x.png at QT_SCALE_FACTOR=2.
 # Extra keys to press before the picture (xdotool key names) may be given in
 # EGGTIMER_SCREENSHOT_KEYS, for example "ctrl+Return" to show a running timer,
-# and seconds to wait after them in EGGTIMER_SCREENSHOT_WAIT.
+# and seconds to wait after them in EGGTIMER_SCREENSHOT_WAIT. A settings file
+# to start with (as ~/.config/eggtimer/eggtimer.conf) may be given in
+# EGGTIMER_SCREENSHOT_SETTINGS.
 set -euo pipefail
 
 out=${1:?usage: screenshot.sh OUT.png [BUILD_DIR]}
@@ -13,6 +15,7 @@ build=${2:-$root/build}
 binary="$build/app/eggtimer"
 [[ -x "$binary" ]] || { echo "screenshot.sh: no program at $binary; build first" >&2; exit 1; }
 out=$(realpath -m "$out")
+settings=${EGGTIMER_SCREENSHOT_SETTINGS:+$(realpath "$EGGTIMER_SCREENSHOT_SETTINGS")}
 mkdir -p "$(dirname "$out")"
 
 capture() {
@@ -20,6 +23,10 @@ capture() {
   # A screen as large as a 200% desktop's.
   EGGTIMER_XVFB_SCREEN="$((1280 * scale))x$((1024 * scale))x24" "$root/support/with-session.sh" --x -- bash -c '
     set -euo pipefail
+    if [[ -n "$4" ]]; then
+      mkdir -p "$XDG_CONFIG_HOME/eggtimer"
+      cp "$4" "$XDG_CONFIG_HOME/eggtimer/eggtimer.conf"
+    fi
     QT_SCALE_FACTOR=$1 "$2" & app=$!
     trap "kill $app 2>/dev/null || true; wait $app 2>/dev/null || true" EXIT
     window=$(timeout 20 xdotool search --sync --onlyvisible --name "^Egg Timer$" | head -n 1)
@@ -33,7 +40,7 @@ capture() {
     done
     sleep "${EGGTIMER_SCREENSHOT_WAIT:-0}"
     import -window "$window" "$3"
-  ' _ "$scale" "$binary" "$file"
+  ' _ "$scale" "$binary" "$file" "$settings"
   echo "$file"
 }
 

@@ -27,7 +27,7 @@
 #include <memory>
 #include <stdexcept>
 
-namespace eggtimer {
+namespace eggtimer::test {
 
 // One run of the program, from loading the window to quitting.
 struct App {
@@ -94,4 +94,4 @@ inline void writeSettings(const QVariantMap& values) {
         store.setValue(it.key(), it.value());
 }
 
-} // namespace eggtimer
+} // namespace eggtimer::test

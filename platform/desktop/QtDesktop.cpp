@@ -6,17 +6,22 @@
 #include "platform/desktop/OpenFile.h"
 #include "platform/desktop/SleepInhibitor.h"
 #include "platform/system/Log.h"
+#include "platform/system/LongText.h"
 #include "platform/system/Utf8.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -46,6 +51,48 @@ QString nameFilter(const std::vector<std::string>& extensions) {
     return QObject::tr("Supported files") + QStringLiteral(" (") + patterns.join(' ') + ')';
 }
 
+// How much of what fired a desktop notification tells.
+constexpr qsizetype kLongestNotice = 500;
+
+// A text longer than this, or of more lines, is shown in a scrollable view:
+// QMessageBox grows to fit its text whole, and lays it out whole.
+constexpr qsizetype kLongestPanelText = 1000;
+constexpr qsizetype kMostPanelLines = 15;
+// The scrollable view's lines, in average characters, and its height in lines.
+constexpr int kViewColumns = 72;
+constexpr int kViewLines = 15;
+
+bool needsScrolling(const QString& text) {
+    return text.size() > kLongestPanelText || text.count(QLatin1Char('\n')) >= kMostPanelLines;
+}
+
+// Puts the text in a read-only view of a readable size, which scrolls, where
+// the box's own label would show it. The view is given the text broken into
+// lines: it lays out a line only when it comes into sight, where it would
+// lay out a paragraph of megabytes whole before showing any of it.
+void showInScrollableView(QMessageBox& box, const QString& text) {
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (label == nullptr || grid == nullptr) {
+        box.setText(text);
+        return;
+    }
+    auto* view = new QPlainTextEdit(&box);
+    view->setObjectName(QStringLiteral("alertMessageView"));
+    view->setAccessibleName(QObject::tr("Message"));
+    view->setReadOnly(true);
+    view->setPlainText(brokenIntoLines(text, kViewColumns));
+    const QFontMetrics metrics = view->fontMetrics();
+    const QRect screen = box.screen()->availableGeometry();
+    const int frame = 2 * view->frameWidth() + 2 * int(view->document()->documentMargin());
+    const int scrollBar = view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
+    view->setMinimumSize(
+        std::min(metrics.averageCharWidth() * (kViewColumns + 2) + frame + scrollBar, screen.width() * 3 / 4),
+        std::min(metrics.lineSpacing() * kViewLines + frame, screen.height() / 2));
+    delete grid->replaceWidget(label, view);
+    label->hide();
+}
+
 } // namespace
 
 QtDesktop::QtDesktop(std::function<QWidget*()> mainWindow, std::function<void()> beep)
@@ -70,8 +117,11 @@ void QtDesktop::requestUserAttention(const std::string& whatFired, std::function
         QApplication::alert(window, 0);
     if (!notifications)
         notifications = std::make_unique<Notifications>();
+    // A notice of a few lines: a message of megabytes would be the server's
+    // to lay out, and the alert panel shows it whole.
     notifications->show(QString::fromLatin1(programName()),
-                        QObject::tr("Time has come: ") + fromUtf8(whatFired), std::move(stop));
+                        QObject::tr("Time has come: ") + cutWithEllipsis(fromUtf8(whatFired), kLongestNotice),
+                        std::move(stop));
 }
 
 void QtDesktop::withdrawAttention() {
@@ -111,7 +161,9 @@ void QtDesktop::runAlertPanel(const std::string& title, const std::string& messa
     box.setWindowTitle(QString::fromLatin1(programName()));
     box.setIcon(QMessageBox::Information);
     box.setTextFormat(Qt::PlainText); // the user's text, never markup
-    box.setText(fromUtf8(title));
+    const QString text = fromUtf8(title);
+    const bool scrolled = needsScrolling(text);
+    box.setText(scrolled ? QString() : text);
     box.setInformativeText(fromUtf8(message));
     // QMessageBox guesses the informative text's format; make it literal too.
     if (auto* informative = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
@@ -119,6 +171,8 @@ void QtDesktop::runAlertPanel(const std::string& title, const std::string& messa
     QPushButton* only = box.addButton(literalButtonText(button), QMessageBox::AcceptRole);
     box.setDefaultButton(only);
     box.setEscapeButton(only);
+    if (scrolled)
+        showInScrollableView(box, text);
     box.exec();
 }
 

@@ -60,6 +60,7 @@ void QtSettingsStore::configure() {
     settings->setAtomicSyncRequired(true);
     // Saving is ours alone, after the room for it is reserved.
     settings->installEventFilter(this);
+    fileAsKnown = fileIdentity();
 }
 
 bool QtSettingsStore::eventFilter(QObject* watched, QEvent* event) {
@@ -75,16 +76,35 @@ QtSettingsStore::~QtSettingsStore() {
     }
 }
 
+bool QtSettingsStore::savedAs(const QString& key, const QVariant& value) const {
+    if (unsaved || fileIdentity() != fileAsKnown)
+        return false;
+    const QVariant saved = settings->value(key);
+    if (value.typeId() == QMetaType::Int)
+        return saved.isValid() && saved.toString() == value.toString();
+    return saved.typeId() == value.typeId() && saved == value;
+}
+
 void QtSettingsStore::setInteger(const std::string& key, int value) {
-    settings->setValue(fromUtf8(key), value);
+    const QString name = fromUtf8(key);
+    if (savedAs(name, value))
+        return;
+    settings->setValue(name, value);
     scheduleSave();
 }
 
 void QtSettingsStore::setString(const std::string& key, const std::optional<std::string>& value) {
-    if (value)
-        settings->setValue(fromUtf8(key), storedValue(*value));
-    else
-        settings->remove(fromUtf8(key));
+    const QString name = fromUtf8(key);
+    if (value) {
+        const QVariant stored = storedValue(*value);
+        if (savedAs(name, stored))
+            return;
+        settings->setValue(name, stored);
+    } else {
+        if (!unsaved && fileIdentity() == fileAsKnown && !settings->contains(name))
+            return;
+        settings->remove(name);
+    }
     scheduleSave();
 }
 
@@ -145,6 +165,7 @@ bool QtSettingsStore::save() {
     saveScheduled = false;
     if (!unsaved) {
         settings->sync(); // takes in what other processes saved
+        fileAsKnown = fileIdentity();
         return true;
     }
     if (roomToSave())
@@ -157,6 +178,7 @@ bool QtSettingsStore::save() {
     const FileIdentity after = fileIdentity();
     if (after.exists && after != fileBeforeChanges) {
         unsaved = false;
+        fileAsKnown = after;
         saveFailure.reset();
         return true;
     }

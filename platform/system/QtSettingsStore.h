@@ -54,11 +54,17 @@ private:
     void configure();
     void scheduleSave();
     bool roomToSave() const;
+    // Whether the file already holds `value` under `key`, as this store last
+    // read or wrote it: a value the controller writes again unchanged (it
+    // writes every key at each start, a stored message of megabytes among
+    // them) costs no save.
+    bool savedAs(const QString& key, const QVariant& value) const;
 
     std::unique_ptr<QSettings> settings;
     bool saveScheduled = false;
     bool unsaved = false;           // changes not yet known to be on disk
     FileIdentity fileBeforeChanges; // the file as it was when they began
+    FileIdentity fileAsKnown;       // as this store last read or wrote it
     LogOnce saveFailure;
 };
 

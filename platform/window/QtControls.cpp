@@ -1,6 +1,8 @@
 #include "platform/window/QtControls.h"
 
+#include "platform/system/LongText.h"
 #include "platform/system/Utf8.h"
+#include "platform/window/OneLineLabel.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -15,11 +17,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QToolButton>
 
-#include <limits>
+#include <algorithm>
 
 namespace eggtimer {
 
@@ -29,6 +32,23 @@ namespace {
 // would also report a disabled parent.
 bool enabledFlag(const QWidget* widget) {
     return !widget->testAttribute(Qt::WA_ForceDisabled);
+}
+
+// How much of a value too long for a line field it shows.
+constexpr int kShownOfLongValue = 1000;
+
+// Moves a window that has grown past its screen's right edge back left, as
+// far as its left edge allows. (A Wayland compositor places windows itself
+// and ignores the move.)
+void keepOnScreen(QWidget* window) {
+    const QScreen* screen = window->screen();
+    if (screen == nullptr)
+        return;
+    const QRect room = screen->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    const int shift = std::max(std::min(room.right() - frame.right(), 0), room.left() - frame.left());
+    if (shift < 0)
+        window->move(window->pos() + QPoint(shift, 0));
 }
 
 bool isExactly(const QWidget* widget, const QMetaObject& type) {
@@ -150,36 +170,28 @@ bool QtTextField::accepts(const QWidget* widget) {
 
 QtTextField::QtTextField(QWidget* widget)
     : lineEdit(qobject_cast<QLineEdit*>(widget))
-    , label(qobject_cast<QLabel*>(widget)) {
-    if (label != nullptr) {
+    , widget(widget) {
+    if (auto* shown = qobject_cast<QLabel*>(widget)) {
         // Status lines and file names are never markup.
-        label->setTextFormat(Qt::PlainText);
-        label->setAccessibleName(label->text());
+        shown->setTextFormat(Qt::PlainText);
+        label = new OneLineLabel(shown);
     }
-    // A field holds what it is given whole, however long (QLineEdit cuts at
-    // 32,767 characters by default), so a stored value comes back as it was.
-    if (lineEdit != nullptr)
-        lineEdit->setMaxLength(std::numeric_limits<int>::max());
 }
 
 int QtTextField::tag() const {
-    return tagOf(label != nullptr ? static_cast<QWidget*>(label) : lineEdit);
+    return tagOf(widget);
 }
 
 void QtTextField::setEnabled(bool enabled) {
-    if (label != nullptr) {
-        label->setEnabled(enabled);
-    } else {
-        lineEdit->setEnabled(enabled);
-    }
+    widget->setEnabled(enabled);
 }
 
 bool QtTextField::isEnabled() const {
-    return enabledFlag(label != nullptr ? static_cast<QWidget*>(label) : lineEdit);
+    return enabledFlag(widget);
 }
 
 QString QtTextField::text() const {
-    return label != nullptr ? label->text() : lineEdit->text();
+    return label != nullptr ? label->line() : lineEdit->text();
 }
 
 std::string QtTextField::stringValue() const {
@@ -193,16 +205,20 @@ std::string QtTextField::stringValue() const {
 void QtTextField::setStringValue(const std::string& text) {
     // The status lines are rewritten every second, mostly with what they
     // already show: leave those alone rather than repaint and re-announce.
-    if (text == lastSet && (label != nullptr ? label->text() : lineEdit->text()) == lastSetShown)
+    if (text == lastSet && this->text() == lastSetShown)
         return;
     lastSet = text;
     lastSetShown = fromUtf8(text);
     if (label != nullptr) {
-        label->setText(lastSetShown);
-        label->setAccessibleName(lastSetShown);
-    } else {
-        lineEdit->setText(lastSetShown);
+        label->setLine(lastSetShown);
+        return;
     }
+    // Of a value too long for the field, its beginning, with room left to type.
+    if (lastSetShown.size() > lineEdit->maxLength())
+        lastSetShown = cutWithEllipsis(lastSetShown, std::min(kShownOfLongValue, lineEdit->maxLength() / 2));
+    lineEdit->setText(lastSetShown);
+    // A text wider than the field shows its beginning, not its end.
+    lineEdit->setCursorPosition(0);
 }
 
 // --- QtButton
@@ -382,6 +398,8 @@ void QtDrawer::setOpen(bool open) {
             }
         }
         window->resize(width, window->height());
+        if (open)
+            keepOnScreen(window);
     }
     for (const auto& button : buttons) {
         if (button != nullptr && button->isChecked() != open) {

@@ -15,7 +15,6 @@ class QAbstractButton;
 class QAction;
 class QButtonGroup;
 class QComboBox;
-class QLabel;
 class QLineEdit;
 class QObject;
 class QRadioButton;
@@ -23,6 +22,8 @@ class QTabWidget;
 class QWidget;
 
 namespace eggtimer {
+
+class OneLineLabel;
 
 // The tag of any widget or action: its int property "tag", 0 without one.
 int tagOf(const QObject* object);
@@ -68,8 +69,15 @@ private:
 };
 
 // A QLineEdit where the user types, or a QLabel showing a line of status or a
-// file name. A label shows plain text only and carries its text as its
+// file name. A label shows plain text only, on one row of the width the
+// window gives it (OneLineLabel.h), and carries the whole line as its
 // accessible name, so that a screen reader reads what changes.
+//
+// A line field takes at most its maximum length (Qt's default, 32,767
+// characters), which it lays out whole at every key. A longer value the
+// controller sets (a stored message) is kept whole while the field shows its
+// first 1,000 characters and "…"; once the user edits it, the field gives
+// what it shows, and undoing the edit brings the whole value back.
 class QtTextField final : public TextField {
 public:
     static bool accepts(const QWidget* widget);
@@ -87,7 +95,8 @@ private:
     QString text() const;
 
     QLineEdit* lineEdit = nullptr;
-    QLabel* label = nullptr;
+    OneLineLabel* label = nullptr;
+    QWidget* widget;
     std::string lastSet;
     QString lastSetShown;
 };
@@ -151,7 +160,8 @@ private:
 
 // A side panel of the window (a QGroupBox or a plain QFrame) shown and hidden
 // by checkable toggles: a button and menu entries. The toggles always show
-// whether the panel is open.
+// whether the panel is open. The window grows by the panel as it opens, to
+// the right, and moves left as far as it must to stay on its screen.
 class QtDrawer final : public Drawer {
 public:
     static bool accepts(const QWidget* widget);

@@ -12,6 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -62,6 +65,57 @@ TEST_F(Dialogs, TheAlertPanelShowsTheTextsLiterallyWithOneButton) {
     EXPECT_TRUE(answered);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the panel is still up";
 }
+
+// A text longer than a few lines goes into a scrollable view of a readable
+// size, whole and never as markup; the panel stays on the screen.
+struct LongAlert {
+    const char* name;
+    std::string title;
+};
+
+void PrintTo(const LongAlert& alert, std::ostream* out) {
+    *out << alert.name;
+}
+
+std::string repeated(const std::string& text, std::size_t times) {
+    std::string all;
+    all.reserve(text.size() * times);
+    for (std::size_t i = 0; i < times; ++i)
+        all += text;
+    return all;
+}
+
+class LongAlerts : public Dialogs, public ::testing::WithParamInterface<LongAlert> {};
+
+TEST_P(LongAlerts, TheAlertPanelScrollsALongTextAndStaysOnTheScreen) {
+    const QString title = fromUtf8(GetParam().title);
+    bool answered = false;
+    whenModal<QMessageBox>([&](QMessageBox* box) {
+        answered = true;
+        auto* view = box->findChild<QPlainTextEdit*>();
+        ASSERT_NE(view, nullptr);
+        EXPECT_TRUE(view->isVisible());
+        EXPECT_TRUE(view->isReadOnly());
+        // Broken into lines at its spaces: the same words, in the same order.
+        EXPECT_EQ(view->toPlainText().replace(u'\n', u' '), QString(title).replace(u'\n', u' '));
+        EXPECT_GT(view->verticalScrollBar()->maximum(), 0);
+        EXPECT_FALSE(box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->isVisible());
+        EXPECT_EQ(box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))->text(),
+                  QStringLiteral("Time has come.\n"));
+        EXPECT_TRUE(box->screen()->availableGeometry().contains(box->frameGeometry()))
+            << box->frameGeometry().width() << "x" << box->frameGeometry().height();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    desktop.runAlertPanel(GetParam().title, "Time has come.\n", "OK");
+    EXPECT_TRUE(answered);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, LongAlerts,
+    ::testing::Values(LongAlert{"ALongParagraph", repeated("Take the <b>bread</b> out & let it cool. ", 40)},
+                      LongAlert{"ManyLines", repeated("Feed the cat.\n", 30)},
+                      LongAlert{"AMegabyte", repeated("Take the bread out of the oven. ", 32768)}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Without types nothing is filtered, and cancelling gives nothing even with a
 // file selected.

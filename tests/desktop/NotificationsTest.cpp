@@ -52,7 +52,7 @@ protected:
 // The server finds the program's name and icon through its desktop entry,
 // which must be the one the window is tied to; a newer notification takes
 // the place of the one shown. A server that reads markup is given the text
-// escaped, to show it as typed.
+// escaped, to show it as typed, and a long text is cut to a few lines.
 TEST_F(Notifications, NameTheProgramAndItsDesktopEntryAndReplaceTheOneShown) {
     start({QStringLiteral("actions"), QStringLiteral("body-markup")});
     desktop.requestUserAttention("[Alert] <b>tea</b> & \"caf\xc3\xa9\"", stop);
@@ -82,6 +82,12 @@ TEST_F(Notifications, NameTheProgramAndItsDesktopEntryAndReplaceTheOneShown) {
     invokeStop(second.id);
     settle();
     EXPECT_EQ(stops, 0);
+
+    // A message of megabytes: its beginning, the alert panel shows it whole.
+    desktop.requestUserAttention("[Alert] " + std::string(1 << 20, 'x'), nullptr);
+    ASSERT_TRUE(notified(3));
+    const QString third = server->notifications[2].body;
+    EXPECT_EQ(third, QStringLiteral("Time has come: [Alert] ") + QString(492, u'x') + QChar(0x2026));
 }
 
 // Only the server's Stop of the notification shown, and only once.

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace eggtimer::test {
 namespace {
@@ -76,6 +77,38 @@ TEST_F(SettingsStore, ABurstIsSavedOnceTheLoopRunsAndTheRestWhenTheStoreGoes) {
     EXPECT_EQ(readElsewhere(file, "gone"), std::nullopt);
     for (const auto& [key, value] : texts)
         EXPECT_EQ(readElsewhere(file, key), value) << key;
+}
+
+// The controller writes every key at each start: values unchanged since the
+// store last read or wrote the file cost no save, not even a stored message
+// of a megabyte. Once the file has changed under it, every value is written
+// again, as before.
+TEST_F(SettingsStore, ValuesWrittenAgainUnchangedAreNotSavedAgain) {
+    const auto identity = [&] {
+        struct stat info {};
+        ::stat(file.c_str(), &info);
+        return std::pair(info.st_ino, info.st_ctim.tv_sec * 1000000000LL + info.st_ctim.tv_nsec);
+    };
+    const std::string megabyte(1 << 20, 'm');
+    QtSettingsStore store(fromUtf8(file));
+    store.setString("targetMessage", megabyte);
+    store.setInteger("mode", 1);
+    store.setString("targetFilePath", std::nullopt);
+    ASSERT_TRUE(store.save());
+    const auto saved = identity();
+
+    store.setString("targetMessage", megabyte);
+    store.setInteger("mode", 1);
+    store.setString("targetFilePath", std::nullopt);
+    test::serveEventsFor(200ms);
+    EXPECT_EQ(identity(), saved) << "saved again";
+
+    writeFile(file, "[General]\nmode=2\n");
+    store.setInteger("mode", 1);
+    store.setString("targetMessage", megabyte);
+    EXPECT_TRUE(store.save());
+    EXPECT_EQ(readElsewhere(file, "mode"), "1");
+    EXPECT_TRUE(readElsewhere(file, "targetMessage") == megabyte) << "the message was not saved again";
 }
 
 // A full disk, played by a limit on the size of files this process writes

@@ -68,16 +68,28 @@ TEST(QtTextField, GivesBackTheBytesItWasGivenWhileTheyAreShown) {
     EXPECT_EQ(label.textFormat(), Qt::PlainText);
 }
 
-// A typed field holds a stored value of any length whole; once the user edits
-// it, it gives what it shows, in UTF-8.
-TEST(QtTextField, ATypedFieldHoldsAStoredValueOfAnyLengthWhole) {
+// A line field lays its text out whole at every key: a stored value longer
+// than it takes is kept whole while the field shows its beginning, and once
+// the user edits it the field gives what it shows, in UTF-8.
+TEST(QtTextField, ALineFieldKeepsAValueTooLongForItUntilTheUserEditsIt) {
     QLineEdit lineEdit;
     QtTextField field(&lineEdit);
-    const std::string message = std::string(100'000, 'x') + "caf\xc3\xa9";
-    field.setStringValue(message + "!");
-    EXPECT_EQ(lineEdit.text().size(), 100'005);
+    const std::string held(32767, 'h');
+    field.setStringValue(held);
+    EXPECT_EQ(lineEdit.text().size(), 32767);
+
+    const std::string message = "caf\xc3\xa9 " + std::string(1 << 20, 'x');
+    field.setStringValue(message);
+    EXPECT_EQ(lineEdit.text().size(), 1001);
+    EXPECT_TRUE(lineEdit.text().startsWith(QStringLiteral("caf\u00e9 xx")));
+    EXPECT_TRUE(lineEdit.text().endsWith(QChar(0x2026)));
+    EXPECT_EQ(field.stringValue(), message);
+
     lineEdit.end(false);
-    QTest::keyClick(&lineEdit, Qt::Key_Backspace); // the user edits it: read back what is shown
+    QTest::keyClick(&lineEdit, Qt::Key_A);
+    EXPECT_EQ(field.stringValue(), message.substr(0, 1001) + "\xe2\x80\xa6"
+                                                             "a");
+    lineEdit.undo();
     EXPECT_EQ(field.stringValue(), message);
 }
 

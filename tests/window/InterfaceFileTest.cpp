@@ -227,7 +227,7 @@ TEST_F(InterfaceFile, EveryControlIsNamedForAssistiveTechnology) {
 }
 
 // The status lines and file names are labels the user may select and copy
-// but not edit; a screen reader reads what they show, markup and all.
+// but not edit; a screen reader reads their whole line, markup and all.
 TEST_F(InterfaceFile, StatusLinesDescribeThemselvesAndReadOutTheirText) {
     const std::tuple<const char*, TextField*, const char*> lines[] = {
         {"statTimer", outlets.statTimer, "Timer state"},
