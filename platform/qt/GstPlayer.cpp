@@ -288,13 +288,17 @@ void GstPlayer::watchForTheEnd(unsigned generationThen, unsigned pipelineThen) {
     if (!pipeline || generationThen != generation.load() || pipelineThen != pipelineNumber.load() ||
         GST_STATE_TARGET(pipeline) != GST_STATE_PLAYING)
         return;
-    gint64 position = 0;
     gint64 length = 0;
     if (!gst_element_query_duration(pipeline, GST_FORMAT_TIME, &length) || length <= 0)
         return; // a stream of unknown length is left to end by itself
-    if (!gst_element_query_position(pipeline, GST_FORMAT_TIME, &position) || position < 0)
-        position = 0;
-    const auto remaining = std::chrono::nanoseconds(std::max<gint64>(length - position, 0));
+    // The play goes on from the running time the pipeline was paused at (a
+    // rewind sets it back to 0). Not the position: in PLAYING, asking for it
+    // reads the sound server's time, and read just as the server resumes the
+    // stream that time is wrong for good (see GstStartWatch.h).
+    GstClockTime from = gst_element_get_start_time(pipeline);
+    if (!GST_CLOCK_TIME_IS_VALID(from))
+        from = 0;
+    const auto remaining = std::chrono::nanoseconds(std::max<gint64>(length - static_cast<gint64>(from), 0));
     endWatch->start(std::chrono::ceil<std::chrono::milliseconds>(remaining) + kEndSlack);
 }
 
