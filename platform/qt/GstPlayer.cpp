@@ -141,11 +141,6 @@ GstElement* GstPlayer::makePlaybin() const {
     return playbin;
 }
 
-void GstPlayer::waitUntilPrerolled(GstClockTime limit) {
-    if (pipeline)
-        gst_element_get_state(pipeline, nullptr, nullptr, limit);
-}
-
 void GstPlayer::play() {
     changeState(GST_STATE_PLAYING);
     startUnreported = pipeline && callbacks.started;
@@ -160,15 +155,11 @@ void GstPlayer::rewind() {
     if (!pipeline)
         return;
     if (clockFailed) {
-        // Its sink's clock stands still for good: a new pipeline, which is
-        // at the beginning, gets a new one. After a stall the sound server
-        // may still be stuck, and a stream made then stays silent after a
-        // later stall even once the server plays again: the next play
-        // builds it instead.
-        const bool serverStuck = stalled;
+        // Its sink's clock stands still for good: the next play builds a new
+        // pipeline, at the beginning, with a new one. Not now: libpulse lets
+        // the time of a stream that has never played run while it waits, and
+        // a pipeline made ready now would be heard as late as it waited.
         release();
-        if (!serverStuck)
-            prepare();
         return;
     }
     stopWatching();
@@ -185,7 +176,6 @@ void GstPlayer::release() {
     gst_object_unref(pipeline);
     pipeline = nullptr;
     clockFailed = false;
-    stalled = false;
     ++pipelineNumber;
 }
 
@@ -307,7 +297,6 @@ void GstPlayer::watchForTheEnd(unsigned generationThen, unsigned pipelineThen) {
 void GstPlayer::endStalledPlay() {
     gst::reportOnce("timing " + baseName(path), "the sound server stopped playing it; the player is rebuilt");
     clockFailed = true;
-    stalled = true;
     // Also drops an end of stream that comes after all.
     changeState(GST_STATE_PAUSED);
     finishPlay();
