@@ -64,7 +64,7 @@ echo "== under load, a busy loop on each of $(nproc) cores: looping movie, end o
 start_hogs
 "$session" --pulse -- "$build/bench/media_loop_pause" 7 \
   "$fixtures"/tone.{aif,aiff,mp3,m4a,mpa,mid,mov,mpg,mp4} "$fixtures"/tone-{24bit.aiff,float.aif} || echo "(some pauses outside the target)"
-echo "== under load, each movie started 250 ms after it was made ready, so that its first start is late (target 1000 +- 30 ms)"
+echo "== under load, each movie started 250 ms after it was made (target 1000 +- 30 ms)"
 "$session" --pulse -- "$build/bench/media_loop_pause" --held 250 7 \
   "$fixtures"/tone.{aiff,mp3,m4a,mid,mp4} || echo "(some pauses outside the target)"
 echo "== under load: a repeating sound fired in the running application (target 500 +- 30 ms)"

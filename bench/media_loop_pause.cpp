@@ -5,9 +5,8 @@
 // apart from the later ones: the first play is the pipeline's first start,
 // which on a busy machine is the slow one.
 //   media_loop_pause [--held MS] <loops> <file>...
-// --held starts each movie MS after it was made ready, as when a busy machine
-// holds the program up in between: a stream left waiting like that is begun
-// late by the sound server, by about as long as it waited.
+// --held starts each movie MS after it was made, as when a busy machine holds
+// the program up in between: the wait must not make its first start late.
 
 #include "media/KRMovieView.h"
 #include "platform/gstreamer/GstMedia.h"

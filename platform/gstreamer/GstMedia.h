@@ -37,7 +37,8 @@ private:
 };
 
 // Movies are measured with GStreamer's discoverer (at most a couple of
-// seconds for a stubborn file) and kept prerolled; duration in milliseconds.
+// seconds for a stubborn file); the first play builds the pipeline, which is
+// kept prerolled between plays. Duration in milliseconds.
 // Anything but a regular, readable media file gives nothing, at once for
 // paths that are no regular file.
 class GstMediaLibrary final : public MediaLibrary {

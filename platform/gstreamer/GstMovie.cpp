@@ -1,4 +1,5 @@
-// Movies: measured once, then played by a kept, prerolled player.
+// Movies: measured once, then played by a player built at the first play and
+// kept, prerolled, for the next.
 
 #include "platform/gstreamer/GstMedia.h"
 
@@ -19,12 +20,7 @@ public:
         : milliseconds(facts.milliseconds)
         , player(path, GstPlayer::Role::Music, facts.hasAudio,
                  GstPlayer::Callbacks{[this] { reachedEnd(); }, [this] { failed(); },
-                                      [this](auto when) { began(when); }}) {
-        // Preroll now, and wait for it (a MIDI synthesizer loads its sound
-        // font meanwhile): the caller plays at once.
-        if (player.prepare())
-            player.waitUntilPrerolled(gst::kDiscoveryTimeout);
-    }
+                                      [this](auto when) { began(when); }}) {}
 
     std::int32_t duration() const override { return milliseconds; }
     std::int32_t timeScale() const override { return 1000; }
@@ -32,7 +28,11 @@ public:
     void setDelegate(MovieDelegate* newDelegate) override { delegate = newDelegate; }
 
     void play() override {
-        // At the end there is nothing left to play until a rewind.
+        // At the end there is nothing left to play until a rewind. The first
+        // play builds the pipeline, not the constructor: libpulse lets the
+        // time of a stream that has never played run while it waits, and the
+        // first sample is put that far into it, so a pipeline made ready
+        // early would be heard as late as it waited.
         if (playing || atEnd || !player.prepare())
             return;
         playing = true;

@@ -142,11 +142,6 @@ GstElement* GstPlayer::makePlaybin() const {
     return playbin;
 }
 
-void GstPlayer::waitUntilPrerolled(GstClockTime limit) {
-    if (pipeline)
-        gst_element_get_state(pipeline, nullptr, nullptr, limit);
-}
-
 void GstPlayer::play() {
     changeState(GST_STATE_PLAYING);
     startUnreported = pipeline && callbacks.started;
@@ -161,15 +156,11 @@ void GstPlayer::rewind() {
     if (!pipeline)
         return;
     if (clockFailed) {
-        // Its sink's clock stands still for good: a new pipeline, which is
-        // at the beginning, gets a new one. After a stall the sound server
-        // may still be stuck, and a stream made then stays silent after a
-        // later stall even once the server plays again: the next play
-        // builds it instead.
-        const bool serverStuck = stalled;
+        // Its sink's clock stands still for good: the next play builds a new
+        // pipeline, at the beginning, with a new one. Not now: libpulse lets
+        // the time of a stream that has never played run while it waits, and
+        // a pipeline made ready now would be heard as late as it waited.
         release();
-        if (!serverStuck)
-            prepare();
         return;
     }
     stopWatching();
@@ -186,7 +177,6 @@ void GstPlayer::release() {
     gst_object_unref(pipeline);
     pipeline = nullptr;
     clockFailed = false;
-    stalled = false;
     ++pipelineNumber;
 }
 
@@ -289,13 +279,17 @@ void GstPlayer::watchForTheEnd(unsigned generationThen, unsigned pipelineThen) {
     if (!pipeline || generationThen != generation.load() || pipelineThen != pipelineNumber.load() ||
         GST_STATE_TARGET(pipeline) != GST_STATE_PLAYING)
         return;
-    gint64 position = 0;
     gint64 length = 0;
     if (!gst_element_query_duration(pipeline, GST_FORMAT_TIME, &length) || length <= 0)
         return; // a stream of unknown length is left to end by itself
-    if (!gst_element_query_position(pipeline, GST_FORMAT_TIME, &position) || position < 0)
-        position = 0;
-    const auto remaining = std::chrono::nanoseconds(std::max<gint64>(length - position, 0));
+    // The play goes on from the running time the pipeline was paused at (a
+    // rewind sets it back to 0). Not the position: in PLAYING, asking for it
+    // reads the sound server's time, and read just as the server resumes the
+    // stream that time is wrong for good (see GstStartWatch.h).
+    GstClockTime from = gst_element_get_start_time(pipeline);
+    if (!GST_CLOCK_TIME_IS_VALID(from))
+        from = 0;
+    const auto remaining = std::chrono::nanoseconds(std::max<gint64>(length - static_cast<gint64>(from), 0));
     endWatch->start(std::chrono::ceil<std::chrono::milliseconds>(remaining) + kEndSlack);
 }
 
@@ -304,7 +298,6 @@ void GstPlayer::watchForTheEnd(unsigned generationThen, unsigned pipelineThen) {
 void GstPlayer::endStalledPlay() {
     gst::reportOnce("timing " + baseName(path), "the sound server stopped playing it; the player is rebuilt");
     clockFailed = true;
-    stalled = true;
     // Also drops an end of stream that comes after all.
     changeState(GST_STATE_PAUSED);
     finishPlay();

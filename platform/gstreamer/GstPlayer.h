@@ -54,11 +54,9 @@ public:
     // an AIFF file one of our own (see GstAiff.h), else a playbin. False when
     // GStreamer or its playbin is not available.
     bool prepare();
-    // Blocks until the pipeline has prerolled, failed, or `limit` has passed.
-    void waitUntilPrerolled(GstClockTime limit);
     // These do nothing without a pipeline. A rewind after a play whose clock
-    // failed (see GstStartWatch.h) or that never ended by itself builds the
-    // pipeline anew.
+    // failed (see GstStartWatch.h) or that never ended by itself lets go of
+    // the pipeline: prepare() at the next play builds it anew.
     void play();
     void pause();
     void rewind();
@@ -79,7 +77,8 @@ private:
     void changeState(GstState state);
     // On the main thread: the play of the start's token is heard.
     void reportStarted(const gst::StartWatch::Start& start);
-    // Tells the owner once per play; a failed clock rebuilds at the rewind.
+    // Tells the owner once per play; after a failed clock the rewind lets go
+    // of the pipeline.
     void began(std::chrono::steady_clock::time_point when, bool timeFailed);
     // Logs why (once), releases the pipeline, tells the owner.
     void fail(const std::string& why);
@@ -91,10 +90,9 @@ private:
     GstElement* pipeline = nullptr;
     bool prerolled = false;
     // The sink's clock failed during a play, or a play never ended by
-    // itself: the next rewind rebuilds.
+    // itself: the next rewind lets go of the pipeline, the next play builds
+    // one.
     bool clockFailed = false;
-    // A play never ended by itself: the rebuild waits for the next play.
-    bool stalled = false;
     // The latest play has not been reported as heard; a play whose sink's
     // time never tells is reported at its end, as begun when it was asked.
     bool startUnreported = false;

@@ -1,12 +1,15 @@
-// A play is reported once, from the audio sink's time, also when the sound
-// server's time fails: libpulse has been seen to answer a time centuries
-// ahead while it resumes a stream, and its time to stand still. A real audio
-// clock stands in for the sink's, its time scripted by the test.
+// A play is reported once, from the audio sink's time, and that time is not
+// read before the sink has played two segments: libpulse answers nonsense
+// for a resumed stream's time until the server's news of its position comes
+// in, and keeps that answer for good. A real audio sink stands in, its clock
+// replaced as pulsesink replaces its own, its time and its count of played
+// segments scripted by the test.
 
 #include "platform/gstreamer/GstStartWatch.h"
 #include "platform/gstreamer/GstSupport.h"
 
 #include <gst/audio/gstaudioclock.h>
+#include <gst/audio/gstaudiosink.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -23,22 +26,55 @@ using namespace std::chrono_literals;
 using gst::StartWatch;
 
 constexpr auto kLimit = 300ms;
+constexpr GstClockTime kStood = 5 * GST_SECOND;
+
+struct ScriptedSink {
+    GstAudioSink parent;
+};
+struct ScriptedSinkClass {
+    GstAudioSinkClass parent;
+};
+G_DEFINE_TYPE(ScriptedSink, scripted_sink, GST_TYPE_AUDIO_SINK)
+void scripted_sink_class_init(ScriptedSinkClass* sinkClass) {
+    static GstStaticPadTemplate pads =
+        GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS("audio/x-raw"));
+    gst_element_class_add_static_pad_template(GST_ELEMENT_CLASS(sinkClass), &pads);
+    auto* audio = GST_AUDIO_SINK_CLASS(sinkClass);
+    audio->open = [](GstAudioSink*) -> gboolean { return TRUE; };
+    audio->close = [](GstAudioSink*) -> gboolean { return TRUE; };
+}
+void scripted_sink_init(ScriptedSink*) {}
 
 class StartWatchTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(gst::start());
         pipeline = gst_pipeline_new(nullptr);
-        clock = gst_audio_clock_new("sink", &StartWatchTest::sinkTime, this, nullptr);
-        gst_element_set_clock(pipeline, clock);
+        sink = GST_AUDIO_BASE_SINK(g_object_new(scripted_sink_get_type(), nullptr));
+        gst_object_unref(sink->provided_clock);
+        sink->provided_clock = gst_audio_clock_new("sink", &StartWatchTest::sinkTime, this, nullptr);
+        gst_bin_add(GST_BIN(pipeline), GST_ELEMENT(sink));
+        // READY makes its ring buffer; the pipeline is as at PLAYING, its
+        // sink's time standing where the pipeline's clock was then.
+        ASSERT_EQ(gst_element_set_state(GST_ELEMENT(sink), GST_STATE_READY), GST_STATE_CHANGE_SUCCESS);
+        gst_element_set_clock(pipeline, sink->provided_clock);
+        gst_element_set_base_time(pipeline, kStood);
     }
     void TearDown() override {
         watch.reset(); // before the clock it reads
+        gst_element_set_state(pipeline, GST_STATE_NULL);
         gst_object_unref(pipeline);
-        gst_object_unref(clock);
     }
     static GstClockTime sinkTime(GstClock*, gpointer self) {
-        return static_cast<StartWatchTest*>(self)->time.load();
+        auto* test = static_cast<StartWatchTest*>(self);
+        ++test->reads;
+        return test->time.load();
+    }
+    // The server's news that it has played one more segment; news that
+    // comes between two looks of the watch counts once.
+    void playSegment() {
+        g_atomic_int_inc(&sink->ringbuffer->segdone);
+        std::this_thread::sleep_for(10ms);
     }
 
     // Reports seen so far, waiting up to `within` for at least `count`.
@@ -49,8 +85,9 @@ protected:
     }
 
     GstElement* pipeline = nullptr;
-    GstClock* clock = nullptr;
-    std::atomic<GstClockTime> time{5 * GST_SECOND};
+    GstAudioBaseSink* sink = nullptr;
+    std::atomic<GstClockTime> time{kStood};
+    std::atomic<int> reads{0};
     std::mutex mutex;
     std::condition_variable reported;
     std::vector<StartWatch::Start> starts;
@@ -69,6 +106,8 @@ TEST_F(StartWatchTest, ATimeThatRunsIsReportedOnceFromWhenItBeganByTheLatestWatc
     watch->cancel();
     watch->watch(pipeline, 2);
     watch->watch(pipeline, 7);
+    playSegment();
+    playSegment();
     EXPECT_TRUE(reports(1, 50ms).empty()) << "reported while the time stood still";
     const auto ran = StartWatch::Clock::now();
     time += 5 * GST_MSECOND;
@@ -81,35 +120,53 @@ TEST_F(StartWatchTest, ATimeThatRunsIsReportedOnceFromWhenItBeganByTheLatestWatc
     EXPECT_GT(seen[0].began, ran - 10ms);
 }
 
-TEST_F(StartWatchTest, AReadingCenturiesAheadIsPassedOverAndTheTimeStillTells) {
-    // Negative as a signed time, then back, again, and far ahead, yet positive.
-    constexpr GstClockTime kCenturies = G_MAXUINT64 - 418 * GST_SECOND;
-    time = kCenturies;
+TEST_F(StartWatchTest, TheSinksTimeIsNotReadBeforeItHasPlayedTwoSegments) {
     watch->watch(pipeline, 3);
-    for (GstClockTime reading :
-         std::initializer_list<GstClockTime>{kCenturies, 5 * GST_SECOND, kCenturies, 9 * GST_SECOND}) {
-        time = reading;
-        std::this_thread::sleep_for(20ms);
-    }
-    EXPECT_TRUE(reports(1, 0ms).empty()) << "a failed reading was taken for the start";
-    time = 5 * GST_SECOND + 4 * GST_MSECOND;
-    const auto seen = reports(2, kLimit * 2);
+    time += 20 * GST_MSECOND;
+    EXPECT_TRUE(reports(1, 50ms).empty());
+    playSegment();
+    EXPECT_TRUE(reports(1, 50ms).empty());
+    EXPECT_EQ(reads.load(), 0) << "read before the server's news of its playing could come";
+    playSegment();
+    const auto seen = reports(1, kLimit * 2);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_FALSE(seen[0].clockFailed);
-    // Read through the pipeline's clock, which never runs backwards, the
-    // first of them would have stayed for good.
-    EXPECT_LT(gst_clock_get_time(clock), G_MAXINT64);
 }
 
-TEST_F(StartWatchTest, ATimeThatNeverRunsIsAFailedClockAtTheLimitReportedAsBegunAtTheWatch) {
+// A time that stands still, or that libpulse has stuck centuries ahead, or a
+// server that never plays the stream: a failed clock at the limit, reported
+// as begun when the watch began.
+struct Failure {
+    const char* name;
+    GstClockTime time;
+    bool played;
+    friend void PrintTo(const Failure& failure, std::ostream* out) { *out << failure.name; }
+};
+
+class FailedStartWatchTest : public StartWatchTest, public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(FailedStartWatchTest, IsReportedAtTheLimitAsBegunAtTheWatch) {
+    time = GetParam().time;
     const auto watched = StartWatch::Clock::now();
     watch->watch(pipeline, 4);
+    if (GetParam().played) {
+        playSegment();
+        playSegment();
+    }
     EXPECT_TRUE(reports(1, kLimit / 2).empty()) << "reported before the limit";
     const auto seen = reports(2, kLimit * 3);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_TRUE(seen[0].clockFailed);
     EXPECT_LT(seen[0].began - watched, 20ms);
 }
+
+INSTANTIATE_TEST_SUITE_P(Clocks, FailedStartWatchTest,
+                         ::testing::Values(Failure{"StandsStill", kStood, true},
+                                           // What libpulse answered, times 1000 as pulsesink
+                                           // turns microseconds into nanoseconds.
+                                           Failure{"CenturiesAhead", 11910378098292719616u, true},
+                                           Failure{"NeverPlayed", kStood + GST_SECOND, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace eggtimer::test
