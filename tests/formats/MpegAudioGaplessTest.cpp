@@ -66,20 +66,27 @@ struct ReadCase {
     std::uint32_t frames, delay, padding, sampleRate;
     std::uint64_t audible;
 };
-
-TEST(GaplessReadTest, GivesTheSamplesHeardBetweenDelayAndPaddingInEachLayout) {
-    for (const ReadCase& c : {ReadCase{kMpeg1Mono, 40, 576, 1404, 44100, 44100},
-                              ReadCase{kMpeg1Stereo, 1000, 1105, 2500, 48000, 1148395},
-                              ReadCase{kMpeg2Mono, 100, 4095, 0, 22050, 53505},
-                              ReadCase{kMpeg25Stereo, 10, 0, 1000, 11025, 4760}}) {
-        SCOPED_TRACE(c.layout.name);
-        const auto info = mpeg::parseGaplessInfo(headerFrame(c.layout, c.frames, c.delay, c.padding) +
-                                                 std::string(800, '\x55'));
-        ASSERT_TRUE(info);
-        EXPECT_EQ(info->sampleRate, c.sampleRate);
-        EXPECT_EQ(info->audibleSamples(), c.audible);
-    }
+void PrintTo(const ReadCase& c, std::ostream* out) {
+    *out << c.layout.name;
 }
+
+class GaplessRead : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(GaplessRead, GivesTheSamplesHeardBetweenDelayAndPadding) {
+    const ReadCase& c = GetParam();
+    const auto info = mpeg::parseGaplessInfo(headerFrame(c.layout, c.frames, c.delay, c.padding) +
+                                             std::string(800, '\x55'));
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->sampleRate, c.sampleRate);
+    EXPECT_EQ(info->audibleSamples(), c.audible);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, GaplessRead,
+                         ::testing::Values(ReadCase{kMpeg1Mono, 40, 576, 1404, 44100, 44100},
+                                           ReadCase{kMpeg1Stereo, 1000, 1105, 2500, 48000, 1148395},
+                                           ReadCase{kMpeg2Mono, 100, 4095, 0, 22050, 53505},
+                                           ReadCase{kMpeg25Stereo, 10, 0, 1000, 11025, 4760}),
+                         [](const auto& info) { return std::string(info.param.layout.name); });
 
 TEST(GaplessReadTest, FindsTheFrameAfterAnId3TagAndJunk) {
     // A ten-byte header with a footer flag and a synchsafe size of 300.
@@ -101,21 +108,32 @@ TEST(GaplessReadTest, FindsTheFrameAfterAnId3TagAndJunk) {
 const Layout kWithoutFrameCount{kMpeg1Mono.name, 0xFB, 0x90, 0xC0, 0x06, 17};
 const Layout kLayerTwo{kMpeg1Mono.name, 0xFD, 0x90, 0xC0, 0x0F, 17};
 
-TEST(GaplessReadTest, DamagedHeadersGiveNothing) {
-    const std::pair<const char*, std::string> damaged[] = {
-        {"Empty", ""},
-        {"NoFrame", std::string(2000, 'a')},
-        {"NoFrameCount", headerFrame(kWithoutFrameCount, 40, 576, 1404)},
-        {"ZeroFrames", headerFrame(kMpeg1Mono, 0, 0, 0)},
-        {"NoLameExtension", headerFrame(kMpeg1Mono, 40, 576, 1404, std::string(9, '\0'))},
-        {"NotAnInfoHeader", headerFrame(kMpeg1Mono, 40, 576, 1404, "LAME3.100", "Xinf")},
-        {"DelayAndPaddingFillTheStream", headerFrame(kMpeg1Mono, 2, 1152, 1152)},
-        {"LayerTwo", headerFrame(kLayerTwo, 40, 576, 1404)},
-        {"CutInsideTheExtension", headerFrame(kMpeg1Mono, 40, 576, 1404).substr(0, 160)},
-    };
-    for (const auto& [name, bytes] : damaged)
-        EXPECT_FALSE(mpeg::parseGaplessInfo(bytes)) << name;
+struct DamagedCase {
+    const char* name;
+    std::string bytes;
+};
+void PrintTo(const DamagedCase& c, std::ostream* out) {
+    *out << c.name;
 }
+
+class DamagedHeader : public ::testing::TestWithParam<DamagedCase> {};
+
+TEST_P(DamagedHeader, GivesNothing) {
+    EXPECT_FALSE(mpeg::parseGaplessInfo(GetParam().bytes));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, DamagedHeader,
+    ::testing::Values(
+        DamagedCase{"Empty", ""}, DamagedCase{"NoFrame", std::string(2000, 'a')},
+        DamagedCase{"NoFrameCount", headerFrame(kWithoutFrameCount, 40, 576, 1404)},
+        DamagedCase{"ZeroFrames", headerFrame(kMpeg1Mono, 0, 0, 0)},
+        DamagedCase{"NoLameExtension", headerFrame(kMpeg1Mono, 40, 576, 1404, std::string(9, '\0'))},
+        DamagedCase{"NotAnInfoHeader", headerFrame(kMpeg1Mono, 40, 576, 1404, "LAME3.100", "Xinf")},
+        DamagedCase{"DelayAndPaddingFillTheStream", headerFrame(kMpeg1Mono, 2, 1152, 1152)},
+        DamagedCase{"LayerTwo", headerFrame(kLayerTwo, 40, 576, 1404)},
+        DamagedCase{"CutInsideTheExtension", headerFrame(kMpeg1Mono, 40, 576, 1404).substr(0, 160)}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The encoder itself, through ffmpeg: one second of tone at 44.1 kHz.
 TEST(GaplessFileTest, AnEncodedSecondIsHeardForExactlyOneSecond) {

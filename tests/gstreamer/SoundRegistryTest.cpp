@@ -33,42 +33,71 @@ TEST_F(SoundRegistryTest, FindsAiffAndAifInBothFoldersUnderTheBareNameTheSameSou
     }
 }
 
-TEST_F(SoundRegistryTest, GivesNothingForNamesThatFindNoReadableFile) {
-    for (const char* path : {"system/Gong.AIFF", "system/Chime.wav", "system/Tick", "Outside.aiff"})
-        writeFile(scratch / path, "FORM");
-    ASSERT_EQ(::mkdir((system + "/Folder.aiff").c_str(), 0755), 0);
-    writeFile(system + "/Empty.aiff", "");
-    ASSERT_EQ(::symlink("/nonexistent/x.aiff", (user + "/Dangling.aiff").c_str()), 0);
-    ASSERT_EQ(::mkfifo((user + "/Pipe.aiff").c_str(), 0644), 0);
-    for (const char* name : {"Unknown", "Gong", "Chime", "Tick", "Folder", "Empty", "Dangling", "Pipe",
-                             "../Outside", "", "Chime.aiff"})
-        EXPECT_EQ(registry.soundNamed(name), nullptr) << '"' << name << '"';
+struct UnknownCase {
+    const char *name, *sound;
+};
+
+// Files that are not a sound's, or not a readable file, around the names.
+class UnknownSound : public SoundRegistryTest, public ::testing::WithParamInterface<UnknownCase> {
+protected:
+    void SetUp() override {
+        SoundRegistryTest::SetUp();
+        for (const char* path : {"system/Gong.AIFF", "system/Chime.wav", "system/Tick", "Outside.aiff"})
+            writeFile(scratch / path, "FORM");
+        ASSERT_EQ(::mkdir((system + "/Folder.aiff").c_str(), 0755), 0);
+        writeFile(system + "/Empty.aiff", "");
+        ASSERT_EQ(::symlink("/nonexistent/x.aiff", (user + "/Dangling.aiff").c_str()), 0);
+        ASSERT_EQ(::mkfifo((user + "/Pipe.aiff").c_str(), 0644), 0);
+    }
+};
+
+TEST_P(UnknownSound, IsNothing) {
+    EXPECT_EQ(registry.soundNamed(GetParam().sound), nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, UnknownSound,
+    ::testing::Values(UnknownCase{"NoFile", "Unknown"}, UnknownCase{"UpperCaseExtension", "Gong"},
+                      UnknownCase{"OtherExtension", "Chime"}, UnknownCase{"NoExtension", "Tick"},
+                      UnknownCase{"AFolder", "Folder"}, UnknownCase{"AnEmptyFile", "Empty"},
+                      UnknownCase{"ADanglingLink", "Dangling"}, UnknownCase{"APipe", "Pipe"},
+                      UnknownCase{"OutsideTheFolders", "../Outside"}, UnknownCase{"NoName", ""},
+                      UnknownCase{"WithItsExtension", "Chime.aiff"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct Precedence {
+    const char *name, *winner, *loser;
+};
+
+class SoundPrecedence : public SoundRegistryTest, public ::testing::WithParamInterface<Precedence> {};
 
 // Of two files of one name, the winner is the one found: removing the other
 // changes nothing, removing the winner does, removing both leaves none.
-TEST_F(SoundRegistryTest, AiffBeforeAifAndTheSystemFolderBeforeTheUsers) {
-    for (const auto& [winner, loser] : {std::pair{"system/Chime.aiff", "system/Chime.aif"},
-                                        std::pair{"system/Chime.aiff", "user/Chime.aiff"},
-                                        std::pair{"system/Chime.aif", "user/Chime.aiff"}}) {
-        SCOPED_TRACE(std::string(winner) + " over " + loser);
-        writeFile(scratch / winner, "FORM");
-        writeFile(scratch / loser, "FORM");
-        Sound* both = registry.soundNamed("Chime");
-        ASSERT_NE(both, nullptr);
-        ASSERT_EQ(std::remove((scratch / loser).c_str()), 0);
-        EXPECT_EQ(registry.soundNamed("Chime"), both) << "the other was the one found";
-        writeFile(scratch / loser, "FORM");
-        ASSERT_EQ(std::remove((scratch / winner).c_str()), 0);
-        Sound* other = registry.soundNamed("Chime");
-        ASSERT_TRUE(other && other != both) << "the winner was not the one found";
-        // Its file gone, a sound is no longer found, and plays nothing.
-        ASSERT_EQ(std::remove((scratch / loser).c_str()), 0);
-        EXPECT_EQ(registry.soundNamed("Chime"), nullptr);
-        other->play();
-        EXPECT_FALSE(other->isPlaying());
-    }
+TEST_P(SoundPrecedence, TheWinnerIsTheOneFound) {
+    const std::string winner = scratch / GetParam().winner, loser = scratch / GetParam().loser;
+    writeFile(winner, "FORM");
+    writeFile(loser, "FORM");
+    Sound* both = registry.soundNamed("Chime");
+    ASSERT_NE(both, nullptr);
+    ASSERT_EQ(std::remove(loser.c_str()), 0);
+    EXPECT_EQ(registry.soundNamed("Chime"), both) << "the other was the one found";
+    writeFile(loser, "FORM");
+    ASSERT_EQ(std::remove(winner.c_str()), 0);
+    Sound* other = registry.soundNamed("Chime");
+    ASSERT_TRUE(other && other != both) << "the winner was not the one found";
+    // Its file gone, a sound is no longer found, and plays nothing.
+    ASSERT_EQ(std::remove(loser.c_str()), 0);
+    EXPECT_EQ(registry.soundNamed("Chime"), nullptr);
+    other->play();
+    EXPECT_FALSE(other->isPlaying());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, SoundPrecedence,
+    ::testing::Values(Precedence{"AiffBeforeAif", "system/Chime.aiff", "system/Chime.aif"},
+                      Precedence{"SystemBeforeUser", "system/Chime.aiff", "user/Chime.aiff"},
+                      Precedence{"SystemAifBeforeUserAiff", "system/Chime.aif", "user/Chime.aiff"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace eggtimer::test

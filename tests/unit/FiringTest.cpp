@@ -108,30 +108,39 @@ TEST_F(FiringTest, MusicLoopsInAMovieViewUntilStop) {
     EXPECT_EQ(world.runLoop.pendingCount(), 0u);
 }
 
-TEST_F(FiringTest, SingleShotTargetsEndTheTimerWhenTheyFire) {
+struct SingleShotCase {
+    const char* name;
+    int row;
+    std::vector<std::string> done;
+};
+void PrintTo(const SingleShotCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class SingleShotTarget : public FiringTest, public ::testing::WithParamInterface<SingleShotCase> {};
+
+TEST_P(SingleShotTarget, EndsTheTimerWhenItFires) {
     world.desktop.openPanelAnswers = {"/tmp/a $(rm -rf ~) `x`.txt"};
     master->selectTargetFile(nullptr);
-    const struct {
-        int row;
-        std::vector<std::string> done;
-    } cases[] = {
-        {2,
-         {"desktop.log OpenFile:/tmp/a $(rm -rf ~) `x`.txt", "desktop.open /tmp/a $(rm -rf ~) `x`.txt",
-          "desktop.attention [File] a $(rm -rf ~) `x`.txt"}},
-        {-1, {"desktop.attention Timer"}},
-    };
-    for (const auto& c : cases) {
-        selectTarget(c.row);
-        startAndFire();
-        for (const std::string& entry : c.done)
-            EXPECT_TRUE(journalHas(entry)) << entry;
-        EXPECT_LT(journalIndex(c.done.back()), journalIndex("targetSelecter.enable"));
-        EXPECT_EQ(window().timerButton.titleText, "START");
-        EXPECT_EQ(master->status(), TimerStatusNotSet);
-        EXPECT_EQ(master->countDownTimer(), nullptr);
-        EXPECT_EQ(world.desktop.lastStop, nullptr);
-    }
+    selectTarget(GetParam().row);
+    startAndFire();
+    for (const std::string& entry : GetParam().done)
+        EXPECT_TRUE(journalHas(entry)) << entry;
+    EXPECT_LT(journalIndex(GetParam().done.back()), journalIndex("targetSelecter.enable"));
+    EXPECT_EQ(window().timerButton.titleText, "START");
+    EXPECT_EQ(master->status(), TimerStatusNotSet);
+    EXPECT_EQ(master->countDownTimer(), nullptr);
+    EXPECT_EQ(world.desktop.lastStop, nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(Targets, SingleShotTarget,
+                         ::testing::Values(SingleShotCase{"File",
+                                                          2,
+                                                          {"desktop.log OpenFile:/tmp/a $(rm -rf ~) `x`.txt",
+                                                           "desktop.open /tmp/a $(rm -rf ~) `x`.txt",
+                                                           "desktop.attention [File] a $(rm -rf ~) `x`.txt"}},
+                                           SingleShotCase{"NoTarget", -1, {"desktop.attention Timer"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The fake panel, like the real one, runs what falls due while it is open.
 TEST_F(FiringTest, AlertBeepsFirstAndEverythingElseWaitsForItsDismissal) {

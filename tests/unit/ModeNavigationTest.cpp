@@ -7,20 +7,30 @@ namespace {
 
 using ModeNavigationTest = ControllerTest;
 
-TEST_F(ModeNavigationTest, NextAndPreviousWrapAtBothEndsOfTheTabsThereAreNow) {
-    const struct {
-        int count, from, next, previous;
-    } cases[] = {{3, 0, 1, 2}, {3, 1, 2, 0}, {3, 2, 0, 1}, {5, 2, 3, 1}, {5, 4, 0, 3}};
-    for (const auto& c : cases) {
-        window().modeTab.count = c.count;
-        selectMode(c.from);
-        master->nextMode(nullptr);
-        EXPECT_EQ(window().modeTab.index, c.next) << c.count << " tabs, from " << c.from;
-        selectMode(c.from);
-        master->prevMode(nullptr);
-        EXPECT_EQ(window().modeTab.index, c.previous) << c.count << " tabs, from " << c.from;
-    }
+struct StepCase {
+    const char* name;
+    int count, from, next, previous;
+};
+
+class ModeStep : public ControllerTest, public ::testing::WithParamInterface<StepCase> {};
+
+TEST_P(ModeStep, NextAndPreviousWrapAtBothEndsOfTheTabsThereAreNow) {
+    window().modeTab.count = GetParam().count;
+    selectMode(GetParam().from);
+    master->nextMode(nullptr);
+    EXPECT_EQ(window().modeTab.index, GetParam().next);
+    selectMode(GetParam().from);
+    master->prevMode(nullptr);
+    EXPECT_EQ(window().modeTab.index, GetParam().previous);
 }
+
+INSTANTIATE_TEST_SUITE_P(Tabs, ModeStep,
+                         ::testing::Values(StepCase{"FirstOfThree", 3, 0, 1, 2},
+                                           StepCase{"MiddleOfThree", 3, 1, 2, 0},
+                                           StepCase{"LastOfThree", 3, 2, 0, 1},
+                                           StepCase{"MiddleOfFive", 5, 2, 3, 1},
+                                           StepCase{"LastOfFive", 5, 4, 0, 3}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ModeNavigationTest, TheSendersTagSelectsTheTabAndARunningTimerIsLeftAlone) {
     press();

@@ -23,17 +23,29 @@ protected:
     KRMovieView view{loop};
 };
 
-TEST(MovieViewLoopInterval, IsTheLengthPlusOneSecondUnroundedOrNoneWithoutALength) {
-    const std::pair<std::pair<std::int32_t, std::int32_t>, std::optional<double>> cases[] = {
-        {{90, 30}, 4.0},          {{100, 60}, 100.0 / 60.0 + 1.0},
-        {{0, 600}, 1.0},          {{2147483647, 1}, 2147483648.0},
-        {{100, 0}, std::nullopt}, {{-5, 30}, std::nullopt},
-    };
-    for (const auto& [length, interval] : cases)
-        EXPECT_NEAR(KRMovieView::loopInterval(length.first, length.second).value_or(-1),
-                    interval.value_or(-1), 1e-6)
-            << length.first << "/" << length.second;
+struct IntervalCase {
+    const char* name;
+    std::int32_t length, scale;
+    std::optional<double> interval;
+};
+
+class MovieViewLoopInterval : public ::testing::TestWithParam<IntervalCase> {};
+
+TEST_P(MovieViewLoopInterval, IsTheLengthPlusOneSecondUnroundedOrNoneWithoutALength) {
+    const std::optional<double> interval = KRMovieView::loopInterval(GetParam().length, GetParam().scale);
+    ASSERT_EQ(interval.has_value(), GetParam().interval.has_value());
+    if (interval)
+        EXPECT_NEAR(*interval, *GetParam().interval, 1e-6);
 }
+
+INSTANTIATE_TEST_SUITE_P(Lengths, MovieViewLoopInterval,
+                         ::testing::Values(IntervalCase{"WholeSeconds", 90, 30, 4.0},
+                                           IntervalCase{"Unrounded", 100, 60, 100.0 / 60.0 + 1.0},
+                                           IntervalCase{"Empty", 0, 600, 1.0},
+                                           IntervalCase{"Longest", 2147483647, 1, 2147483648.0},
+                                           IntervalCase{"NoScale", 100, 0, std::nullopt},
+                                           IntervalCase{"NegativeLength", -5, 30, std::nullopt}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MovieViewTest, ReplaysOneSecondAfterEachEndAlsoWhenTheFirstStartIsLateUntilStopped) {
     fake::FakeMovie* movie = load(90, 30, 0.3); // a pipeline's first start on a busy machine

@@ -12,57 +12,88 @@ namespace {
 
 using SchedulingTest = ControllerTest;
 
-TEST_F(SchedulingTest, PresetColumnsGiveTheirMinutesWithNoTwoMinutePreset) {
-    const double expected[] = {60, 180, 240, 300, 600};
-    for (int column = 0; column < 5; ++column) {
-        window().modeMinSelecter.column = column;
-        press();
-        ASSERT_EQ(master->status(), TimerStatusRunning) << "column " << column;
-        EXPECT_DOUBLE_EQ(scheduledInterval(), expected[column]) << "column " << column;
-        press(); // CLEAR
-    }
+struct PresetCase {
+    const char* name;
+    int column;
+    double seconds;
+};
+
+class PresetColumn : public ControllerTest, public ::testing::WithParamInterface<PresetCase> {};
+
+TEST_P(PresetColumn, GivesItsMinutes) {
+    window().modeMinSelecter.column = GetParam().column;
+    press();
+    ASSERT_EQ(master->status(), TimerStatusRunning);
+    EXPECT_DOUBLE_EQ(scheduledInterval(), GetParam().seconds);
 }
 
-TEST_F(SchedulingTest, RefusedStartsBeepAndLeaveEverythingButTheNotice) {
-    const fake::Journal beep{"desktop.beep"}, notice{"statFireTarget.set", "desktop.beep"};
-    const struct {
-        int tab, column, row;
-        bool noSounds;
-        fake::Journal journal;
-        const char* targetLine;
-    } cases[] = {
-        {0, -1, 0, false, beep, "before"},
-        {0, 5, 0, false, beep, "before"},
-        {0, 1, 0, true, beep, "before"}, // the sound list is empty from here on
+// There is no two-minute preset.
+INSTANTIATE_TEST_SUITE_P(Presets, PresetColumn,
+                         ::testing::Values(PresetCase{"One", 0, 60}, PresetCase{"Three", 1, 180},
+                                           PresetCase{"Four", 2, 240}, PresetCase{"Five", 3, 300},
+                                           PresetCase{"Ten", 4, 600}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct RefusedCase {
+    const char* name;
+    int tab, column, row;
+    bool noSounds;
+    std::vector<std::string> journal;
+    const char* targetLine;
+};
+void PrintTo(const RefusedCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class RefusedStart : public ControllerTest, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(RefusedStart, BeepsAndLeavesEverythingButTheNotice) {
+    const RefusedCase& c = GetParam();
+    selectMode(c.tab);
+    window().modeMinSelecter.column = c.column;
+    selectTarget(c.row);
+    if (c.noSounds)
+        window().targetSoundPopup.removeAllItems();
+    window().statFireTarget.text = "before";
+    journal().clear();
+    press();
+    // Nothing locked, closed, retitled, saved or scheduled.
+    EXPECT_EQ(journal(), fake::Journal(c.journal));
+    EXPECT_EQ(window().statFireTarget.text, c.targetLine);
+    EXPECT_EQ(master->status(), TimerStatusNotSet);
+    EXPECT_EQ(master->mainTimer(), nullptr);
+    EXPECT_EQ(world.runLoop.pendingCount(), 0u);
+    EXPECT_TRUE(world.settings.writtenKeys.empty());
+}
+
+const std::vector<std::string> kBeep{"desktop.beep"}, kNotice{"statFireTarget.set", "desktop.beep"};
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, RefusedStart,
+    ::testing::Values(
+        RefusedCase{"NoPresetColumn", 0, -1, 0, false, kBeep, "before"},
+        RefusedCase{"PresetColumnPastTheLast", 0, 5, 0, false, kBeep, "before"},
+        RefusedCase{"NoSoundInTheList", 0, 1, 0, true, kBeep, "before"},
         // The mode is settled before the incomplete target.
-        {-1, 1, 1, false, {"desktop.beep", "desktop.log tab:-1"}, "before"},
-        {0, 1, 1, false, notice, "!Nortice! [Music] Music not selected."},
-        {0, 1, 2, false, notice, "!Nortice! [File] File not selected."},
-        {0, 1, 3, false, notice, "!Nortice! [Alert] Message not set."},
-    };
-    for (const auto& c : cases) {
-        journal().clear();
-        selectMode(c.tab);
-        window().modeMinSelecter.column = c.column;
-        selectTarget(c.row);
-        if (c.noSounds)
-            window().targetSoundPopup.removeAllItems();
-        window().statFireTarget.text = "before";
-        press();
-        // Nothing locked, closed, retitled, saved or scheduled.
-        EXPECT_EQ(journal(), c.journal) << c.targetLine;
-        EXPECT_EQ(window().statFireTarget.text, c.targetLine);
-        EXPECT_EQ(master->status(), TimerStatusNotSet);
-        EXPECT_EQ(master->mainTimer(), nullptr);
-        EXPECT_EQ(world.runLoop.pendingCount(), 0u);
-        EXPECT_TRUE(world.settings.writtenKeys.empty());
-    }
-    // A notice stays until the next redraw, even once the target is complete.
-    const std::string shown = window().statFireTarget.text;
+        RefusedCase{"NoModeBeforeAnIncompleteTarget",
+                    -1,
+                    1,
+                    1,
+                    false,
+                    {"desktop.beep", "desktop.log tab:-1"},
+                    "before"},
+        RefusedCase{"NoMusic", 0, 1, 1, false, kNotice, "!Nortice! [Music] Music not selected."},
+        RefusedCase{"NoFile", 0, 1, 2, false, kNotice, "!Nortice! [File] File not selected."},
+        RefusedCase{"NoMessage", 0, 1, 3, false, kNotice, "!Nortice! [Alert] Message not set."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SchedulingTest, ANoticeStaysUntilTheNextRedrawEvenOnceTheTargetIsComplete) {
+    selectTarget(2);
+    press();
+    ASSERT_EQ(window().statFireTarget.text, "!Nortice! [File] File not selected.");
     world.desktop.openPanelAnswers = {"/docs/a.pdf"};
     master->selectTargetFile(nullptr);
     world.runLoop.advanceBy(5.0);
-    EXPECT_EQ(window().statFireTarget.text, shown);
+    EXPECT_EQ(window().statFireTarget.text, "!Nortice! [File] File not selected.");
     press();
     EXPECT_EQ(window().statFireTarget.text, "[File] a.pdf");
 }
@@ -96,20 +127,31 @@ INSTANTIATE_TEST_SUITE_P(
                       DurationCase{"HourStepRoundedOnceDown", "1", "4.062", "0", 101023.1953125}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SchedulingTest, AbsurdDurationsNeitherWrapNorFireEarly) {
-    const char* huge[][3] = {
-        {"30", "", ""}, {"1e30", "", ""}, {"1e300", "", ""}, {"", "99999999999999999999", ""}};
-    for (const auto& typed : huge) {
-        typeDuration(typed[0], typed[1], typed[2]);
-        press();
-        EXPECT_GT(scheduledInterval(), 29 * 86400.0) << typed[0] << typed[1];
-        // 29 days asleep: the main timer is not yet due.
-        world.runLoop.jumpWallClock(29 * 86400.0);
-        world.runLoop.runDue();
-        EXPECT_EQ(master->status(), TimerStatusRunning) << typed[0] << typed[1];
-        press(); // CLEAR
-    }
-    // Infinity minus infinity has no value: it waits forever instead.
+struct AbsurdCase {
+    const char *name, *days, *hours;
+};
+
+class AbsurdDuration : public ControllerTest, public ::testing::WithParamInterface<AbsurdCase> {};
+
+TEST_P(AbsurdDuration, NeitherWrapsNorFiresEarly) {
+    typeDuration(GetParam().days, GetParam().hours, "");
+    press();
+    EXPECT_GT(scheduledInterval(), 29 * 86400.0);
+    // 29 days asleep: the main timer is not yet due.
+    world.runLoop.jumpWallClock(29 * 86400.0);
+    world.runLoop.runDue();
+    EXPECT_EQ(master->status(), TimerStatusRunning);
+}
+
+INSTANTIATE_TEST_SUITE_P(Durations, AbsurdDuration,
+                         ::testing::Values(AbsurdCase{"ThirtyDays", "30", ""},
+                                           AbsurdCase{"PastAnInt", "1e30", ""},
+                                           AbsurdCase{"PastAFloat", "1e300", ""},
+                                           AbsurdCase{"HoursPastALong", "", "99999999999999999999"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SchedulingTest, InfinityMinusInfinityWaitsForever) {
+    // It has no value: rather than firing at once, the timer never comes.
     typeDuration("1e39", "-1e39", "");
     press();
     EXPECT_EQ(master->mainTimer()->fireDate(), std::numeric_limits<double>::infinity());

@@ -7,26 +7,38 @@ namespace {
 
 using StatusTest = ControllerTest;
 
-TEST_F(StatusTest, TheTargetLineAtStartUpFollowsTheTargetControlsAsTheyStand) {
+struct TargetLineCase {
+    const char* name;
+    int row;
+    std::vector<std::string> sounds;
+    const char* line;
+};
+void PrintTo(const TargetLineCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class TargetLine : public ControllerTest, public ::testing::WithParamInterface<TargetLineCase> {};
+
+TEST_P(TargetLine, AtStartUpFollowsTheTargetControlsAsTheyStand) {
     window().targetMusicName.text = "Song Title.mp3";
     window().targetFileName.text = "";
     window().targetAlertMessage.text = "Tea is ready %@";
-    const std::pair<int, std::string> cases[] = {
-        {0, "[Sound] Chime"}, {1, "[Music] Song Title.mp3"},
-        {2, "[File] "},       {3, "[Alert] Tea is ready %@"},
-        {-1, "[?] "},         {7, "[?] "},
-    };
-    world.files.folders[world.files.systemSoundFolder()] = {"Chime.aiff"};
-    for (const auto& [row, expected] : cases) {
-        selectTarget(row);
-        master->awakeFromNib();
-        EXPECT_EQ(window().statFireTarget.text, expected) << row;
-    }
-    world.files.folders.clear();
-    selectTarget(0);
+    world.files.folders[world.files.systemSoundFolder()] = GetParam().sounds;
+    selectTarget(GetParam().row);
     master->awakeFromNib();
-    EXPECT_EQ(window().statFireTarget.text, "[Sound] ");
+    EXPECT_EQ(window().statFireTarget.text, GetParam().line);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, TargetLine,
+    ::testing::Values(TargetLineCase{"Sound", 0, {"Chime.aiff"}, "[Sound] Chime"},
+                      TargetLineCase{"NoSoundToList", 0, {}, "[Sound] "},
+                      TargetLineCase{"Music", 1, {"Chime.aiff"}, "[Music] Song Title.mp3"},
+                      TargetLineCase{"FileNotChosen", 2, {"Chime.aiff"}, "[File] "},
+                      TargetLineCase{"Alert", 3, {"Chime.aiff"}, "[Alert] Tea is ready %@"},
+                      TargetLineCase{"NoRow", -1, {"Chime.aiff"}, "[?] "},
+                      TargetLineCase{"RowPastTheLast", 7, {"Chime.aiff"}, "[?] "}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StatusTest, SecondsLeftAreRoundedAsCFormatsThem) {
     typeDuration("", "", "0.5"); // 30 s

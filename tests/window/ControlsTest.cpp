@@ -15,43 +15,78 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace eggtimer::test {
 namespace {
 
 // A 2x3 grid of cells with the cell at row 1, column 2 missing.
-TEST(QtMatrix, SelectsByGridPositionClearsOnMinusOneAndIgnoresMissingCells) {
-    QWidget container;
-    auto* grid = new QGridLayout(&container);
-    for (int cell = 0; cell < 5; ++cell) {
-        grid->addWidget(new QRadioButton, cell / 3, cell % 3);
+class QtMatrixTest : public ::testing::Test {
+protected:
+    QtMatrixTest() {
+        auto* grid = new QGridLayout(&container);
+        for (int cell = 0; cell < 5; ++cell)
+            grid->addWidget(new QRadioButton, cell / 3, cell % 3);
+        cells = container.findChildren<QRadioButton*>();
+        matrix = std::make_unique<QtMatrix>(&container);
     }
-    QtMatrix matrix(&container);
-    const QList<QRadioButton*> cells = container.findChildren<QRadioButton*>();
-    const auto checked = [&] {
+    std::pair<int, int> selected() const { return {matrix->selectedRow(), matrix->selectedColumn()}; }
+    long checked() const {
         return std::count_if(cells.begin(), cells.end(), [](auto* cell) { return cell->isChecked(); });
-    };
-    EXPECT_EQ(std::pair(matrix.selectedRow(), matrix.selectedColumn()), std::pair(-1, -1));
-    for (const auto& [row, column] : {std::pair{1, 2}, std::pair{2, 0}, std::pair{0, 3}, std::pair{-2, 0}}) {
-        matrix.selectCell(0, 1);
-        matrix.selectCell(row, column);
-        EXPECT_EQ(std::pair(matrix.selectedRow(), matrix.selectedColumn()), std::pair(0, 1))
-            << row << "," << column;
     }
-    for (const auto& [row, column] : {std::pair{-1, 0}, std::pair{0, -1}, std::pair{-1, -1}}) {
-        matrix.selectCell(1, 0);
-        matrix.selectCell(row, column);
-        EXPECT_EQ(std::pair(matrix.selectedRow(), matrix.selectedColumn()), std::pair(-1, -1))
-            << row << "," << column;
-        EXPECT_EQ(checked(), 0);
-    }
-    // After a clear the cells are exclusive again, even to the user's click.
-    matrix.selectCell(0, 2);
-    matrix.selectCell(1, 1);
-    EXPECT_EQ(std::pair(matrix.selectedRow(), matrix.selectedColumn()), std::pair(1, 1));
-    cells.at(4)->click();
+
+    QWidget container;
+    QList<QRadioButton*> cells;
+    std::unique_ptr<QtMatrix> matrix; // over the grid once it is laid out
+};
+
+TEST_F(QtMatrixTest, StartsWithNothingSelectedAndAfterAClearTheCellsAreExclusiveAgain) {
+    EXPECT_EQ(selected(), std::pair(-1, -1));
+    matrix->selectCell(0, 2);
+    matrix->selectCell(-1, 0);
+    matrix->selectCell(1, 1);
+    EXPECT_EQ(selected(), std::pair(1, 1));
+    cells.at(4)->click(); // the user's click
     EXPECT_EQ(checked(), 1);
 }
+
+struct CellCase {
+    const char* name;
+    int row, column;
+};
+void PrintTo(const CellCase& c, std::ostream* out) {
+    *out << c.row << "," << c.column;
+}
+
+// A cell the grid does not have changes nothing.
+class QtMatrixMissingCell : public QtMatrixTest, public ::testing::WithParamInterface<CellCase> {};
+
+TEST_P(QtMatrixMissingCell, LeavesTheSelection) {
+    matrix->selectCell(0, 1);
+    matrix->selectCell(GetParam().row, GetParam().column);
+    EXPECT_EQ(selected(), std::pair(0, 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cells, QtMatrixMissingCell,
+                         ::testing::Values(CellCase{"HoleInTheGrid", 1, 2}, CellCase{"RowPastTheLast", 2, 0},
+                                           CellCase{"ColumnPastTheLast", 0, 3},
+                                           CellCase{"RowBelowMinusOne", -2, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Minus one in either place clears the selection.
+class QtMatrixClear : public QtMatrixTest, public ::testing::WithParamInterface<CellCase> {};
+
+TEST_P(QtMatrixClear, LeavesNoCellChecked) {
+    matrix->selectCell(1, 0);
+    matrix->selectCell(GetParam().row, GetParam().column);
+    EXPECT_EQ(selected(), std::pair(-1, -1));
+    EXPECT_EQ(checked(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cells, QtMatrixClear,
+                         ::testing::Values(CellCase{"NoRow", -1, 0}, CellCase{"NoColumn", 0, -1},
+                                           CellCase{"Neither", -1, -1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // File names need not be UTF-8; what the controller set must come back.
 TEST(QtTextField, GivesBackTheBytesItWasGivenWhileTheyAreShown) {
