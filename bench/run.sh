@@ -63,7 +63,7 @@ echo "== a timer firing in the running application, from a recording of the soun
 echo
 echo "== a long alert message stored (median, min–max over 5 runs), on X and on Wayland"
 "$build/bench/long_text" 1000000 10000000 2>/dev/null
-"$here/../tests/support/with-session.sh" --wayland -- "$build/bench/long_text" 1000000 10000000 2>/dev/null
+"$here/../support/with-session.sh" --wayland -- "$build/bench/long_text" 1000000 10000000 2>/dev/null
 echo
 echo "== the sound list"
 "$build/bench/sound_list" 10000
