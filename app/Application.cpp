@@ -10,10 +10,39 @@
 #include "platform/system/QtSettingsStore.h"
 #include "platform/system/SoundFolders.h"
 
+#include <QEvent>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 namespace eggtimer {
+namespace {
+
+// Runs `then` once, on the event loop's next turn after the window is first
+// exposed: mapped on X, configured by a Wayland compositor.
+class OnFirstExposure : public QObject {
+public:
+    OnFirstExposure(QWindow* window, void (*then)())
+        : QObject(window)
+        , then(then) {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, watched, then);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    void (*then)();
+};
+
+} // namespace
 
 std::unique_ptr<Application> Application::make(std::string& error) {
     std::unique_ptr<LoadedInterface> loaded = loadControllerWindow(LoadedInterface::defaultPath(), error);
@@ -40,7 +69,8 @@ Application::~Application() = default;
 
 void Application::show() {
     ui->window()->show();
-    QTimer::singleShot(0, ui->window(), [] { gst::startInBackground(); });
+    // Not before: on a busy machine its threads would hold the window up.
+    new OnFirstExposure(ui->window()->windowHandle(), [] { gst::startInBackground(); });
 }
 
 QWidget* Application::window() const {

@@ -34,8 +34,8 @@ public:
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // Shows the window; once it is on its way to the screen, the media
-    // framework gets ready for the first play in the background.
+    // Shows the window; once it is on the screen, the media framework gets
+    // ready for the first play in the background.
     void show();
 
     QWidget* window() const;
