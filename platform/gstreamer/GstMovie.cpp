@@ -29,10 +29,7 @@ public:
 
     void play() override {
         // At the end there is nothing left to play until a rewind. The first
-        // play builds the pipeline, not the constructor: libpulse lets the
-        // time of a stream that has never played run while it waits, and the
-        // first sample is put that far into it, so a pipeline made ready
-        // early would be heard as late as it waited.
+        // play builds the pipeline (see GstPlayer::prepare()).
         if (playing || atEnd || !player.prepare())
             return;
         playing = true;

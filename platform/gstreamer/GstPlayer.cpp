@@ -20,9 +20,9 @@ namespace {
 constexpr unsigned kPlayVideo = 0x1;
 constexpr unsigned kPlayAudio = 0x2;
 
-// fluidsynth's default gain leaves MIDI some 35 dB below other media; 1.0
-// brings a single note to about -26 dBFS RMS and leaves a full arrangement
-// headroom before it clips.
+// fluidsynth's default gain leaves MIDI far quieter than other media; at 1.0
+// a single note is about as loud as they are, and a full arrangement still
+// has headroom before it clips.
 constexpr double kMidiGain = 1.0;
 
 // A local file prerolls in milliseconds. A pipeline that has not after this
@@ -30,10 +30,10 @@ constexpr double kMidiGain = 1.0;
 // it rather than leave the caller playing forever in silence.
 constexpr int kPrerollLimitMs = 5000;
 
-// A play is heard within a quarter of a second of PLAYING on a busy machine.
-// A clock that has not run a second after has failed; the sound itself plays
-// on, so the play is reported as begun at PLAYING, and a loop that restarts
-// it one second after its end still does so on time.
+// A play is heard well within this of PLAYING: a clock that has not run by
+// then has failed. The sound itself plays on, so the play is reported as
+// begun at PLAYING, and a loop that restarts it one second after its end
+// still does so on time.
 constexpr std::chrono::seconds kStartLimit{1};
 
 // A play is heard well within this of going to PLAYING, and its end is told
@@ -130,8 +130,8 @@ GstElement* GstPlayer::makePlaybin() const {
     }
     // Video is never shown. A file with sound is decoded for its sound alone;
     // one without keeps its video running into a clocked fakesink, so that it
-    // still lasts as long as it should. Leaving the video sink to chance
-    // picked DRM/DirectFB sinks that stalled.
+    // still lasts as long as it should. An automatic video sink may be one
+    // that stalls without a display (DRM, DirectFB).
     GstElement* videoSink = gst_element_factory_make("fakesink", nullptr);
     if (videoSink)
         g_object_set(videoSink, "sync", TRUE, nullptr);
@@ -162,9 +162,7 @@ void GstPlayer::rewind() {
     if (state == State::Released)
         return;
     if (spent()) {
-        // Not rebuilt until the next play: libpulse runs the time of a stream
-        // that has never played while it waits, and a pipeline prerolled now
-        // would be heard as late as it waited.
+        // Built anew at the next play, not now (see prepare()).
         release();
         return;
     }

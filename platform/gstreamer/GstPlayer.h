@@ -73,7 +73,9 @@ public:
 
     // Builds the pipeline and starts prerolling it, unless it is there: for
     // an AIFF file one of our own (see GstAiff.h), else a playbin. False when
-    // GStreamer or its playbin is not available.
+    // GStreamer or its playbin is not available. Called at the play, not
+    // before: libpulse runs the time of a stream that has never played while
+    // it waits, and a pipeline prerolled early is heard as late as it waited.
     bool prepare();
     // These do nothing without a pipeline; see the transitions above.
     void play();
