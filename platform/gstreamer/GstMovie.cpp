@@ -4,9 +4,8 @@
 #include "platform/gstreamer/GstMedia.h"
 
 #include "platform/gstreamer/GstPlayer.h"
-#include "platform/gstreamer/GstSupport.h"
-
-#include "platform/gstreamer/GstDiscovery.h"
+#include "platform/mediafiles/GstDiscovery.h"
+#include "platform/mediafiles/GstSupport.h"
 
 #include <chrono>
 

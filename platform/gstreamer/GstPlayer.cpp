@@ -1,8 +1,8 @@
 #include "platform/gstreamer/GstPlayer.h"
 
 #include "formats/AiffHeader.h"
-#include "platform/gstreamer/GstAiff.h"
-#include "platform/gstreamer/GstSupport.h"
+#include "platform/mediafiles/GstAiff.h"
+#include "platform/mediafiles/GstSupport.h"
 
 #include <gst/pbutils/missing-plugins.h>
 

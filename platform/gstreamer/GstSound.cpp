@@ -3,7 +3,7 @@
 #include "platform/gstreamer/GstMedia.h"
 
 #include "platform/gstreamer/GstPlayer.h"
-#include "platform/gstreamer/GstSupport.h"
+#include "platform/mediafiles/GstSupport.h"
 
 #include <QObject>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "platform/gstreamer/GstSupport.h"
+#include "platform/mediafiles/GstSupport.h"
 
 #include "platform/system/Log.h"
 

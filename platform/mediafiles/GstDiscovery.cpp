@@ -1,9 +1,9 @@
-#include "platform/gstreamer/GstDiscovery.h"
+#include "platform/mediafiles/GstDiscovery.h"
 
 #include "formats/AiffHeader.h"
 #include "formats/MpegAudioGapless.h"
-#include "platform/gstreamer/GstAiff.h"
-#include "platform/gstreamer/GstSupport.h"
+#include "platform/mediafiles/GstAiff.h"
+#include "platform/mediafiles/GstSupport.h"
 
 #include <gst/pbutils/pbutils.h>
 
