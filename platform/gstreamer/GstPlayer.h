@@ -24,8 +24,8 @@
 //   rewind()          Spent, SpentStarting -> Released; else a seek to 0.
 //   start told        Starting -> Kept, SpentStarting -> Spent; a failed
 //                     clock -> Spent.
-//   end of stream     a start not told yet is told, as a failed clock's
-//                     (-> Spent); then the end.
+//   end of stream     a start not told yet is told first, as a failed
+//                     clock's, begun at play() (-> Spent); then the end.
 //   end watch         -> Spent (a stall): paused, then as an end of stream.
 //   error, preroll watch, release()   -> Released.
 // Watches, each stopped by whatever makes it pointless:
