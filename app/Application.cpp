@@ -4,7 +4,7 @@
 #include "controller/KRMaster.h"
 #include "platform/desktop/QtDesktop.h"
 #include "platform/gstreamer/GstMedia.h"
-#include "platform/gstreamer/GstSupport.h"
+#include "platform/mediafiles/GstSupport.h"
 #include "platform/system/PosixFileSystem.h"
 #include "platform/system/QtRunLoop.h"
 #include "platform/system/QtSettingsStore.h"

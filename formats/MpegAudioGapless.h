@@ -3,9 +3,9 @@
 // the Xing/Info header frame and its LAME extension, which LAME and libavcodec
 // write. An MPEG audio stream is a whole number of frames: the encoder adds
 // silence before the sound (its delay, plus the decoder's) and after it (to
-// fill the last frame). GStreamer counts all of it in the file's length, so a
-// one-second sound measures 1.045 s, and a movie timed by that length pauses
-// 45 ms too long before it is played again.
+// fill the last frame). GStreamer counts all of it in the file's length, and
+// a movie timed by that length would pause too long before it is played
+// again.
 
 #include <cstddef>
 #include <cstdint>

@@ -4,9 +4,8 @@
 #include "platform/gstreamer/GstMedia.h"
 
 #include "platform/gstreamer/GstPlayer.h"
-#include "platform/gstreamer/GstSupport.h"
-
-#include "platform/gstreamer/GstDiscovery.h"
+#include "platform/mediafiles/GstDiscovery.h"
+#include "platform/mediafiles/GstSupport.h"
 
 #include <chrono>
 
@@ -29,10 +28,7 @@ public:
 
     void play() override {
         // At the end there is nothing left to play until a rewind. The first
-        // play builds the pipeline, not the constructor: libpulse lets the
-        // time of a stream that has never played run while it waits, and the
-        // first sample is put that far into it, so a pipeline made ready
-        // early would be heard as late as it waited.
+        // play builds the pipeline (see GstPlayer::prepare()).
         if (playing || atEnd || !player.prepare())
             return;
         playing = true;

@@ -1,8 +1,8 @@
 #include "platform/gstreamer/GstPlayer.h"
 
 #include "formats/AiffHeader.h"
-#include "platform/gstreamer/GstAiff.h"
-#include "platform/gstreamer/GstSupport.h"
+#include "platform/mediafiles/GstAiff.h"
+#include "platform/mediafiles/GstSupport.h"
 
 #include <gst/pbutils/missing-plugins.h>
 
@@ -20,9 +20,9 @@ namespace {
 constexpr unsigned kPlayVideo = 0x1;
 constexpr unsigned kPlayAudio = 0x2;
 
-// fluidsynth's default gain leaves MIDI some 35 dB below other media; 1.0
-// brings a single note to about -26 dBFS RMS and leaves a full arrangement
-// headroom before it clips.
+// fluidsynth's default gain leaves MIDI far quieter than other media; at 1.0
+// a single note is about as loud as they are, and a full arrangement still
+// has headroom before it clips.
 constexpr double kMidiGain = 1.0;
 
 // A local file prerolls in milliseconds. A pipeline that has not after this
@@ -30,10 +30,10 @@ constexpr double kMidiGain = 1.0;
 // it rather than leave the caller playing forever in silence.
 constexpr int kPrerollLimitMs = 5000;
 
-// A play is heard within a quarter of a second of PLAYING on a busy machine.
-// A clock that has not run a second after has failed; the sound itself plays
-// on, so the play is reported as begun at PLAYING, and a loop that restarts
-// it one second after its end still does so on time.
+// A play is heard well within this of PLAYING: a clock that has not run by
+// then has failed. The sound itself plays on, so the play is reported as
+// begun at PLAYING, and a loop that restarts it one second after its end
+// still does so on time.
 constexpr std::chrono::seconds kStartLimit{1};
 
 // A play is heard well within this of going to PLAYING, and its end is told
@@ -75,6 +75,7 @@ GstPlayer::GstPlayer(std::string path, Role role, bool hasAudio, Callbacks callb
     , hasAudio(hasAudio)
     , callbacks(std::move(callbacks))
     , mainThread(std::make_unique<QObject>())
+    , prerollWatch(new QTimer(mainThread.get()))
     , endWatch(new QTimer(mainThread.get()))
     , startWatch(
           [this](const gst::StartWatch::Start& start) {
@@ -82,6 +83,11 @@ GstPlayer::GstPlayer(std::string path, Role role, bool hasAudio, Callbacks callb
                   mainThread.get(), [this, start] { reportStarted(start); }, Qt::QueuedConnection);
           },
           kStartLimit) {
+    prerollWatch->setSingleShot(true);
+    prerollWatch->setInterval(kPrerollLimitMs);
+    QObject::connect(prerollWatch, &QTimer::timeout, mainThread.get(), [this] {
+        fail("did not start within " + std::to_string(kPrerollLimitMs / 1000) + " seconds");
+    });
     endWatch->setSingleShot(true);
     QObject::connect(endWatch, &QTimer::timeout, mainThread.get(), [this] { endStalledPlay(); });
 }
@@ -109,13 +115,10 @@ bool GstPlayer::prepare() {
     gst_object_unref(bus);
 
     pipeline = built;
-    prerolled = false;
+    state = State::Kept;
     missingPlugin.clear();
     changeState(GST_STATE_PAUSED);
-    QTimer::singleShot(kPrerollLimitMs, mainThread.get(), [this, number = pipelineNumber.load()] {
-        if (pipeline && !prerolled && number == pipelineNumber.load())
-            fail("did not start within " + std::to_string(kPrerollLimitMs / 1000) + " seconds");
-    });
+    prerollWatch->start();
     return true;
 }
 
@@ -127,8 +130,8 @@ GstElement* GstPlayer::makePlaybin() const {
     }
     // Video is never shown. A file with sound is decoded for its sound alone;
     // one without keeps its video running into a clocked fakesink, so that it
-    // still lasts as long as it should. Leaving the video sink to chance
-    // picked DRM/DirectFB sinks that stalled.
+    // still lasts as long as it should. An automatic video sink may be one
+    // that stalls without a display (DRM, DirectFB).
     GstElement* videoSink = gst_element_factory_make("fakesink", nullptr);
     if (videoSink)
         g_object_set(videoSink, "sync", TRUE, nullptr);
@@ -143,9 +146,12 @@ GstElement* GstPlayer::makePlaybin() const {
 }
 
 void GstPlayer::play() {
+    if (state == State::Released)
+        return;
     changeState(GST_STATE_PLAYING);
-    startUnreported = pipeline && callbacks.started;
     playAskedAt = std::chrono::steady_clock::now();
+    if (callbacks.started)
+        state = spent() ? State::SpentStarting : State::Starting;
 }
 
 void GstPlayer::pause() {
@@ -153,13 +159,10 @@ void GstPlayer::pause() {
 }
 
 void GstPlayer::rewind() {
-    if (!pipeline)
+    if (state == State::Released)
         return;
-    if (clockFailed) {
-        // Its sink's clock stands still for good: the next play builds a new
-        // pipeline, at the beginning, with a new one. Not now: libpulse lets
-        // the time of a stream that has never played run while it waits, and
-        // a pipeline made ready now would be heard as late as it waited.
+    if (spent()) {
+        // Built anew at the next play, not now (see prepare()).
         release();
         return;
     }
@@ -172,11 +175,12 @@ void GstPlayer::release() {
     if (!pipeline)
         return;
     stopWatching();
+    prerollWatch->stop();
     // Setting NULL joins the streaming threads: no message is posted after it.
     gst_element_set_state(pipeline, GST_STATE_NULL);
     gst_object_unref(pipeline);
     pipeline = nullptr;
-    clockFailed = false;
+    state = State::Released;
     ++pipelineNumber;
 }
 
@@ -185,13 +189,13 @@ void GstPlayer::stopWatching() {
     endWatch->stop();
 }
 
-void GstPlayer::changeState(GstState state) {
+void GstPlayer::changeState(GstState target) {
     if (!pipeline)
         return;
     stopWatching();
     ++generation;
     // A failure here is also posted as an error message, handled below.
-    gst_element_set_state(pipeline, state);
+    gst_element_set_state(pipeline, target);
 }
 
 GstBusSyncReply GstPlayer::onBusMessage(GstBus*, GstMessage* message, gpointer data) {
@@ -244,7 +248,7 @@ void GstPlayer::handle(GstMessage* message, unsigned generationThen, unsigned pi
         return;
     }
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ASYNC_DONE) {
-        prerolled = true;
+        prerollWatch->stop();
         return;
     }
     if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
@@ -264,8 +268,7 @@ void GstPlayer::handle(GstMessage* message, unsigned generationThen, unsigned pi
 }
 
 void GstPlayer::finishPlay() {
-    if (startUnreported) {
-        // Its sink's time never told: the play ended unreported.
+    if (awaitingStart()) {
         startWatch.cancel();
         began(playAskedAt, true);
     }
@@ -297,23 +300,21 @@ void GstPlayer::watchForTheEnd(unsigned generationThen, unsigned pipelineThen) {
 // stream: when it goes off, the play is still running.
 void GstPlayer::endStalledPlay() {
     gst::reportOnce("timing " + baseName(path), "the sound server stopped playing it; the player is rebuilt");
-    clockFailed = true;
+    state = awaitingStart() ? State::SpentStarting : State::Spent;
     // Also drops an end of stream that comes after all.
     changeState(GST_STATE_PAUSED);
     finishPlay();
 }
 
 void GstPlayer::reportStarted(const gst::StartWatch::Start& start) {
-    if (pipeline && start.token == generation.load())
+    if (state != State::Released && start.token == generation.load())
         began(start.began, start.clockFailed);
 }
 
-void GstPlayer::began(std::chrono::steady_clock::time_point when, bool timeFailed) {
-    startUnreported = false;
-    if (timeFailed) {
+void GstPlayer::began(std::chrono::steady_clock::time_point when, bool clockFailed) {
+    if (clockFailed)
         gst::reportOnce("timing " + baseName(path), "the sound server's clock failed; the player is rebuilt");
-        clockFailed = true;
-    }
+    state = clockFailed || spent() ? State::Spent : State::Kept;
     if (callbacks.started)
         callbacks.started(when);
 }

@@ -1,19 +1,40 @@
 #pragma once
-// One file played through a GStreamer playbin to the sound server, with its
-// video (if any) decoded nowhere or thrown away. The pipeline is kept
-// prerolled between plays, so that play() is heard at once and a rewind costs
-// no rebuild.
+// One file played through a GStreamer pipeline to the sound server, its video
+// (if any) decoded nowhere or thrown away. The pipeline is kept prerolled
+// between plays: play() is heard at once and a rewind costs no rebuild.
 //
-// Messages from the pipeline's threads are handed to the Qt event loop of the
-// thread that made the player; the callbacks run there, never inside a call
-// to the player. A message from before the latest play, pause or rewind is
-// dropped, so a stale end of stream never ends a newer play, and a play
-// paused before it was heard is never reported as begun.
+// Messages from the pipeline's threads are handled on the Qt event loop of
+// the thread that made the player, never inside a call to the player. A
+// message from before the latest play, pause or rewind is dropped: a stale
+// end of stream never ends a newer play, and a play paused before it was
+// heard is never reported as begun.
 //
-// A sound server that stops taking a stream in the middle (its device
-// suspended or gone, its time stuck) leaves the sink waiting for good: no end
-// of stream comes. A play still playing well after its remaining length is
-// ended here instead, and the next play builds a new pipeline.
+// States (`state`):
+//   Released       no pipeline.
+//   Kept           a pipeline, paused or playing, fit for the next play.
+//   Starting       Kept, and the latest play's start not told yet.
+//   Spent          its sink's clock failed or a play stalled: it plays on,
+//                  but the next rewind lets it go.
+//   SpentStarting  Spent, and the latest play's start not told yet.
+// Transitions:
+//   prepare()         Released -> Kept, building the pipeline.
+//   play()            Kept -> Starting, Spent -> SpentStarting, when
+//                     `started` is watched for; no change otherwise.
+//   pause()           no change: a paused play's start is never told.
+//   rewind()          Spent, SpentStarting -> Released; else a seek to 0.
+//   start told        Starting -> Kept, SpentStarting -> Spent; a failed
+//                     clock -> Spent.
+//   end of stream     a start not told yet is told first, as a failed
+//                     clock's, begun at play() (-> Spent); then the end.
+//   end watch         -> Spent (a stall): paused, then as an end of stream.
+//   error, preroll watch, release()   -> Released.
+// Watches, each stopped by whatever makes it pointless:
+//   preroll watch     from the build to the first preroll: fails a pipeline
+//                     that has not prerolled within its limit.
+//   start watch       from PLAYING to the start told (GstStartWatch.h).
+//   end watch         from PLAYING: a play still playing well after its
+//                     remaining length has stalled (the sound server stopped
+//                     taking the stream; no end of stream comes).
 
 #include <atomic>
 #include <chrono>
@@ -52,11 +73,11 @@ public:
 
     // Builds the pipeline and starts prerolling it, unless it is there: for
     // an AIFF file one of our own (see GstAiff.h), else a playbin. False when
-    // GStreamer or its playbin is not available.
+    // GStreamer or its playbin is not available. Called at the play, not
+    // before: libpulse runs the time of a stream that has never played while
+    // it waits, and a pipeline prerolled early is heard as late as it waited.
     bool prepare();
-    // These do nothing without a pipeline. A rewind after a play whose clock
-    // failed (see GstStartWatch.h) or that never ended by itself lets go of
-    // the pipeline: prepare() at the next play builds it anew.
+    // These do nothing without a pipeline; see the transitions above.
     void play();
     void pause();
     void rewind();
@@ -64,22 +85,24 @@ public:
     void release();
 
 private:
+    enum class State { Released, Kept, Starting, Spent, SpentStarting };
+    bool awaitingStart() const { return state == State::Starting || state == State::SpentStarting; }
+    bool spent() const { return state == State::Spent || state == State::SpentStarting; }
+
     GstElement* makePlaybin() const;
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     void handle(GstMessage* message, unsigned generationThen, unsigned pipelineThen);
-    // On the main thread, once the pipeline plays: ends the play if it has
-    // not ended by itself well after its remaining length.
+    // On the main thread, once the pipeline plays: arms the end watch.
     void watchForTheEnd(unsigned generationThen, unsigned pipelineThen);
     void endStalledPlay();
-    // Reports the end of the latest play, and its start if that never was.
+    // Tells the end of the latest play, and its start first if not told yet.
     void finishPlay();
     void stopWatching();
-    void changeState(GstState state);
+    void changeState(GstState target);
     // On the main thread: the play of the start's token is heard.
     void reportStarted(const gst::StartWatch::Start& start);
-    // Tells the owner once per play; after a failed clock the rewind lets go
-    // of the pipeline.
-    void began(std::chrono::steady_clock::time_point when, bool timeFailed);
+    // Tells the owner; a failed clock makes the pipeline Spent.
+    void began(std::chrono::steady_clock::time_point when, bool clockFailed);
     // Logs why (once), releases the pipeline, tells the owner.
     void fail(const std::string& why);
 
@@ -87,22 +110,19 @@ private:
     Role role;
     bool hasAudio;
     Callbacks callbacks;
+    // Null exactly when Released.
     GstElement* pipeline = nullptr;
-    bool prerolled = false;
-    // The sink's clock failed during a play, or a play never ended by
-    // itself: the next rewind lets go of the pipeline, the next play builds
-    // one.
-    bool clockFailed = false;
-    // The latest play has not been reported as heard; a play whose sink's
-    // time never tells is reported at its end, as begun when it was asked.
-    bool startUnreported = false;
+    State state = State::Released;
+    // When the latest play was asked: the start told for it when its sink's
+    // time never tells.
     std::chrono::steady_clock::time_point playAskedAt;
     std::string missingPlugin;
     // Read by the pipeline's threads when they post a message.
     std::atomic<unsigned> generation{0};
     std::atomic<unsigned> pipelineNumber{0};
     std::unique_ptr<QObject> mainThread;
-    // Single-shot, child of mainThread; armed by watchForTheEnd().
+    // Single-shot, children of mainThread.
+    QTimer* prerollWatch = nullptr;
     QTimer* endWatch = nullptr;
     // After mainThread, so that it is gone, and no report on its way to the
     // main thread, before mainThread goes.

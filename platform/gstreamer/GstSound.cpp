@@ -3,7 +3,7 @@
 #include "platform/gstreamer/GstMedia.h"
 
 #include "platform/gstreamer/GstPlayer.h"
-#include "platform/gstreamer/GstSupport.h"
+#include "platform/mediafiles/GstSupport.h"
 
 #include <QObject>
 #include <QTimer>
@@ -47,8 +47,7 @@ public:
     }
 
     // Starts GStreamer, the slow part of a first play, without holding up
-    // the window. The pipeline itself is built at play: one left waiting
-    // paused on a stream that never ran starts late by as long as it waited.
+    // the window; the pipeline is built at the play (see GstPlayer::prepare()).
     void prepare() override { gst::startInBackground(); }
 
     void stop() override {

@@ -11,9 +11,8 @@ namespace eggtimer::gst {
 
 namespace {
 
-// How far the sink's time must have run past where it stood. Waiting on the
-// server it stands still (it crept less than a millisecond in every run
-// measured); 3 ms more say that it plays.
+// How far the sink's time must have run past where it stood to say that the
+// server plays the stream: while it waits, the time stands still or creeps.
 constexpr GstClockTimeDiff kRunning = 3 * GST_MSECOND;
 // How often the watch looks while a start is awaited.
 constexpr GstClockTime kPoll = GST_MSECOND;
@@ -21,10 +20,10 @@ constexpr GstClockTime kPoll = GST_MSECOND;
 // time is read: the first move may come with the very news that resumes
 // libpulse's reckoning, the second comes after it.
 constexpr int kMovesBeforeReading = 2;
-// The pipeline's clock is read for its base time before the sink goes to
-// PLAYING, and the watch begins once the whole pipeline has: on a busy
-// machine tens of milliseconds later. A reading that ran further than this
-// past the time since the watch began is a failure's, not the stream's.
+// The pipeline's base time is taken before the sink goes to PLAYING, and the
+// watch begins once the whole pipeline has, later on a busy machine. A
+// reading that ran further than this past the time since the watch began is a
+// failure's, not the stream's.
 constexpr GstClockTimeDiff kSlack = 200 * GST_MSECOND;
 
 // Negative as a signed time: a failure's.

@@ -1,40 +1,25 @@
 #pragma once
-// Tells when a pipeline that was set playing is really heard.
+// Tells when a pipeline that was set playing is really heard: when its audio
+// sink's time, the sound server's playing position, begins to run. The state
+// change to PLAYING and the sink's first buffer come at once, while the server
+// may begin to play the stream a good while later. Without an audio sink the
+// clock is the system's, and the play is heard at once.
 //
-// Why the sink's time: the state change to PLAYING, and the first buffer the
-// audio sink takes after it, both come at once, while the sound server may
-// begin playing the stream a quarter of a second later (a stream that waited,
-// paused, since it was made starts late by about as long as it waited:
-// libpulse lets the time of a stream that has never played run while it
-// waits). The audio sink's time is the sound server's playing position: it
-// stands still until the first sample is played and then runs. Measured
-// against a recording of the server's output, the moment it has run a few
-// milliseconds matches the first audible sample to about 3 ms, for a slow
-// first start and a quick later one alike. Without an audio sink the clock is
-// the system's, which runs at once. The watch looks every millisecond, from
-// GStreamer's system clock thread, while a start is awaited.
-//
-// The report comes a while after that moment (the server's news of its
-// position comes every 10 ms or more, and the main loop must be woken, which
-// on a busy machine takes milliseconds, now and then tens of them), so it
-// tells when the time began to run: how far it has run by the report, taken
-// from the time of the report.
-//
-// The sink's time is read only once the sound server has played the stream
-// for a while. libpulse (PulseAudio 16) answers a stream's time with
-// nonsense, just under 2^64 microseconds, when asked within moments of the
-// stream being resumed (until the server's first news of its playing
-// position comes in), and since it never lets a stream's time run backwards
-// it keeps answering that for the rest of the stream's life: the pipeline's
-// clock stops, and its end never comes. The audio ring buffer's count of
-// played segments moves only with such news, so the time is read once that
-// count has moved twice since the watch began. Where the time stood is not
-// read then but known: the pipeline's clock at PLAYING, its base time plus
-// the running time it went on from. A reading negative as a signed time, or
-// run further than the time since the watch began allows, is passed over. A
-// time that has not run by the limit is reported as a failed clock, so that
-// a play is always reported and its owner can build a new pipeline before
-// the next one.
+// - While a start is awaited the watch looks every millisecond, on
+//   GStreamer's system clock thread. A report tells when the time began to
+//   run (the report's time less how far the time has run by then), however
+//   late it is.
+// - The sink's time is read only once the ring buffer's count of played
+//   segments has moved twice since the watch began: libpulse answers a
+//   resumed stream's time with nonsense (just under 2^64 microseconds) until
+//   the server's first news of its playing position, and keeps that answer
+//   for the rest of the stream's life.
+// - Where the time stood is known, not read: the pipeline's clock at
+//   PLAYING, its base time plus the running time it went on from.
+// - A reading negative as a signed time, or run further than the time since
+//   the watch began allows, is passed over.
+// - A time that has not run by the limit is reported as a failed clock: every
+//   play is reported, and its owner can build a new pipeline before the next.
 
 #include <gst/gst.h>
 

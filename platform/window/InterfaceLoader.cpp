@@ -125,7 +125,7 @@ std::unique_ptr<LoadedInterface> LoadedInterface::load(const QString& path, cons
         HeldWarnings warnings;
         // The window holds standard widgets only. Designer's widget plugins,
         // which a QUiLoader loads as it is made, would pull in Qt Quick and
-        // OpenGL: about 10 MB more at rest.
+        // OpenGL, megabytes more at rest.
         const QStringList libraryPaths = QCoreApplication::libraryPaths();
         QCoreApplication::setLibraryPaths({});
         QUiLoader loader;

@@ -2,7 +2,7 @@
 // ends cleanly instead of hanging. The decoder is hidden by lowering its rank.
 
 #include "platform/gstreamer/GstMedia.h"
-#include "platform/gstreamer/GstSupport.h"
+#include "platform/mediafiles/GstSupport.h"
 #include "tests/gstreamer/MediaFixtures.h"
 
 #include <gst/gst.h>

@@ -2,12 +2,17 @@
 // device suspended or gone, its time stuck): the play then never reaches its
 // end by itself. It must end all the same, a little after the rest of its
 // length, so that a loop goes on; and the next play must be heard again.
-// Suspending the test session's sink stops it in just this way.
+// The server may also hold a play up at its start past the start watch's
+// limit. Suspending the test session's sink does both.
 
 #include "platform/gstreamer/GstMedia.h"
 #include "tests/gstreamer/MediaFixtures.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace eggtimer::test {
 namespace {
@@ -49,6 +54,67 @@ TEST(StalledServerTest, ASoundAndAMovieReportTheirEndsAndAreHeardAgain) {
     EXPECT_GT(playToTheEnd(*sound, recorder).rms, kAudible) << "the sound was not heard again";
     movie->gotoBeginning();
     EXPECT_GT(playToTheEnd(*movie, recorder).rms, kAudible) << "the movie was not heard again";
+}
+
+// The sound server's streams that this process plays.
+std::vector<int> ourStreams() {
+    std::vector<int> streams;
+    FILE* pactl = ::popen("pactl list sink-inputs", "r");
+    if (!pactl)
+        return streams;
+    const std::string ours = "application.process.id = \"" + std::to_string(::getpid()) + "\"";
+    int stream = -1;
+    char line[512];
+    while (std::fgets(line, sizeof line, pactl)) {
+        if (std::sscanf(line, "Sink Input #%d", &stream) == 1)
+            continue;
+        if (std::strstr(line, ours.c_str()))
+            streams.push_back(stream);
+    }
+    ::pclose(pactl);
+    return streams;
+}
+
+// A movie keeps one stream on the sound server from play to play, however
+// long it rests between them. A play the server holds up past the start
+// watch's limit (its clock failed) is told as begun and still ends; the
+// rewind at its end lets the stream go, and the next play makes a new one.
+TEST(StalledServerTest, AMovieKeepsItsStreamUntilItsClockFails) {
+    ScratchFolder folder;
+    makeToneFile(folder / "tone.mp3");
+    std::unique_ptr<Movie> movie = GstMediaLibrary().movieWithPath(folder / "tone.mp3");
+    ASSERT_NE(movie, nullptr);
+    RecordingMovieDelegate starts;
+    movie->setDelegate(&starts);
+    SinkRecorder recorder;
+    ASSERT_TRUE(recorder.start());
+    const auto built = std::chrono::steady_clock::now();
+    EXPECT_GT(playToTheEnd(*movie, recorder).rms, kAudible);
+    const std::vector<int> kept = ourStreams();
+    ASSERT_EQ(kept.size(), 1u);
+    movie->gotoBeginning();
+    // Longer than a pipeline may take to preroll.
+    serveEventsFor(built + 6s - std::chrono::steady_clock::now());
+    EXPECT_EQ(ourStreams(), kept) << "not kept while resting";
+
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(run("pactl suspend-sink eggtimer_test 1"));
+    movie->play();
+    const bool told = waitUntil([&] { return starts.began.size() == 2; }, 5s);
+    run("pactl suspend-sink eggtimer_test 0");
+    EXPECT_TRUE(told) << "a play held up was never told as begun";
+    EXPECT_TRUE(waitUntil([&] { return !movie->isPlaying(); }, 10s)) << "the end was never noticed";
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("clock failed"), std::string::npos) << errors;
+    EXPECT_TRUE(ourStreams().empty()) << "kept after its clock failed";
+
+    movie->gotoBeginning();
+    SinkRecorder afterwards; // a recording does not outlive a suspended sink
+    ASSERT_TRUE(afterwards.start());
+    EXPECT_GT(playToTheEnd(*movie, afterwards).rms, kAudible) << "not heard after its clock failed";
+    const std::vector<int> rebuilt = ourStreams();
+    ASSERT_EQ(rebuilt.size(), 1u);
+    EXPECT_NE(rebuilt, kept);
 }
 
 } // namespace

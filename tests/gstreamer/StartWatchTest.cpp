@@ -6,7 +6,7 @@
 // segments scripted by the test.
 
 #include "platform/gstreamer/GstStartWatch.h"
-#include "platform/gstreamer/GstSupport.h"
+#include "platform/mediafiles/GstSupport.h"
 
 #include <gst/audio/gstaudioclock.h>
 #include <gst/audio/gstaudiosink.h>

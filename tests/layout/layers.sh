@@ -13,12 +13,13 @@ rules=(
   "controller|platform/interfaces media"
   "media|platform/interfaces"
   "platform/system|platform/interfaces"
-  "platform/gstreamer|platform/interfaces platform/system formats"
+  "platform/mediafiles|platform/interfaces platform/system formats"
+  "platform/gstreamer|platform/interfaces platform/mediafiles formats"
   "platform/desktop|platform/interfaces platform/system"
   "platform/window|platform/interfaces platform/system"
-  "app|platform/interfaces platform/system platform/gstreamer platform/desktop platform/window controller media"
-  "support|platform/interfaces platform/system platform/gstreamer platform/desktop platform/window controller media app formats"
-  "bench|platform/interfaces platform/system platform/gstreamer platform/desktop platform/window controller media app formats support"
+  "app|platform/interfaces platform/system platform/mediafiles platform/gstreamer platform/desktop platform/window controller media"
+  "support|platform/interfaces platform/system platform/mediafiles platform/gstreamer platform/desktop platform/window controller media app formats"
+  "bench|platform/interfaces platform/system platform/mediafiles platform/gstreamer platform/desktop platform/window controller media app formats support"
 )
 # Code that must build without the toolkit or the media framework.
 plain="formats controller media platform/interfaces"

@@ -1,4 +1,4 @@
-#include "platform/gstreamer/GstAiff.h"
+#include "platform/mediafiles/GstAiff.h"
 
 namespace eggtimer::gst {
 

@@ -1,4 +1,4 @@
-#include "platform/gstreamer/GstSupport.h"
+#include "platform/mediafiles/GstSupport.h"
 
 #include "platform/system/Log.h"
 
@@ -32,8 +32,7 @@ void startInBackground() {
             return;
         // What a sound's pipeline is made of (see GstAiff.h), but for the
         // sink: the sound server's client libraries would cost more memory at
-        // rest (about 1.5 MB) than the time they take to load at the first
-        // play (a few milliseconds).
+        // rest than they save time at the first play.
         for (const char* element : {"filesrc", "aiffparse", "audioconvert", "audioresample"}) {
             GstElementFactory* factory = gst_element_factory_find(element);
             if (!factory)

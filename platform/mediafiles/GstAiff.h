@@ -1,14 +1,12 @@
 #pragma once
 // AIFF and AIFF-C files are played and measured by a pipeline built here,
-// parser linked to converter before any data flows, not by decodebin.
-//
-// Why: decodebin (inside playbin and the discoverer) plugs aiffparse, whose
-// source pad gets its caps from the streaming thread while decodebin may
-// still be setting the parser up; now and then, mostly in the second and
-// later pipelines of a process and on a busy machine, decodebin never links
-// that pad and the pipeline waits forever. libav's AIFF demuxer, the other
-// choice decodebin has, maps 16-bit samples only. aiffparse reads 8, 16, 24
-// and 32-bit integers, 32 and 64-bit floats and little-endian ("sowt") data.
+// parser linked to converter before any data flows, not by decodebin:
+// aiffparse's source pad gets its caps from the streaming thread, possibly
+// while decodebin (inside playbin and the discoverer) is still setting the
+// parser up, and decodebin may then never link it and wait for good. libav's
+// AIFF demuxer, decodebin's other choice, maps 16-bit samples only. aiffparse
+// reads 8, 16, 24 and 32-bit integers, 32 and 64-bit floats and little-endian
+// ("sowt") data.
 
 #include <gst/gst.h>
 

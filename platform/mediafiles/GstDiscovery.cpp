@@ -1,9 +1,9 @@
-#include "platform/gstreamer/GstDiscovery.h"
+#include "platform/mediafiles/GstDiscovery.h"
 
 #include "formats/AiffHeader.h"
 #include "formats/MpegAudioGapless.h"
-#include "platform/gstreamer/GstAiff.h"
-#include "platform/gstreamer/GstSupport.h"
+#include "platform/mediafiles/GstAiff.h"
+#include "platform/mediafiles/GstSupport.h"
 
 #include <gst/pbutils/pbutils.h>
 
@@ -50,11 +50,10 @@ bool isProgramStream(GstDiscovererInfo* info) {
     return systemStream;
 }
 
-// MPEG program streams (.mpg) carry no length; the demuxer's estimate from
-// their clock references was found 10-15 % short, which shortens every pause
-// of a looping movie. Their MPEG audio is parsed to the end instead (no
-// decoding: milliseconds for a song). Nothing when that fails or the file is
-// too large to parse at once.
+// MPEG program streams (.mpg) carry no length, and the demuxer's estimate
+// from their clock references falls short, which would shorten every pause of
+// a looping movie: their MPEG audio is parsed to the end instead, without
+// decoding. Nothing when that fails or the file is too large to parse at once.
 std::optional<GstClockTime> parsedLength(const std::string& path) {
     constexpr off_t kLargestParsed = 64 * 1024 * 1024;
     struct stat info {};
