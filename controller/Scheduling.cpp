@@ -59,51 +59,40 @@ std::optional<double> KRMaster::fireIntervalForMode(int mode, FireInfo& info) {
     }
 }
 
+std::optional<std::string> KRMaster::targetValue(Target target) const {
+    switch (target) {
+    case Target::Sound:
+        // None when the sound list is empty: there is nothing to play.
+        return outlet.targetSoundPopup->selectedItemTitle();
+    case Target::Music:
+        return targetMusicPath;
+    case Target::File:
+        return targetFilePath;
+    case Target::Alert: {
+        std::string message = outlet.targetAlertMessage->stringValue();
+        return message.empty() ? std::nullopt : std::optional<std::string>(std::move(message));
+    }
+    }
+    return std::nullopt;
+}
+
 bool KRMaster::setTimer() {
     FireInfo info;
     std::optional<double> interval = fireIntervalForMode(outlet.modeTab->indexOfSelectedItem(), info);
     if (!interval)
         return false;
 
-    auto refuse = [this](const char* notice) {
-        outlet.statFireTarget->setStringValue(notice);
-        platform.desktop.beep();
-        return false;
-    };
-    switch (outlet.targetSelecter->selectedRow()) {
-    case 0: {
-        std::optional<std::string> sound = outlet.targetSoundPopup->selectedItemTitle();
-        if (!sound) {
-            // No sound in the list: there is nothing to play when it fires.
+    if (std::optional<Target> target = targetAtRow(outlet.targetSelecter->selectedRow())) {
+        const TargetDescription& described = descriptionOf(*target);
+        std::optional<std::string> value = targetValue(*target);
+        if (!value) {
+            if (described.refusal)
+                outlet.statFireTarget->setStringValue(described.refusal);
             platform.desktop.beep();
             return false;
         }
-        info["target"] = "sound";
-        info["sound"] = *sound;
-        break;
-    }
-    case 1:
-        if (!targetMusicPath)
-            return refuse("!Nortice! [Music] Music not selected.");
-        info["target"] = "music";
-        info["music"] = *targetMusicPath;
-        break;
-    case 2:
-        if (!targetFilePath)
-            return refuse("!Nortice! [File] File not selected.");
-        info["target"] = "file";
-        info["file"] = *targetFilePath;
-        break;
-    case 3: {
-        std::string message = outlet.targetAlertMessage->stringValue();
-        if (message.empty())
-            return refuse("!Nortice! [Alert] Message not set.");
-        info["target"] = "alert";
-        info["msg"] = message;
-        break;
-    }
-    default:
-        break;
+        info[kFireInfoTarget] = described.name;
+        info[described.valueKey] = std::move(*value);
     }
 
     // Infinities of opposite sign summed to no value at all: such a timer
