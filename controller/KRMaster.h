@@ -14,6 +14,7 @@
 // TargetChoice.cpp and Settings.cpp.
 
 #include "controller/FireInfo.h"
+#include "controller/Mode.h"
 #include "controller/Outlets.h"
 #include "controller/Target.h"
 #include "platform/Platform.h"
@@ -78,7 +79,7 @@ private:
 
     // Scheduling: true when the main timer was scheduled.
     bool setTimer();
-    std::optional<double> fireIntervalForMode(int mode, FireInfo& info);
+    std::optional<double> fireIntervalForMode(Mode mode);
     // What the target carries to its firing; none while it is incomplete.
     std::optional<std::string> targetValue(Target target) const;
 

@@ -6,6 +6,7 @@
 #include "controller/WallClockText.h"
 
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <string>
 
@@ -29,34 +30,28 @@ static double durationSeconds(float days, float hours, float minutes) {
     return std::fmaf(minutes, 60.0f, withHours);
 }
 
-std::optional<double> KRMaster::fireIntervalForMode(int mode, FireInfo& info) {
+std::optional<double> KRMaster::fireIntervalForMode(Mode mode) {
     switch (mode) {
-    case 0: {
-        info["mode"] = "min";
+    case Mode::MinutesPreset: {
         int column = outlet.modeMinSelecter->selectedColumn();
-        if (column < 0 || column > 4) {
+        if (column < 0 || column >= std::ssize(kPresetSeconds)) {
             platform.desktop.beep();
             return std::nullopt;
         }
         return kPresetSeconds[column];
     }
-    case 1:
-        info["mode"] = "dhm";
+    case Mode::DaysHoursMinutes:
         return durationSeconds(numberIn(outlet.modeDhmDay), numberIn(outlet.modeDhmHour),
                                numberIn(outlet.modeDhmMin));
-    case 2: {
-        info["mode"] = "alc";
+    case Mode::AlarmClock: {
         float hourMinutes = numberIn(outlet.modeAlcHour) * 60.0f;
         double alarmMinutes = hourMinutes + numberIn(outlet.modeAlcMin);
         if (outlet.modeAlcAMPMSelecter->selectedRow() != 0)
             alarmMinutes += 720;
         return alarmInterval(platform.runLoop.now(), alarmMinutes);
     }
-    default:
-        platform.desktop.beep();
-        platform.desktop.log("tab:" + std::to_string(outlet.modeTab->indexOfSelectedItem()));
-        return std::nullopt;
     }
+    return std::nullopt;
 }
 
 std::optional<std::string> KRMaster::targetValue(Target target) const {
@@ -77,10 +72,17 @@ std::optional<std::string> KRMaster::targetValue(Target target) const {
 }
 
 bool KRMaster::setTimer() {
-    FireInfo info;
-    std::optional<double> interval = fireIntervalForMode(outlet.modeTab->indexOfSelectedItem(), info);
+    const int tab = outlet.modeTab->indexOfSelectedItem();
+    const std::optional<Mode> mode = modeAtTab(tab);
+    if (!mode) {
+        platform.desktop.beep();
+        platform.desktop.log("tab:" + std::to_string(tab));
+        return false;
+    }
+    std::optional<double> interval = fireIntervalForMode(*mode);
     if (!interval)
         return false;
+    FireInfo info{{kFireInfoMode, descriptionOf(*mode).name}};
 
     if (std::optional<Target> target = targetAtRow(outlet.targetSelecter->selectedRow())) {
         const TargetDescription& described = descriptionOf(*target);
