@@ -23,42 +23,59 @@ TEST_F(SchedulingTest, PresetColumnsGiveTheirMinutesWithNoTwoMinutePreset) {
     }
 }
 
-TEST_F(SchedulingTest, RefusedStartsBeepAndLeaveEverythingButTheNotice) {
-    const fake::Journal beep{"desktop.beep"}, notice{"statFireTarget.set", "desktop.beep"};
-    const struct {
-        int tab, column, row;
-        bool noSounds;
-        fake::Journal journal;
-        const char* targetLine;
-    } cases[] = {
-        {0, -1, 0, false, beep, "before"},
-        {0, 5, 0, false, beep, "before"},
-        {0, 1, 0, true, beep, "before"}, // the sound list is empty from here on
+struct RefusalCase {
+    const char* name;
+    int tab, column, row;
+    bool noSounds;
+    fake::Journal journal;
+    const char* targetLine;
+};
+void PrintTo(const RefusalCase& c, std::ostream* out) {
+    *out << "tab " << c.tab << ", column " << c.column << ", row " << c.row;
+}
+
+class RefusedStart : public ControllerTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(RefusedStart, BeepsAndLeavesEverythingButTheNotice) {
+    const RefusalCase& c = GetParam();
+    selectMode(c.tab);
+    window().modeMinSelecter.column = c.column;
+    selectTarget(c.row);
+    if (c.noSounds)
+        window().targetSoundPopup.removeAllItems();
+    window().statFireTarget.text = "before";
+    journal().clear();
+    press();
+    // Nothing locked, closed, retitled, saved or scheduled.
+    EXPECT_EQ(journal(), c.journal);
+    EXPECT_EQ(window().statFireTarget.text, c.targetLine);
+    EXPECT_EQ(master->status(), TimerStatusNotSet);
+    EXPECT_EQ(master->mainTimer(), nullptr);
+    EXPECT_EQ(world.runLoop.pendingCount(), 0u);
+    EXPECT_TRUE(world.settings.writtenKeys.empty());
+}
+
+const fake::Journal kBeep{"desktop.beep"}, kNotice{"statFireTarget.set", "desktop.beep"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, RefusedStart,
+    ::testing::Values(
+        RefusalCase{"NoPresetColumn", 0, -1, 0, false, kBeep, "before"},
+        RefusalCase{"PresetColumnPastTheLast", 0, 5, 0, false, kBeep, "before"},
+        RefusalCase{"NoSoundListed", 0, 1, 0, true, kBeep, "before"},
         // The mode is settled before the incomplete target.
-        {-1, 1, 1, false, {"desktop.beep", "desktop.log tab:-1"}, "before"},
-        {0, 1, 1, false, notice, "!Nortice! [Music] Music not selected."},
-        {0, 1, 2, false, notice, "!Nortice! [File] File not selected."},
-        {0, 1, 3, false, notice, "!Nortice! [Alert] Message not set."},
-    };
-    for (const auto& c : cases) {
-        journal().clear();
-        selectMode(c.tab);
-        window().modeMinSelecter.column = c.column;
-        selectTarget(c.row);
-        if (c.noSounds)
-            window().targetSoundPopup.removeAllItems();
-        window().statFireTarget.text = "before";
-        press();
-        // Nothing locked, closed, retitled, saved or scheduled.
-        EXPECT_EQ(journal(), c.journal) << c.targetLine;
-        EXPECT_EQ(window().statFireTarget.text, c.targetLine);
-        EXPECT_EQ(master->status(), TimerStatusNotSet);
-        EXPECT_EQ(master->mainTimer(), nullptr);
-        EXPECT_EQ(world.runLoop.pendingCount(), 0u);
-        EXPECT_TRUE(world.settings.writtenKeys.empty());
-    }
-    // A notice stays until the next redraw, even once the target is complete.
+        RefusalCase{"UnknownTab", -1, 1, 1, false, {"desktop.beep", "desktop.log tab:-1"}, "before"},
+        RefusalCase{"NoMusic", 0, 1, 1, false, kNotice, "!Nortice! [Music] Music not selected."},
+        RefusalCase{"NoFile", 0, 1, 2, false, kNotice, "!Nortice! [File] File not selected."},
+        RefusalCase{"NoMessage", 0, 1, 3, false, kNotice, "!Nortice! [Alert] Message not set."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SchedulingTest, ANoticeStaysUntilTheNextRedrawEvenOnceTheTargetIsComplete) {
+    selectTarget(3);
+    window().targetAlertMessage.text = "";
+    press();
     const std::string shown = window().statFireTarget.text;
+    ASSERT_EQ(shown, "!Nortice! [Alert] Message not set.");
     world.desktop.openPanelAnswers = {"/docs/a.pdf"};
     master->selectTargetFile(nullptr);
     world.runLoop.advanceBy(5.0);

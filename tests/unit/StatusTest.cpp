@@ -7,22 +7,37 @@ namespace {
 
 using StatusTest = ControllerTest;
 
-TEST_F(StatusTest, TheTargetLineAtStartUpFollowsTheTargetControlsAsTheyStand) {
+struct TargetLineCase {
+    const char* name;
+    int row;
+    const char* line;
+};
+void PrintTo(const TargetLineCase& c, std::ostream* out) {
+    *out << "row " << c.row;
+}
+
+class TargetLine : public ControllerTest, public ::testing::WithParamInterface<TargetLineCase> {};
+
+TEST_P(TargetLine, AtStartUpFollowsTheTargetControlsAsTheyStand) {
     window().targetMusicName.text = "Song Title.mp3";
     window().targetFileName.text = "";
     window().targetAlertMessage.text = "Tea is ready %@";
-    const std::pair<int, std::string> cases[] = {
-        {0, "[Sound] Chime"}, {1, "[Music] Song Title.mp3"},
-        {2, "[File] "},       {3, "[Alert] Tea is ready %@"},
-        {-1, "[?] "},         {7, "[?] "},
-    };
     world.files.folders[world.files.systemSoundFolder()] = {"Chime.aiff"};
-    for (const auto& [row, expected] : cases) {
-        selectTarget(row);
-        master->awakeFromNib();
-        EXPECT_EQ(window().statFireTarget.text, expected) << row;
-    }
-    world.files.folders.clear();
+    selectTarget(GetParam().row);
+    master->awakeFromNib();
+    EXPECT_EQ(window().statFireTarget.text, GetParam().line);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, TargetLine,
+                         ::testing::Values(TargetLineCase{"Sound", 0, "[Sound] Chime"},
+                                           TargetLineCase{"Music", 1, "[Music] Song Title.mp3"},
+                                           TargetLineCase{"File", 2, "[File] "},
+                                           TargetLineCase{"Alert", 3, "[Alert] Tea is ready %@"},
+                                           TargetLineCase{"NegativeRow", -1, "[?] "},
+                                           TargetLineCase{"RowPastTheTargets", 7, "[?] "}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(StatusTest, TheSoundLineWithNoSoundListedHasTheBarePrefix) {
     selectTarget(0);
     master->awakeFromNib();
     EXPECT_EQ(window().statFireTarget.text, "[Sound] ");
