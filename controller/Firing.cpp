@@ -19,17 +19,22 @@ std::string valueOf(const FireInfo& info, const char* key) {
     return found == info.end() ? std::string() : found->second;
 }
 
+std::optional<std::string> valueFor(const FireInfo& info, Target target) {
+    auto found = info.find(descriptionOf(target).valueKey);
+    return found == info.end() ? std::nullopt : std::optional<std::string>(found->second);
+}
+
+std::optional<Target> targetOf(const FireInfo& info) {
+    return targetNamed(valueOf(info, kFireInfoTarget));
+}
+
 // What the desktop's notice says fired, in the words of the status area.
-std::string describeFired(const FireInfo& info, const std::string& target) {
-    if (target == "sound")
-        return "[Sound] " + valueOf(info, "sound");
-    if (target == "music")
-        return "[Music] " + lastPathComponent(valueOf(info, "music"));
-    if (target == "file")
-        return "[File] " + lastPathComponent(valueOf(info, "file"));
-    if (target == "alert")
-        return "[Alert] " + valueOf(info, "msg");
-    return "Timer";
+std::string describeFired(const FireInfo& info, std::optional<Target> target) {
+    if (!target)
+        return "Timer";
+    const TargetDescription& described = descriptionOf(*target);
+    const std::string value = valueFor(info, *target).value_or("");
+    return described.statusPrefix + (described.valueIsPath ? lastPathComponent(value) : value);
 }
 
 } // namespace
@@ -39,8 +44,8 @@ void KRMaster::timerFired(Timer& timer) {
     // timer may be let go of.
     const FireInfo* held = std::any_cast<FireInfo>(&timer.userInfo());
     const FireInfo info = held ? *held : FireInfo{};
-    const std::string target = valueOf(info, "target");
-    const bool looping = target == "sound" || target == "music";
+    const std::optional<Target> target = targetOf(info);
+    const bool looping = target && descriptionOf(*target).loops;
     // A single-shot target ends the count-down as it fires. The alert panel
     // below runs a nested loop that would otherwise go on ticking, and the
     // status area must keep what its last tick before firing showed.
@@ -49,14 +54,22 @@ void KRMaster::timerFired(Timer& timer) {
         updateProgress();
     }
 
-    if (target == "sound") {
-        fireSound(info);
-    } else if (target == "music") {
-        fireMusic(info);
-    } else if (target == "file") {
-        fireFile(info);
-    } else if (target == "alert") {
-        fireAlert(info);
+    if (target) {
+        const std::optional<std::string> value = valueFor(info, *target);
+        switch (*target) {
+        case Target::Sound:
+            fireSound(value);
+            break;
+        case Target::Music:
+            fireMusic(value);
+            break;
+        case Target::File:
+            fireFile(value.value_or(""));
+            break;
+        case Target::Alert:
+            fireAlert(value.value_or(""));
+            break;
+        }
     }
 
     std::function<void()> stop;
@@ -84,10 +97,10 @@ void KRMaster::timerFired(Timer& timer) {
 // and a sound kept ready would wake the program while it waits.
 void KRMaster::prepareToFire() {
     const FireInfo* info = std::any_cast<FireInfo>(&MainTimer->userInfo());
-    if (!info || valueOf(*info, "target") != "sound")
+    if (!info || targetOf(*info) != Target::Sound)
         return;
     std::weak_ptr<Timer> scheduled = MainTimer;
-    const std::string name = valueOf(*info, "sound");
+    const std::string name = valueFor(*info, Target::Sound).value_or("");
     const double untilFiring = MainTimer->fireDate() - platform.runLoop.now();
     platform.runLoop.scheduleTimer(untilFiring - kPrepareAhead, false, [this, scheduled, name](Timer&) {
         auto timer = scheduled.lock();
@@ -97,32 +110,29 @@ void KRMaster::prepareToFire() {
     });
 }
 
-void KRMaster::fireSound(const FireInfo& info) {
-    auto name = info.find("sound");
-    firingSound = name == info.end() ? nullptr : platform.sounds.soundNamed(name->second);
+void KRMaster::fireSound(const std::optional<std::string>& name) {
+    firingSound = name ? platform.sounds.soundNamed(*name) : nullptr;
     if (!firingSound)
         return;
     firingSound->setDelegate(this);
     firingSound->play();
 }
 
-void KRMaster::fireMusic(const FireInfo& info) {
-    auto path = info.find("music");
-    std::unique_ptr<Movie> movie = path == info.end() ? nullptr : platform.media.movieWithPath(path->second);
+void KRMaster::fireMusic(const std::optional<std::string>& path) {
+    std::unique_ptr<Movie> movie = path ? platform.media.movieWithPath(*path) : nullptr;
     firingMusicView = std::make_unique<KRMovieView>(platform.runLoop);
     firingMusicView->setMovie(std::move(movie));
     firingMusicView->start(this);
 }
 
-void KRMaster::fireFile(const FireInfo& info) {
-    const std::string path = valueOf(info, "file");
+void KRMaster::fireFile(const std::string& path) {
     platform.desktop.log("OpenFile:" + path);
     platform.desktop.openFile(path);
 }
 
-void KRMaster::fireAlert(const FireInfo& info) {
+void KRMaster::fireAlert(const std::string& message) {
     platform.desktop.beep();
-    platform.desktop.runAlertPanel(valueOf(info, "msg"), "Time has come.\n", "OK");
+    platform.desktop.runAlertPanel(message, "Time has come.\n", "OK");
 }
 
 void KRMaster::soundDidFinishPlaying(Sound& sound, bool) {

@@ -14,7 +14,9 @@
 // TargetChoice.cpp and Settings.cpp.
 
 #include "controller/FireInfo.h"
+#include "controller/Mode.h"
 #include "controller/Outlets.h"
+#include "controller/Target.h"
 #include "platform/Platform.h"
 
 #include <cstdint>
@@ -77,14 +79,16 @@ private:
 
     // Scheduling: true when the main timer was scheduled.
     bool setTimer();
+    std::optional<double> fireIntervalForMode(Mode mode);
+    // What the target carries to its firing; none while it is incomplete.
+    std::optional<std::string> targetValue(Target target) const;
 
     // Firing: the main timer's callback.
     void timerFired(Timer& timer);
-    void fireSound(const FireInfo& info);
-    void fireMusic(const FireInfo& info);
-    void fireFile(const FireInfo& info);
-    void fireAlert(const FireInfo& info);
-    std::optional<double> fireIntervalForMode(int mode, FireInfo& info);
+    void fireSound(const std::optional<std::string>& name);
+    void fireMusic(const std::optional<std::string>& path);
+    void fireFile(const std::string& path);
+    void fireAlert(const std::string& message);
     void cancelPendingReplays();
     void prepareToFire();
 
@@ -97,13 +101,15 @@ private:
     void updateStatSeconds();
     void updateStatFireTime();
     void updateStatFireTarget();
+    // What the target's controls show of it, after its status prefix.
+    std::string shownTarget(Target target) const;
     // Tells the desktop how far the timer has come.
     void updateProgress();
 
     // Targets.
     void readySoundPopup();
     void chooseTargetPath(const char* title, const std::vector<std::string>* extensions,
-                          std::optional<std::string>& path, TextField* nameField, int targetRow);
+                          std::optional<std::string>& path, TextField* nameField, Target target);
 
     // Settings: written at each accepted START, read once by awakeFromNib.
     void loadFromUserDefaults();

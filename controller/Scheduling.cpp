@@ -6,6 +6,7 @@
 #include "controller/WallClockText.h"
 
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <string>
 
@@ -29,81 +30,71 @@ static double durationSeconds(float days, float hours, float minutes) {
     return std::fmaf(minutes, 60.0f, withHours);
 }
 
-std::optional<double> KRMaster::fireIntervalForMode(int mode, FireInfo& info) {
+std::optional<double> KRMaster::fireIntervalForMode(Mode mode) {
     switch (mode) {
-    case 0: {
-        info["mode"] = "min";
+    case Mode::MinutesPreset: {
         int column = outlet.modeMinSelecter->selectedColumn();
-        if (column < 0 || column > 4) {
+        if (column < 0 || column >= std::ssize(kPresetSeconds)) {
             platform.desktop.beep();
             return std::nullopt;
         }
         return kPresetSeconds[column];
     }
-    case 1:
-        info["mode"] = "dhm";
+    case Mode::DaysHoursMinutes:
         return durationSeconds(numberIn(outlet.modeDhmDay), numberIn(outlet.modeDhmHour),
                                numberIn(outlet.modeDhmMin));
-    case 2: {
-        info["mode"] = "alc";
+    case Mode::AlarmClock: {
         float hourMinutes = numberIn(outlet.modeAlcHour) * 60.0f;
         double alarmMinutes = hourMinutes + numberIn(outlet.modeAlcMin);
         if (outlet.modeAlcAMPMSelecter->selectedRow() != 0)
             alarmMinutes += 720;
         return alarmInterval(platform.runLoop.now(), alarmMinutes);
     }
-    default:
-        platform.desktop.beep();
-        platform.desktop.log("tab:" + std::to_string(outlet.modeTab->indexOfSelectedItem()));
-        return std::nullopt;
     }
+    return std::nullopt;
+}
+
+std::optional<std::string> KRMaster::targetValue(Target target) const {
+    switch (target) {
+    case Target::Sound:
+        // None when the sound list is empty: there is nothing to play.
+        return outlet.targetSoundPopup->selectedItemTitle();
+    case Target::Music:
+        return targetMusicPath;
+    case Target::File:
+        return targetFilePath;
+    case Target::Alert: {
+        std::string message = outlet.targetAlertMessage->stringValue();
+        return message.empty() ? std::nullopt : std::optional<std::string>(std::move(message));
+    }
+    }
+    return std::nullopt;
 }
 
 bool KRMaster::setTimer() {
-    FireInfo info;
-    std::optional<double> interval = fireIntervalForMode(outlet.modeTab->indexOfSelectedItem(), info);
+    const int tab = outlet.modeTab->indexOfSelectedItem();
+    const std::optional<Mode> mode = modeAtTab(tab);
+    if (!mode) {
+        platform.desktop.beep();
+        platform.desktop.log("tab:" + std::to_string(tab));
+        return false;
+    }
+    std::optional<double> interval = fireIntervalForMode(*mode);
     if (!interval)
         return false;
+    FireInfo info{{kFireInfoMode, descriptionOf(*mode).name}};
 
-    auto refuse = [this](const char* notice) {
-        outlet.statFireTarget->setStringValue(notice);
-        platform.desktop.beep();
-        return false;
-    };
-    switch (outlet.targetSelecter->selectedRow()) {
-    case 0: {
-        std::optional<std::string> sound = outlet.targetSoundPopup->selectedItemTitle();
-        if (!sound) {
-            // No sound in the list: there is nothing to play when it fires.
+    if (std::optional<Target> target = targetAtRow(outlet.targetSelecter->selectedRow())) {
+        const TargetDescription& described = descriptionOf(*target);
+        std::optional<std::string> value = targetValue(*target);
+        if (!value) {
+            if (described.refusal)
+                outlet.statFireTarget->setStringValue(described.refusal);
             platform.desktop.beep();
             return false;
         }
-        info["target"] = "sound";
-        info["sound"] = *sound;
-        break;
-    }
-    case 1:
-        if (!targetMusicPath)
-            return refuse("!Nortice! [Music] Music not selected.");
-        info["target"] = "music";
-        info["music"] = *targetMusicPath;
-        break;
-    case 2:
-        if (!targetFilePath)
-            return refuse("!Nortice! [File] File not selected.");
-        info["target"] = "file";
-        info["file"] = *targetFilePath;
-        break;
-    case 3: {
-        std::string message = outlet.targetAlertMessage->stringValue();
-        if (message.empty())
-            return refuse("!Nortice! [Alert] Message not set.");
-        info["target"] = "alert";
-        info["msg"] = message;
-        break;
-    }
-    default:
-        break;
+        info[kFireInfoTarget] = described.name;
+        info[described.valueKey] = std::move(*value);
     }
 
     // Infinities of opposite sign summed to no value at all: such a timer

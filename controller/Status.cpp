@@ -101,25 +101,23 @@ void KRMaster::updateStatFireTime() {
 }
 
 void KRMaster::updateStatFireTarget() {
-    std::string line;
-    switch (outlet.targetSelecter->selectedRow()) {
-    case 0:
-        line = "[Sound] " + outlet.targetSoundPopup->selectedItemTitle().value_or("");
-        break;
-    case 1:
-        line = "[Music] " + outlet.targetMusicName->stringValue();
-        break;
-    case 2:
-        line = "[File] " + outlet.targetFileName->stringValue();
-        break;
-    case 3:
-        line = "[Alert] " + outlet.targetAlertMessage->stringValue();
-        break;
-    default:
-        line = "[?] ";
-        break;
+    const std::optional<Target> target = targetAtRow(outlet.targetSelecter->selectedRow());
+    outlet.statFireTarget->setStringValue(target ? descriptionOf(*target).statusPrefix + shownTarget(*target)
+                                                 : kUnknownTargetPrefix);
+}
+
+std::string KRMaster::shownTarget(Target target) const {
+    switch (target) {
+    case Target::Sound:
+        return outlet.targetSoundPopup->selectedItemTitle().value_or("");
+    case Target::Music:
+        return outlet.targetMusicName->stringValue();
+    case Target::File:
+        return outlet.targetFileName->stringValue();
+    case Target::Alert:
+        return outlet.targetAlertMessage->stringValue();
     }
-    outlet.statFireTarget->setStringValue(line);
+    return "";
 }
 
 } // namespace eggtimer

@@ -34,21 +34,22 @@ void KRMaster::readySoundPopup() {
 }
 
 void KRMaster::chooseTargetPath(const char* title, const std::vector<std::string>* extensions,
-                                std::optional<std::string>& path, TextField* nameField, int targetRow) {
+                                std::optional<std::string>& path, TextField* nameField, Target target) {
     std::optional<std::string> chosen = platform.desktop.runOpenPanel(title, extensions);
     if (!chosen)
         return;
     path = std::move(chosen);
     nameField->setStringValue(lastPathComponent(*path));
-    outlet.targetSelecter->selectCell(targetRow, 0);
+    outlet.targetSelecter->selectCell(descriptionOf(target).selecterRow, 0);
 }
 
 void KRMaster::selectTargetFile(Control*) {
-    chooseTargetPath("Select file", nullptr, targetFilePath, outlet.targetFileName, 2);
+    chooseTargetPath("Select file", nullptr, targetFilePath, outlet.targetFileName, Target::File);
 }
 
 void KRMaster::selectTargetMusic(Control*) {
-    chooseTargetPath("Select music file", &kMusicExtensions, targetMusicPath, outlet.targetMusicName, 1);
+    chooseTargetPath("Select music file", &kMusicExtensions, targetMusicPath, outlet.targetMusicName,
+                     Target::Music);
 }
 
 void KRMaster::testPlayTargetSound(Control*) {

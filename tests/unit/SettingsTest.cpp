@@ -56,6 +56,11 @@ TEST_F(SettingsTest, RestoresEveryKeySoThatTheNextStartSavesItUnchanged) {
     master->awakeFromNib();
     EXPECT_EQ(window().targetFileName.text, "report.pdf");
     EXPECT_EQ(window().targetMusicName.text, "a");
+    // Each text is back in its own field, not only saved again under its key.
+    EXPECT_EQ((std::vector<std::string>{window().targetAlertMessage.text, window().modeDhmDay.text,
+                                        window().modeDhmHour.text, window().modeDhmMin.text,
+                                        window().modeAlcHour.text, window().modeAlcMin.text}),
+              (std::vector<std::string>{"", "x1", "2", "3", "11", "59"}));
     // The status area opens on what was restored.
     EXPECT_EQ(window().statFireTarget.text, "[File] report.pdf");
     press();
