@@ -49,22 +49,22 @@ TEST_F(KeepAwake, ThePortalInhibitsSuspendWhileWantedAndLateAnswersEndAsLastWish
         desktop->keepAwake(wish);
     ASSERT_TRUE(eventually([&] { return portal.inhibitions.size() == 2; }));
     portal.answerLate();
-    settle(portal.connection->bus);
+    settle(portal.bus);
     EXPECT_TRUE(eventually([&] { return portal.held() == 0; })) << "an inhibition left behind";
     // START-CLEAR-START: exactly one.
     for (bool wish : {true, false, true})
         desktop->keepAwake(wish);
     ASSERT_TRUE(eventually([&] { return portal.inhibitions.size() == 3; }));
     portal.answerLate();
-    settle(portal.connection->bus);
+    settle(portal.bus);
     EXPECT_TRUE(eventually([&] { return portal.held() == 1; }));
-    settle(portal.connection->bus);
+    settle(portal.bus);
     EXPECT_EQ(portal.inhibitions.size(), 3u) << "asked twice for one timer";
 
     // The program ends: given back before it goes.
-    settle(portal.connection->bus);
+    settle(portal.bus);
     desktop.reset();
-    settle(portal.connection->bus);
+    settle(portal.bus);
     EXPECT_EQ(portal.held(), 0);
 }
 
@@ -77,7 +77,7 @@ TEST_F(KeepAwake, APortalThatRestartsIsAskedAgain) {
     StandInPortal restarted(QStringLiteral("portal-again"));
     ASSERT_TRUE(restarted.start());
     EXPECT_TRUE(eventually([&] { return restarted.held() == 1; })) << "none held while the timer runs";
-    settle(restarted.connection->bus);
+    settle(restarted.bus);
     EXPECT_EQ(restarted.inhibitions.size(), 1u);
     desktop->keepAwake(false);
     EXPECT_TRUE(eventually([&] { return restarted.held() == 0; }));
@@ -93,9 +93,9 @@ TEST_F(KeepAwake, WithoutAPortalThePowerManagerIsAsked) {
     EXPECT_TRUE(eventually([&] { return power.held.empty(); }));
     desktop->keepAwake(true);
     ASSERT_TRUE(eventually([&] { return power.held.size() == 1; }));
-    settle(power.connection.bus); // granted, as far as the program knows
+    settle(power.bus); // granted, as far as the program knows
     desktop.reset();
-    settle(power.connection.bus);
+    settle(power.bus);
     EXPECT_TRUE(power.held.empty()) << "left held as the program ended";
 }
 

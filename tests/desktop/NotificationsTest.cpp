@@ -39,7 +39,7 @@ protected:
     void invokeStop(uint id) { server->send(QStringLiteral("ActionInvoked"), id, QStringLiteral("stop")); }
     void settle() {
         test::settleBus(
-            {server ? server->connection.bus : QDBusConnection::sessionBus(), QDBusConnection::sessionBus()});
+            {server ? server->bus : QDBusConnection::sessionBus(), QDBusConnection::sessionBus()});
     }
 
     QWidget window;

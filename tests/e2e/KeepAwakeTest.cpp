@@ -40,10 +40,7 @@ protected:
             },
             5);
     }
-    void settle() {
-        test::settleBus(
-            {QDBusConnection::sessionBus(), portal.connection->bus, notifications.connection.bus});
-    }
+    void settle() { test::settleBus({QDBusConnection::sessionBus(), portal.bus, notifications.bus}); }
 
     StandInPortal portal;
     StandInNotificationServer notifications;
