@@ -43,78 +43,67 @@ protected:
 };
 
 // The user's text is shown as typed: never as markup, '&' never a shortcut.
-TEST_F(Dialogs, TheAlertPanelShowsTheTextsLiterallyWithOneButton) {
-    const std::string title = "<b>Tea</b> & caf\xc3\xa9 %@ %1\n<img src=x>";
+// A text longer than a few lines goes into a scrollable view of a readable
+// size, whole; the panel stays on the screen.
+struct Alert {
+    const char* name;
+    std::string title;
+    bool scrolls;
+};
+
+void PrintTo(const Alert& alert, std::ostream* out) {
+    *out << alert.name;
+}
+
+std::string repeated(const char* text, qsizetype times) {
+    return QString::fromLatin1(text).repeated(times).toStdString();
+}
+
+class AlertPanel : public Dialogs, public ::testing::WithParamInterface<Alert> {};
+
+TEST_P(AlertPanel, ShowsTheTextsLiterallyWithOneButtonOnTheScreen) {
+    const QString title = fromUtf8(GetParam().title);
     bool answered = false;
     whenModal<QMessageBox>([&](QMessageBox* box) {
         answered = true;
         EXPECT_EQ(box->parentWidget(), &window);
         EXPECT_EQ(box->windowTitle(), QStringLiteral("eggtimer"));
-        for (auto [name, text] : {std::pair{"qt_msgbox_label", fromUtf8(title)},
-                                  std::pair{"qt_msgbox_informativelabel", QStringLiteral("<i>now</i>\n")}}) {
-            auto* label = box->findChild<QLabel*>(QString::fromLatin1(name));
-            ASSERT_NE(label, nullptr) << name;
-            EXPECT_EQ(label->textFormat(), Qt::PlainText) << name;
-            EXPECT_EQ(label->text(), text) << name;
+        auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        auto* informative = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"));
+        ASSERT_TRUE(label && informative);
+        EXPECT_EQ(informative->textFormat(), Qt::PlainText);
+        EXPECT_EQ(informative->text(), QStringLiteral("<i>now</i>\n"));
+        auto* view = box->findChild<QPlainTextEdit*>();
+        if (GetParam().scrolls) {
+            ASSERT_NE(view, nullptr);
+            EXPECT_TRUE(view->isVisible() && view->isReadOnly());
+            // Broken into lines at its spaces: the same words, in the same order.
+            EXPECT_EQ(view->toPlainText().replace(u'\n', u' '), QString(title).replace(u'\n', u' '));
+            EXPECT_GT(view->verticalScrollBar()->maximum(), 0);
+            EXPECT_FALSE(label->isVisible());
+        } else {
+            EXPECT_EQ(view, nullptr);
+            EXPECT_EQ(label->textFormat(), Qt::PlainText);
+            EXPECT_EQ(label->text(), title);
         }
         ASSERT_EQ(box->buttons().size(), 1);
         EXPECT_EQ(box->buttons().front()->text(), QStringLiteral("OK && go"));
-        QTest::keyClick(box, Qt::Key_Escape);
-    });
-    desktop.runAlertPanel(title, "<i>now</i>\n", "OK & go");
-    EXPECT_TRUE(answered);
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the panel is still up";
-}
-
-// A text longer than a few lines goes into a scrollable view of a readable
-// size, whole and never as markup; the panel stays on the screen.
-struct LongAlert {
-    const char* name;
-    std::string title;
-};
-
-void PrintTo(const LongAlert& alert, std::ostream* out) {
-    *out << alert.name;
-}
-
-std::string repeated(const std::string& text, std::size_t times) {
-    std::string all;
-    all.reserve(text.size() * times);
-    for (std::size_t i = 0; i < times; ++i)
-        all += text;
-    return all;
-}
-
-class LongAlerts : public Dialogs, public ::testing::WithParamInterface<LongAlert> {};
-
-TEST_P(LongAlerts, TheAlertPanelScrollsALongTextAndStaysOnTheScreen) {
-    const QString title = fromUtf8(GetParam().title);
-    bool answered = false;
-    whenModal<QMessageBox>([&](QMessageBox* box) {
-        answered = true;
-        auto* view = box->findChild<QPlainTextEdit*>();
-        ASSERT_NE(view, nullptr);
-        EXPECT_TRUE(view->isVisible());
-        EXPECT_TRUE(view->isReadOnly());
-        // Broken into lines at its spaces: the same words, in the same order.
-        EXPECT_EQ(view->toPlainText().replace(u'\n', u' '), QString(title).replace(u'\n', u' '));
-        EXPECT_GT(view->verticalScrollBar()->maximum(), 0);
-        EXPECT_FALSE(box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->isVisible());
-        EXPECT_EQ(box->findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel"))->text(),
-                  QStringLiteral("Time has come.\n"));
         EXPECT_TRUE(box->screen()->availableGeometry().contains(box->frameGeometry()))
             << box->frameGeometry().width() << "x" << box->frameGeometry().height();
         QTest::keyClick(box, Qt::Key_Escape);
     });
-    desktop.runAlertPanel(GetParam().title, "Time has come.\n", "OK");
+    desktop.runAlertPanel(GetParam().title, "<i>now</i>\n", "OK & go");
     EXPECT_TRUE(answered);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the panel is still up";
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Texts, LongAlerts,
-    ::testing::Values(LongAlert{"ALongParagraph", repeated("Take the <b>bread</b> out & let it cool. ", 40)},
-                      LongAlert{"ManyLines", repeated("Feed the cat.\n", 30)},
-                      LongAlert{"AMegabyte", repeated("Take the bread out of the oven. ", 32768)}),
+    Texts, AlertPanel,
+    ::testing::Values(Alert{"Short", "<b>Tea</b> & caf\xc3\xa9 %@ %1\n<img src=x>", false},
+                      Alert{"ALongParagraph", repeated("Take the <b>bread</b> out & let it cool. ", 40),
+                            true},
+                      Alert{"ManyLines", repeated("Feed the cat.\n", 30), true},
+                      Alert{"AMegabyte", repeated("Take the bread out of the oven. ", 32768), true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Without types nothing is filtered, and cancelling gives nothing even with a
