@@ -18,8 +18,6 @@ namespace eggtimer::test {
 namespace {
 
 using namespace std::chrono_literals;
-using test::StandInPortal;
-using test::StandInPowerManager;
 
 class KeepAwake : public ::testing::Test {
 protected:
@@ -62,7 +60,6 @@ TEST_F(KeepAwake, ThePortalInhibitsSuspendWhileWantedAndLateAnswersEndAsLastWish
     EXPECT_EQ(portal.inhibitions.size(), 3u) << "asked twice for one timer";
 
     // The program ends: given back before it goes.
-    settle(portal.bus);
     desktop.reset();
     settle(portal.bus);
     EXPECT_EQ(portal.held(), 0);

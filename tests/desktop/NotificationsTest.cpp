@@ -7,7 +7,6 @@
 #include "tests/support/CapturedStderr.h"
 #include "tests/support/StandInServices.h"
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QGuiApplication>
@@ -19,11 +18,6 @@ namespace eggtimer::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-const QString kService = QStringLiteral("org.freedesktop.Notifications");
-const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
-
-using test::StandInNotificationServer;
 
 class Notifications : public ::testing::Test {
 protected:
@@ -109,7 +103,9 @@ TEST_F(Notifications, StopWorksOnceFromTheServerForTheNotificationShown) {
     settle();
     invokeStop(idOf(0));
     // Any client can send a signal that looks like the server's.
-    QDBusMessage forged = QDBusMessage::createSignal(kPath, kService, QStringLiteral("ActionInvoked"));
+    QDBusMessage forged = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                                     QStringLiteral("org.freedesktop.Notifications"),
+                                                     QStringLiteral("ActionInvoked"));
     forged << idOf(1) << QStringLiteral("stop");
     QDBusConnection::sessionBus().send(forged);
     settle();
