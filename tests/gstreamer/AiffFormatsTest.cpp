@@ -13,8 +13,6 @@
 namespace eggtimer::test {
 namespace {
 
-using namespace std::chrono_literals;
-
 // Each file is half a second of 440 Hz, written by sox with these options,
 // or by ffmpeg with this codec (sox cannot write it).
 struct AiffFormat {

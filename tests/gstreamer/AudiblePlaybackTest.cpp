@@ -13,8 +13,6 @@
 namespace eggtimer::test {
 namespace {
 
-using namespace std::chrono_literals;
-
 class MoviePlaybackTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(MoviePlaybackTest, IsMeasuredThenHeardForItsLengthItsStartToldOncePerPlay) {
@@ -83,7 +81,7 @@ TEST(MovieMadeEarlyTest, IsHeardFromItsPlayWhenPlayedSecondsLater) {
 
 // The sounds shipped for the user to pick, and the beep before an alert.
 TEST(ShippedSoundsTest, FourToEightAndTheBeepEachShortAndHeardToItsEnd) {
-    FolderFileSystem files{EGGTIMER_SOURCE_SOUND_DIR, "/nonexistent"};
+    PosixFileSystem files{EGGTIMER_SOURCE_SOUND_DIR, "/nonexistent"};
     GstSoundRegistry registry{files};
     std::vector<Sound*> sounds;
     for (const auto& entry : std::filesystem::directory_iterator(EGGTIMER_SOURCE_SOUND_DIR))

@@ -13,8 +13,6 @@
 namespace eggtimer::test {
 namespace {
 
-using namespace std::chrono_literals;
-
 // Hides one element from autoplugging for the life of the object, GStreamer
 // started as the program starts it, so that its own ranks are set first.
 struct HiddenElement {

@@ -13,8 +13,6 @@
 namespace eggtimer::test {
 namespace {
 
-using namespace std::chrono_literals;
-
 TEST(NoSoundServerTest, SoundsEndAtOnceWithOneLineInTheLogAndAMovieNeverBegins) {
     SoundFolder sounds;
     makeToneFile(sounds.folder / "One.aiff");

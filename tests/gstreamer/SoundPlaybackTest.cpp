@@ -9,8 +9,6 @@
 namespace eggtimer::test {
 namespace {
 
-using namespace std::chrono_literals;
-
 TEST(SoundPlaybackTest, ReportsOncePerPlayAfterPlayOrStopHasReturned) {
     SoundFolder sounds;
     makeToneFile(sounds.folder / "Tone.aiff");

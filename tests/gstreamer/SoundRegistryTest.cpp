@@ -18,7 +18,7 @@ protected:
 
     ScratchFolder scratch;
     std::string system = scratch / "system", user = scratch / "user";
-    FolderFileSystem files{system, user};
+    PosixFileSystem files{system, user};
     GstSoundRegistry registry{files};
 };
 

@@ -12,8 +12,6 @@
 namespace eggtimer::test {
 namespace {
 
-using namespace std::chrono_literals;
-
 // Plays for 0.3 s, then suspends the sink until `ended` says the play ended.
 // The one-second tone is due to end about 0.7 s after that: it must end
 // after half a second and well before four.
