@@ -1,7 +1,6 @@
 // AIFF and AIFF-C files of the common sample formats are heard to their end,
 // as sounds and as movies, in the second, third... pipelines of one process
-// too (where a parser once raced its decodebin and waited forever). Compressed
-// AIFF-C is not read, and says so.
+// too. Compressed AIFF-C is not read, and says so.
 
 #include "platform/gstreamer/GstMedia.h"
 #include "tests/gstreamer/MediaFixtures.h"

@@ -56,10 +56,8 @@ TEST_P(MoviePlaybackTest, IsMeasuredThenHeardForItsLengthItsStartToldOncePerPlay
 INSTANTIATE_TEST_SUITE_P(Kinds, MoviePlaybackTest, ::testing::ValuesIn(kMusicExtensions),
                          [](const auto& info) { return info.param; });
 
-// libpulse lets the time of a stream that has never played run while it
-// waits, and a pipeline ready on such a stream puts its first sample that far
-// into it: played seconds after it was made, a movie was heard seconds late,
-// or not at all once the player gave the play up as stalled.
+// A movie played seconds after it was made is heard from its play, not as
+// late as it waited (libpulse lets a stream that never played run its time).
 TEST(MovieMadeEarlyTest, IsHeardFromItsPlayWhenPlayedSecondsLater) {
     ScratchFolder folder;
     makeToneFile(folder / "tone.aiff");

@@ -1,8 +1,7 @@
-// The sound server may stop playing a stream for good in the middle (its
-// device suspended or gone, its time stuck): the play then never reaches its
-// end by itself. It must end all the same, a little after the rest of its
-// length, so that a loop goes on; and the next play must be heard again.
-// Suspending the test session's sink stops it in just this way.
+// A sound server that stops playing a stream for good in the middle (its
+// device suspended or gone, as when the test session's sink is suspended):
+// the play ends all the same, a little after the rest of its length, so that
+// a loop goes on; and the next play is heard again.
 
 #include "platform/gstreamer/GstMedia.h"
 #include "tests/gstreamer/MediaFixtures.h"

@@ -1,9 +1,8 @@
-// A play is reported once, from the audio sink's time, and that time is not
-// read before the sink has played two segments: libpulse answers nonsense
-// for a resumed stream's time until the server's news of its position comes
-// in, and keeps that answer for good. A real audio sink stands in, its clock
-// replaced as pulsesink replaces its own, its time and its count of played
-// segments scripted by the test.
+// A play is reported once, from the audio sink's time, read only once the
+// sink has played two segments (libpulse answers nonsense for a resumed
+// stream's time until then, and keeps it). A real audio sink stands in, its
+// clock replaced as pulsesink replaces its own, its time and its count of
+// played segments scripted by the test.
 
 #include "platform/gstreamer/GstStartWatch.h"
 #include "platform/gstreamer/GstSupport.h"
