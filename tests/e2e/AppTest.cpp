@@ -61,30 +61,6 @@ TEST_F(AppTest, OpensOnTheSessionsDisplayAtItsSizeAndStartsAndClearsByMouseAndKe
     EXPECT_EQ(app.controller().status(), TimerStatusNotSet);
 }
 
-// One choice in each kind of control; that every key is saved and restored
-// is the controller's business (tests/unit).
-TEST_F(AppTest, ChoicesMadeAtStartAreThereAtTheNextRun) {
-    {
-        App app;
-        app.chooseTab(2);
-        app.typeInto("modeAlcHour", "7");
-        app.cell("modeAlcAMPMSelecter", 1, 0)->click();
-        auto* popup = app.find<QComboBox>("targetSoundPopup");
-        popup->setCurrentIndex(popup->count() - 1);
-        app.typeInto("targetAlertMessage", "Tea is ready; 100% = done #1 [x]");
-        app.click("timerButton");
-        ASSERT_EQ(app.button(), "CLEAR");
-        app.click("timerButton");
-    }
-    App next;
-    EXPECT_EQ(next.find<QTabWidget>("modeTab")->currentIndex(), 2);
-    EXPECT_EQ(next.find<QLineEdit>("modeAlcHour")->text(), "7");
-    EXPECT_TRUE(next.cell("modeAlcAMPMSelecter", 1, 0)->isChecked());
-    EXPECT_EQ(next.find<QLineEdit>("targetAlertMessage")->text(), "Tea is ready; 100% = done #1 [x]");
-    auto* popup = next.find<QComboBox>("targetSoundPopup");
-    EXPECT_EQ(popup->currentIndex(), popup->count() - 1);
-}
-
 // Streams the sound server plays, as the desktop's mixer lists them.
 int soundServerStreams() {
     QProcess pactl;
