@@ -1,5 +1,5 @@
 // How a sound reports the end of its playing: once per play, on the event
-// loop, never from inside play() or stop().
+// loop, never from inside play() or stop(); and stop() silences it at once.
 
 #include "platform/gstreamer/GstMedia.h"
 #include "tests/gstreamer/MediaFixtures.h"
@@ -9,9 +9,11 @@
 namespace eggtimer::test {
 namespace {
 
-TEST(SoundPlaybackTest, ReportsOncePerPlayAfterPlayOrStopHasReturned) {
+TEST(SoundPlaybackTest, ReportsOncePerPlayAfterPlayOrStopHasReturnedAndStopSilencesIt) {
     SoundFolder sounds;
     makeToneFile(sounds.folder / "Tone.aiff");
+    SinkRecorder recorder;
+    ASSERT_TRUE(recorder.start());
     Sound* sound = sounds.find("Tone");
     ASSERT_NE(sound, nullptr);
     const std::vector<bool>& ends = sounds.delegate.ends;
@@ -29,11 +31,14 @@ TEST(SoundPlaybackTest, ReportsOncePerPlayAfterPlayOrStopHasReturned) {
     serveEventsFor(300ms);
     ASSERT_TRUE(sound->isPlaying());
     sound->stop();
+    const auto stopped = SinkRecorder::Clock::now();
     EXPECT_FALSE(sound->isPlaying());
     EXPECT_EQ(ends.size(), 1u) << "reported from inside stop()";
     ASSERT_TRUE(waitUntil([&] { return ends.size() == 2; }, 10s));
     serveEventsFor(1500ms); // past where the tone would have ended
     EXPECT_EQ(ends, (std::vector<bool>{true, false}));
+    // Allowing for what the server had been given and a late recording.
+    EXPECT_LT(measure(recorder, stopped + 500ms).rms, kAudible) << "still heard after stop";
 }
 
 } // namespace
