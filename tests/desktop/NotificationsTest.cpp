@@ -1,5 +1,5 @@
 // Attention requests as desktop notifications, against a stand-in
-// notification server on the session's private bus.
+// notification server on the session's private bus, and without a bus.
 
 #include "platform/desktop/QtDesktop.h"
 
@@ -170,6 +170,22 @@ TEST_P(UnreachableServer, HoldsNothingUpAndIsOneLogLine) {
 
 INSTANTIATE_TEST_SUITE_P(Servers, UnreachableServer, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Stuck" : "None"; });
+
+// Run without a session bus (desktop.no_bus): the request still returns at
+// once, says so on the log once, and nothing else changes, even before the
+// window exists.
+TEST(NoSessionBus, AttentionIsAskedWithoutNotificationsAndOneLogLine) {
+    std::optional<QWidget> window;
+    int stops = 0;
+    QtDesktop desktop{[&] { return window ? &*window : nullptr; }, [] {}};
+    test::CapturedStderr captured;
+    desktop.requestUserAttention("[Alert] Tea", [&] { ++stops; });
+    window.emplace();
+    window->show();
+    desktop.requestUserAttention("[Sound] Chime", [&] { ++stops; });
+    EXPECT_EQ(captured.lines(), 1) << captured.text();
+    EXPECT_EQ(stops, 0);
+}
 
 } // namespace
 } // namespace eggtimer::test
