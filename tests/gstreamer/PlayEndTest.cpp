@@ -1,0 +1,124 @@
+// How a play ends, and tells it. A sound reports the end of its playing once
+// per play, on the event loop, never from inside play() or stop(); stop()
+// silences it at once. A sound server that stops playing a stream for good in
+// the middle (its device suspended or gone, as when the test session's sink
+// is suspended): the play ends all the same, a little after the rest of its
+// length, so that a loop goes on; and the next play is heard again. No sound
+// server at all (gstreamer_silent_tests, alone): silence, no hang, one line in
+// the log at most; a sound still reports its end, not finished, once per
+// play, and a movie is measured and stops playing by itself, never begun.
+
+#include "platform/gstreamer/GstMedia.h"
+#include "tests/gstreamer/MediaFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace eggtimer::test {
+namespace {
+
+TEST(SoundPlaybackTest, ReportsOncePerPlayAfterPlayOrStopHasReturnedAndStopSilencesIt) {
+    SoundFolder sounds;
+    makeToneFile(sounds.folder / "Tone.aiff");
+    SinkRecorder recorder;
+    ASSERT_TRUE(recorder.start());
+    Sound* sound = sounds.find("Tone");
+    ASSERT_NE(sound, nullptr);
+    const std::vector<bool>& ends = sounds.delegate.ends;
+    sound->stop(); // not playing: nothing to report
+    sound->play();
+    EXPECT_TRUE(ends.empty()) << "reported from inside play()";
+    serveEventsFor(500ms);
+    sound->play(); // playing: neither a restart nor a second report
+    ASSERT_TRUE(waitUntil([&] { return ends.size() == 1; }, 10s));
+    sound->stop(); // at its end: nothing more to report
+    serveEventsFor(800ms);
+    EXPECT_EQ(ends, std::vector<bool>{true});
+
+    sound->play();
+    serveEventsFor(300ms);
+    ASSERT_TRUE(sound->isPlaying());
+    sound->stop();
+    const auto stopped = SinkRecorder::Clock::now();
+    EXPECT_FALSE(sound->isPlaying());
+    EXPECT_EQ(ends.size(), 1u) << "reported from inside stop()";
+    ASSERT_TRUE(waitUntil([&] { return ends.size() == 2; }, 10s));
+    serveEventsFor(1500ms); // past where the tone would have ended
+    EXPECT_EQ(ends, (std::vector<bool>{true, false}));
+    // Allowing for what the server had been given and a late recording.
+    EXPECT_LT(measure(recorder, stopped + 500ms).rms, kAudible) << "still heard after stop";
+}
+
+// Plays for 0.3 s, then suspends the sink until `ended` says the play ended.
+// The one-second tone is due to end about 0.7 s after that: it must end
+// after half a second and well before four.
+void expectEndWhileSuspended(const std::function<void()>& play, const std::function<bool()>& ended) {
+    play();
+    serveEventsFor(300ms);
+    ASSERT_TRUE(run("pactl suspend-sink eggtimer_test 1"));
+    const auto suspended = std::chrono::steady_clock::now();
+    const bool endReported = waitUntil(ended, 10s);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - suspended;
+    run("pactl suspend-sink eggtimer_test 0");
+    ASSERT_TRUE(endReported) << "the end was never reported";
+    EXPECT_GT(took.count(), 0.5) << "ended before its length was up";
+    EXPECT_LT(took.count(), 4.0);
+}
+
+// Our own AIFF pipeline for the sound, playbin for the movie, stalled one
+// after the other in one process: a player made again while the server was
+// stuck must not stay silent after a later stall.
+TEST(StalledServerTest, ASoundAndAMovieReportTheirEndsAndAreHeardAgain) {
+    SoundFolder sounds;
+    makeToneFile(sounds.folder / "Tone.aiff");
+    makeToneFile(sounds.folder / "tone.mp3");
+    Sound* sound = sounds.find("Tone");
+    std::unique_ptr<Movie> movie = GstMediaLibrary().movieWithPath(sounds.folder / "tone.mp3");
+    ASSERT_TRUE(sound && movie);
+    expectEndWhileSuspended([&] { sound->play(); }, [&] { return !sounds.delegate.ends.empty(); });
+    EXPECT_EQ(sounds.delegate.ends, std::vector<bool>{true});
+    expectEndWhileSuspended([&] { movie->play(); }, [&] { return !movie->isPlaying(); });
+
+    SinkRecorder recorder;
+    ASSERT_TRUE(recorder.start());
+    EXPECT_GT(playToTheEnd(*sound, recorder).rms, kAudible) << "the sound was not heard again";
+    movie->gotoBeginning();
+    EXPECT_GT(playToTheEnd(*movie, recorder).rms, kAudible) << "the movie was not heard again";
+}
+
+TEST(NoSoundServerTest, SoundsEndAtOnceWithOneLineInTheLogAndAMovieNeverBegins) {
+    SoundFolder sounds;
+    makeToneFile(sounds.folder / "One.aiff");
+    makeToneFile(sounds.folder / "Two.aif");
+    makeToneFile(sounds.folder / "song.mp3");
+
+    ::testing::internal::CaptureStderr();
+    for (const char* name : {"One", "Two", "One"}) {
+        Sound* sound = sounds.find(name);
+        ASSERT_NE(sound, nullptr) << name;
+        const std::size_t before = sounds.delegate.ends.size();
+        sound->play();
+        EXPECT_TRUE(waitUntil([&] { return sounds.delegate.ends.size() > before; }, 5s)) << name;
+        EXPECT_FALSE(sound->isPlaying()) << name;
+    }
+    serveEventsFor(300ms);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(sounds.delegate.ends, std::vector<bool>(3, false));
+    EXPECT_TRUE(std::regex_match(errors, std::regex("(.*\\]: cannot play .*\n)?"))) << errors;
+
+    std::unique_ptr<Movie> movie = GstMediaLibrary().movieWithPath(sounds.folder / "song.mp3");
+    ASSERT_NE(movie, nullptr);
+    RecordingMovieDelegate starts;
+    movie->setDelegate(&starts);
+    EXPECT_NEAR(movie->duration(), 1000, 150);
+    movie->play();
+    EXPECT_TRUE(waitUntil([&] { return !movie->isPlaying(); }, 5s));
+    serveEventsFor(300ms);
+    EXPECT_TRUE(starts.began.empty());
+    movie->stop();
+    movie->gotoBeginning();
+}
+
+} // namespace
+} // namespace eggtimer::test
