@@ -1,6 +1,9 @@
-// Keeping the machine awake, against stand-in desktop services on the
-// session's private bus: at most one inhibition is held, exactly while it is
-// wanted, whatever order the answers come in and whichever service serves.
+// What a running timer keeps on the desktop, against stand-in desktop
+// services on the session's private bus. The machine is kept awake: at most
+// one inhibition is held, exactly while it is wanted, whatever order the
+// answers come in and whichever service serves. Its progress is drawn on the
+// launcher icon and the window's indicator. What the controller asks for and
+// when is tested in tests/unit.
 
 #include "platform/desktop/QtDesktop.h"
 
@@ -9,6 +12,8 @@
 #include "tests/support/StandInServices.h"
 
 #include <QDBusConnection>
+#include <QGuiApplication>
+#include <QProgressBar>
 
 #include <gtest/gtest.h>
 
@@ -18,8 +23,10 @@ namespace eggtimer::test {
 namespace {
 
 using namespace std::chrono_literals;
+using State = TimerProgress::State;
+using Drawn = StandInDock::Drawn;
 
-class KeepAwake : public ::testing::Test {
+class RunningTimer : public ::testing::Test {
 protected:
     static bool eventually(const std::function<bool()>& done) { return test::waitUntil(done, 10s); }
     // Everything sent so far has been handled on both sides.
@@ -27,10 +34,11 @@ protected:
         test::settleBus({QDBusConnection::sessionBus(), service});
     }
 
-    std::unique_ptr<QtDesktop> desktop = std::make_unique<QtDesktop>([] { return nullptr; }, [] {});
+    QWidget window;
+    std::unique_ptr<QtDesktop> desktop = std::make_unique<QtDesktop>([this] { return &window; }, [] {});
 };
 
-TEST_F(KeepAwake, ThePortalInhibitsSuspendWhileWantedAndLateAnswersEndAsLastWished) {
+TEST_F(RunningTimer, ThePortalInhibitsSuspendWhileWantedAndLateAnswersEndAsLastWished) {
     StandInPortal portal;
     ASSERT_TRUE(portal.start()) << "run through with-session.sh --dbus";
     desktop->keepAwake(true);
@@ -65,7 +73,7 @@ TEST_F(KeepAwake, ThePortalInhibitsSuspendWhileWantedAndLateAnswersEndAsLastWish
     EXPECT_EQ(portal.held(), 0);
 }
 
-TEST_F(KeepAwake, APortalThatRestartsIsAskedAgain) {
+TEST_F(RunningTimer, APortalThatRestartsIsAskedAgain) {
     auto portal = std::make_unique<StandInPortal>(QStringLiteral("portal"));
     ASSERT_TRUE(portal->start());
     desktop->keepAwake(true);
@@ -80,7 +88,7 @@ TEST_F(KeepAwake, APortalThatRestartsIsAskedAgain) {
     EXPECT_TRUE(eventually([&] { return restarted.held() == 0; }));
 }
 
-TEST_F(KeepAwake, WithoutAPortalThePowerManagerIsAsked) {
+TEST_F(RunningTimer, WithoutAPortalThePowerManagerIsAsked) {
     StandInPowerManager power;
     ASSERT_TRUE(power.start());
     desktop->keepAwake(true);
@@ -96,7 +104,7 @@ TEST_F(KeepAwake, WithoutAPortalThePowerManagerIsAsked) {
     EXPECT_TRUE(power.held.empty()) << "left held as the program ended";
 }
 
-TEST_F(KeepAwake, WithNoServiceItIsOneLineInTheLog) {
+TEST_F(RunningTimer, WithNoServiceItIsOneLineInTheLog) {
     test::CapturedStderr captured;
     for (bool wish : {true, false, true})
         desktop->keepAwake(wish);
@@ -107,6 +115,41 @@ TEST_F(KeepAwake, WithNoServiceItIsOneLineInTheLog) {
     test::serveEventsFor(200ms);
     EXPECT_EQ(captured.lines(), 1) << captured.text();
     EXPECT_NE(captured.text().find("keeping the machine awake"), std::string::npos) << captured.text();
+}
+
+TEST_F(RunningTimer, TheLauncherIconShowsTheBarAndMinutesWhileRunningAndAttentionWhileFiring) {
+    StandInDock dock(QStringLiteral("application://") + QGuiApplication::desktopFileName() +
+                     QStringLiteral(".desktop"));
+    ASSERT_TRUE(dock.start()) << "run through with-session.sh --dbus";
+    auto* indicator = new QProgressBar(&window);
+    indicator->setObjectName(QStringLiteral("timerProgress"));
+    const auto show = [&](const TimerProgress& progress) {
+        desktop->showProgress(progress);
+        settle(dock.bus);
+    };
+
+    show({State::Running, 0.0, 3});
+    show({State::Running, 0.004, 3}); // too little to see
+    show({State::Running, 0.5, 2});
+    EXPECT_EQ(indicator->value(), indicator->maximum() / 2);
+    show({State::Running, 0.995, 1});
+    show({State::Running, 1.0, 1}); // a full bar must not stop at 99%
+    show({State::Firing, 0.0, 0});
+    EXPECT_EQ(indicator->value(), 0) << "the window's indicator is not empty while firing";
+    show({State::Idle, 0.0, 0});
+    EXPECT_EQ(dock.drawn, (std::vector<Drawn>{{true, 0.0, true, 3, false},
+                                              {true, 0.5, true, 2, false},
+                                              {true, 0.995, true, 1, false},
+                                              {true, 1.0, true, 1, false},
+                                              {false, 0.0, false, 0, true},
+                                              StandInDock::kNothing}));
+
+    // The program ends while a timer runs: no bar is left on the icon.
+    show({State::Running, 0.25, 1});
+    desktop.reset();
+    settle(dock.bus);
+    EXPECT_EQ(dock.drawn.back(), StandInDock::kNothing) << "a bar left at quitting";
+    EXPECT_EQ(dock.strangers, 0) << "signals for another desktop entry";
 }
 
 } // namespace
