@@ -3,7 +3,6 @@
 
 #include "support/AppHarness.h"
 
-#include <QAccessible>
 #include <QProcess>
 #include <QWindow>
 
@@ -21,17 +20,17 @@ protected:
 
 // A megabyte in the message and in the music and file names, stored from an
 // earlier run.
-const QString kMessage = QStringLiteral("Take the bread out of the oven. ").repeated(1 << 15);
 const QVariantMap kLongTexts{{"targetSelecter", 3},
-                             {"targetMessage", kMessage},
+                             {"targetMessage", QStringLiteral("Take the bread out. ").repeated(1 << 16)},
                              {"targetMusicPath", "/music/" + QString(1 << 20, u'n') + ".mp3"},
                              {"targetFilePath", "/files/" + QString(1 << 20, u'f') + ".pdf"}};
 
 // On the session's own display server, not through a stand-in: on a Wayland
 // desktop that is Wayland itself, not XWayland. Whatever the texts stored, the
 // window opens at the size it has with short ones and draws their lines
-// shortened with "…" while a screen reader reads them whole. The shipped
-// sounds are found and the mouse and the keyboard shortcut reach the window.
+// shortened with "…" (what the labels show, tooltip and read out is the
+// window tests'). The shipped sounds are found and the mouse and the
+// keyboard shortcut reach the window.
 TEST_F(AppTest, OpensOnTheSessionsDisplayAtItsSizeAndStartsAndClearsByMouseAndKeyboard) {
     writeSettings({{"targetSelecter", 3}, {"targetMessage", "Tea"}});
     const QSize withShortTexts = App().window()->size();
@@ -44,18 +43,13 @@ TEST_F(AppTest, OpensOnTheSessionsDisplayAtItsSizeAndStartsAndClearsByMouseAndKe
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isExposed());
     EXPECT_EQ(app.window()->size(), withShortTexts);
-    for (const char* name : {"statFireTarget", "targetMusicName", "targetFileName"}) {
+    for (const char* name : {"statFireTarget", "targetMusicName", "targetFileName"})
         EXPECT_TRUE(app.text(name).endsWith(QChar(0x2026))) << name;
-        EXPECT_FALSE(app.find(name)->toolTip().isEmpty()) << name;
-    }
     EXPECT_EQ(app.text("statTimer"), "Timer not set.");
     EXPECT_GT(app.find<QComboBox>("targetSoundPopup")->count(), 3);
 
     app.click("timerButton");
     EXPECT_EQ(app.button(), "CLEAR");
-    QAccessibleInterface* target = QAccessible::queryAccessibleInterface(app.find("statFireTarget"));
-    ASSERT_NE(target, nullptr);
-    EXPECT_TRUE(target->text(QAccessible::Name) == "[Alert] " + kMessage) << "not read whole";
     QTest::keyClick(app.window(), Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(app.button(), "START");
     EXPECT_EQ(app.controller().status(), TimerStatusNotSet);
