@@ -1,9 +1,13 @@
 // The alert panel and the open-file dialog as our code sets them up, read and
-// answered the way a user would: a timer finds the modal dialog.
+// answered the way a user would: a timer finds the modal dialog. Opening a
+// file with its default application through GIO: the default application is
+// a recorder set up in this session's XDG folders, which writes down the
+// arguments it was started with.
 
 #include "platform/desktop/QtDesktop.h"
 
 #include "platform/system/Utf8.h"
+#include "support/Wait.h"
 #include "tests/support/CapturedStderr.h"
 
 #include <QAbstractButton>
@@ -20,8 +24,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <sys/wait.h>
+
 namespace eggtimer::test {
 namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
 
 // Calls `answer` with the modal dialog of type T, up by the time the event
 // loop runs. Should another be up, it is closed so that the test cannot hang.
@@ -131,6 +143,43 @@ TEST_F(Dialogs, TheOpenPanelOffersTheUsableTypesAndGivesTheChosenAbsolutePath) {
         QTest::keyClick(edit, Qt::Key_Return);
     });
     EXPECT_EQ(desktop.runOpenPanel("Select music file", &types), scratch / "Song Title.mp3");
+}
+
+// Nothing in the name has a meaning: no shell, no URI, no field codes, and
+// bytes that are not UTF-8 stay as they are. Paths that name no file open
+// nothing.
+TEST(OpenFile, OpensExactlyThatFileWithNoShell) {
+    const std::string data = std::getenv("XDG_DATA_HOME"), calls = data + "/recorder.calls";
+    writeFile(data + "/recorder", "#!/bin/sh\nprintf '%s\\0' \"$@\" >>\"$0.calls\"\n");
+    fs::permissions(data + "/recorder", fs::perms::owner_all);
+    fs::create_directories(data + "/applications");
+    writeFile(data + "/applications/eggtimer-test-recorder.desktop",
+              "[Desktop Entry]\nType=Application\nName=Recorder\nNoDisplay=true\nExec=" + data +
+                  "/recorder %f\nMimeType=text/plain;\n");
+    writeFile(std::string(std::getenv("XDG_CONFIG_HOME")) + "/mimeapps.list",
+              "[Default Applications]\ntext/plain=eggtimer-test-recorder.desktop\n");
+    test::ScratchFolder scratch;
+    const std::string path = scratch / "-$(touch pwned) 'q\"`touch pwned`;%f 100%20% #?\n\xff\xfe.txt";
+    writeFile(path, "some text\n");
+    QtDesktop desktop{[] { return nullptr; }, [] {}};
+    EXPECT_FALSE(desktop.openFile(""));
+    EXPECT_FALSE(desktop.openFile(path + std::string("\0.gone", 6)));
+    EXPECT_FALSE(desktop.openFile(scratch / "missing.txt"));
+    // Whatever a shell would run lands in the current folder.
+    const fs::path previous = fs::current_path();
+    fs::current_path(scratch.path());
+
+    EXPECT_TRUE(desktop.openFile(path));
+    // The arguments the recorder was started with, NUL after each.
+    std::string recorded;
+    test::waitUntil([&] { return !(recorded = readFile(calls)).empty(); }, 20s);
+    EXPECT_EQ(recorded, path + '\0') << "the default application was not started with just that file";
+    fs::current_path(previous);
+    EXPECT_FALSE(fs::exists(scratch / "pwned")) << "a shell ran part of the name";
+    // The application is nobody's child here: no zombie is left behind.
+    siginfo_t child{};
+    EXPECT_EQ(::waitid(P_ALL, 0, &child, WEXITED | WNOHANG | WNOWAIT), -1);
+    EXPECT_EQ(errno, ECHILD);
 }
 
 } // namespace
