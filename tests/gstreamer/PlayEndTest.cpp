@@ -1,12 +1,9 @@
-// How a play ends, and tells it. A sound reports the end of its playing once
-// per play, on the event loop, never from inside play() or stop(); stop()
-// silences it at once. A sound server that stops playing a stream for good in
-// the middle (its device suspended or gone, as when the test session's sink
-// is suspended): the play ends all the same, a little after the rest of its
-// length, so that a loop goes on; and the next play is heard again. No sound
-// server at all (gstreamer_silent_tests, alone): silence, no hang, one line in
-// the log at most; a sound still reports its end, not finished, once per
-// play, and a movie is measured and stops playing by itself, never begun.
+// How a play ends and tells it: a sound reports its end once per play, on the
+// event loop, never from inside play() or stop(), and stop() silences it at
+// once; a play the sound server stalls for good (its sink suspended) still
+// ends, a little after the rest of its length, and the next is heard again;
+// without any sound server (gstreamer_silent_tests alone) sounds end at once,
+// unfinished, with one line in the log at most, and a movie never begins.
 
 #include "platform/gstreamer/GstMedia.h"
 #include "tests/gstreamer/MediaFixtures.h"
