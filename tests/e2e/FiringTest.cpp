@@ -54,6 +54,7 @@ TEST(FiringTest, TheAlertKeepsTheStatusAreaWhileItShowsAfterABeep) {
     EXPECT_EQ(heldWhileShown, 0) << "kept awake while the alert waits";
 
     ASSERT_TRUE(app.waitFor([&] { return notifications.notifications.size() == 1; }, 5));
+    settleBus({QDBusConnection::sessionBus(), notifications.bus}); // shown, its id known
     app.click("timerButton");
     EXPECT_TRUE(app.waitFor(
         [&] { return notifications.closed == std::vector<uint>{notifications.notifications[0].id}; }, 5))
