@@ -113,8 +113,7 @@ private:
     bool& closed;
 };
 
-// The desktop portal's Inhibit: each inhibition is a request object that
-// Close ends.
+// The desktop portal's Inhibit, an inhibition for each request object.
 class StandInPortal : public StandIn {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Inhibit")

@@ -72,7 +72,6 @@ TEST_P(OneLineLabelLines, DrawsOneRowInTheRoomItHasAndKeepsTheWholeLine) {
     } else {
         EXPECT_EQ(shown, onOneRow(text));
     }
-    // What a screen reader reads.
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(label);
     ASSERT_NE(accessible, nullptr);
     EXPECT_EQ(accessible->text(QAccessible::Name), text);
