@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <map>
-#include <regex>
 #include <string>
 
 namespace eggtimer::test {
@@ -17,8 +16,10 @@ inline bool run(const std::string& commandLine) {
     return std::system(commandLine.c_str()) == 0;
 }
 
-inline std::string shellQuoted(const std::string& text) {
-    return "'" + std::regex_replace(text, std::regex("'"), "'\\''") + "'";
+inline std::string shellQuoted(std::string text) {
+    for (std::size_t at = 0; (at = text.find('\'', at)) != std::string::npos; at += 4)
+        text.replace(at, 1, "'\\''");
+    return "'" + text + "'";
 }
 
 // Writes `path`, a file of the kind its extension names holding about one
