@@ -72,7 +72,6 @@ struct App {
         auto* grid = qobject_cast<QGridLayout*>(find(matrix)->layout());
         return qobject_cast<QRadioButton*>(grid->itemAtPosition(row, column)->widget());
     }
-    void chooseTab(int index) { find<QTabWidget>("modeTab")->setCurrentIndex(index); }
     // Waits, serving events, until `done` holds or `seconds` pass.
     bool waitFor(const std::function<bool()>& done, double seconds) {
         return test::waitUntil(done, std::chrono::duration<double>(seconds));

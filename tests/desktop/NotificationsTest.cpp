@@ -1,5 +1,5 @@
 // Attention requests as desktop notifications, against a stand-in
-// notification server on the session's private bus.
+// notification server on the session's private bus, and without a bus.
 
 #include "platform/desktop/QtDesktop.h"
 
@@ -7,7 +7,6 @@
 #include "tests/support/CapturedStderr.h"
 #include "tests/support/StandInServices.h"
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QGuiApplication>
@@ -19,11 +18,6 @@ namespace eggtimer::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-const QString kService = QStringLiteral("org.freedesktop.Notifications");
-const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
-
-using test::StandInNotificationServer;
 
 class Notifications : public ::testing::Test {
 protected:
@@ -39,7 +33,7 @@ protected:
     void invokeStop(uint id) { server->send(QStringLiteral("ActionInvoked"), id, QStringLiteral("stop")); }
     void settle() {
         test::settleBus(
-            {server ? server->connection.bus : QDBusConnection::sessionBus(), QDBusConnection::sessionBus()});
+            {server ? server->bus : QDBusConnection::sessionBus(), QDBusConnection::sessionBus()});
     }
 
     QWidget window;
@@ -109,7 +103,9 @@ TEST_F(Notifications, StopWorksOnceFromTheServerForTheNotificationShown) {
     settle();
     invokeStop(idOf(0));
     // Any client can send a signal that looks like the server's.
-    QDBusMessage forged = QDBusMessage::createSignal(kPath, kService, QStringLiteral("ActionInvoked"));
+    QDBusMessage forged = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                                     QStringLiteral("org.freedesktop.Notifications"),
+                                                     QStringLiteral("ActionInvoked"));
     forged << idOf(1) << QStringLiteral("stop");
     QDBusConnection::sessionBus().send(forged);
     settle();
@@ -174,6 +170,22 @@ TEST_P(UnreachableServer, HoldsNothingUpAndIsOneLogLine) {
 
 INSTANTIATE_TEST_SUITE_P(Servers, UnreachableServer, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Stuck" : "None"; });
+
+// Run without a session bus (desktop.no_bus): the request still returns at
+// once, says so on the log once, and nothing else changes, even before the
+// window exists.
+TEST(NoSessionBus, AttentionIsAskedWithoutNotificationsAndOneLogLine) {
+    std::optional<QWidget> window;
+    int stops = 0;
+    QtDesktop desktop{[&] { return window ? &*window : nullptr; }, [] {}};
+    test::CapturedStderr captured;
+    desktop.requestUserAttention("[Alert] Tea", [&] { ++stops; });
+    window.emplace();
+    window->show();
+    desktop.requestUserAttention("[Sound] Chime", [&] { ++stops; });
+    EXPECT_EQ(captured.lines(), 1) << captured.text();
+    EXPECT_EQ(stops, 0);
+}
 
 } // namespace
 } // namespace eggtimer::test

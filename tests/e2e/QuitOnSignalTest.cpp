@@ -56,7 +56,7 @@ TEST_P(QuitOnSignal, WhileASoundRingsTakesBackWhatItShowsOnTheDesktop) {
     ASSERT_TRUE(test::waitUntil([&] { return program.state() == QProcess::NotRunning; }, 10s));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
-    test::settleBus({portal.connection->bus, notifications.connection.bus, dock.connection.bus});
+    test::settleBus({portal.bus, notifications.bus, dock.bus});
     EXPECT_EQ(notifications.closed, std::vector<uint>{notifications.notifications.front().id});
     EXPECT_EQ(dock.drawn.back(), test::StandInDock::kNothing) << "the icon still asks for attention";
     EXPECT_EQ(portal.held(), 0);

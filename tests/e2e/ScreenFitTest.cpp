@@ -5,7 +5,6 @@
 
 #include "support/AppHarness.h"
 
-#include <QMenuBar>
 #include <QScreen>
 #include <QWindow>
 

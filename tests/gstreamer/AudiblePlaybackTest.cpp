@@ -1,7 +1,10 @@
 // Every kind of file the program plays is heard through the sound server for
 // about its length, and its end is noticed; a movie tells its delegate when
-// its sound is really heard, once per play. The test session's null sink is
-// recorded and the recording measured.
+// its sound is really heard, once per play. AIFF and AIFF-C files of the
+// common sample formats are heard to their end, as sounds and as movies, in
+// the second, third... pipelines of one process too; compressed AIFF-C is not
+// read, and says so. The test session's null sink is recorded and the
+// recording measured.
 
 #include "platform/gstreamer/GstMedia.h"
 #include "tests/gstreamer/MediaFixtures.h"
@@ -9,11 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 
 namespace eggtimer::test {
 namespace {
-
-using namespace std::chrono_literals;
 
 class MoviePlaybackTest : public ::testing::TestWithParam<std::string> {};
 
@@ -58,10 +60,8 @@ TEST_P(MoviePlaybackTest, IsMeasuredThenHeardForItsLengthItsStartToldOncePerPlay
 INSTANTIATE_TEST_SUITE_P(Kinds, MoviePlaybackTest, ::testing::ValuesIn(kMusicExtensions),
                          [](const auto& info) { return info.param; });
 
-// libpulse lets the time of a stream that has never played run while it
-// waits, and a pipeline ready on such a stream puts its first sample that far
-// into it: played seconds after it was made, a movie was heard seconds late,
-// or not at all once the player gave the play up as stalled.
+// A movie played seconds after it was made is heard from its play, not as
+// late as it waited (libpulse lets a stream that never played run its time).
 TEST(MovieMadeEarlyTest, IsHeardFromItsPlayWhenPlayedSecondsLater) {
     ScratchFolder folder;
     makeToneFile(folder / "tone.aiff");
@@ -83,7 +83,7 @@ TEST(MovieMadeEarlyTest, IsHeardFromItsPlayWhenPlayedSecondsLater) {
 
 // The sounds shipped for the user to pick, and the beep before an alert.
 TEST(ShippedSoundsTest, FourToEightAndTheBeepEachShortAndHeardToItsEnd) {
-    FolderFileSystem files{EGGTIMER_SOURCE_SOUND_DIR, "/nonexistent"};
+    PosixFileSystem files{EGGTIMER_SOURCE_SOUND_DIR, "/nonexistent"};
     GstSoundRegistry registry{files};
     std::vector<Sound*> sounds;
     for (const auto& entry : std::filesystem::directory_iterator(EGGTIMER_SOURCE_SOUND_DIR))
@@ -105,6 +105,83 @@ TEST(ShippedSoundsTest, FourToEightAndTheBeepEachShortAndHeardToItsEnd) {
         EXPECT_LT(heard.seconds, 2.1);
     }
 }
+
+// Each file is half a second of 440 Hz, written by sox with these options,
+// or by ffmpeg with this codec (sox cannot write it).
+struct AiffFormat {
+    const char* name;
+    std::string soxOptions, codec;
+    friend void PrintTo(const AiffFormat& format, std::ostream* out) { *out << format.name; }
+};
+
+void makeAiff(const std::string& path, const AiffFormat& format) {
+    ASSERT_TRUE(run(format.codec.empty()
+                        ? "sox -q -n " + format.soxOptions + " " + shellQuoted(path) +
+                              " synth 0.5 sine 440 vol 0.316 2>/dev/null"
+                        : "ffmpeg -nostdin -loglevel error -f lavfi -i sine=440:d=0.5 -c:a " + format.codec +
+                              " -f aiff " + shellQuoted(path)));
+}
+
+const AiffFormat kFormats[] = {
+    {"Int8", "-r 44100 -c 1 -b 8 -t aiff", ""},
+    {"Int24Stereo48kHz", "-r 48000 -c 2 -b 24 -t aiff", ""},
+    {"AifcFloat64", "-r 44100 -c 1 -e floating-point -b 64 -t aifc", ""},
+    {"AifcLittleEndian16", "", "pcm_s16le"},
+    // What sox writes when asked for nothing in particular: 32 bits.
+    {"SoxDefault48kHz", "-r 48000 -c 1", ""},
+};
+
+// Every format, one after another in one process, each a pipeline of its
+// own: as a sound, played twice, and as a movie, named .aiff and .aif in
+// turn.
+TEST(AiffFormatsTest, AllAreHeardAsSoundsAndMoviesOneAfterAnother) {
+    ScratchFolder folder;
+    SinkRecorder recorder;
+    ASSERT_TRUE(recorder.start());
+    for (std::size_t i = 0; i < std::size(kFormats); ++i) {
+        const std::string path = folder / (std::string(kFormats[i].name) + (i % 2 ? ".aif" : ".aiff"));
+        makeAiff(path, kFormats[i]);
+        std::unique_ptr<Sound> sound = makeSoundFromFile(path, kFormats[i].name);
+        std::unique_ptr<Movie> movie = GstMediaLibrary().movieWithPath(path);
+        ASSERT_NE(movie, nullptr) << kFormats[i].name << " not read as a movie";
+        EXPECT_NEAR(movie->duration(), 500, 5) << kFormats[i].name;
+        for (const std::string play : {"first sound", "second sound", "movie"}) {
+            SCOPED_TRACE(kFormats[i].name + (" " + play));
+            const Heard heard =
+                play == "movie" ? playToTheEnd(*movie, recorder) : playToTheEnd(*sound, recorder);
+            EXPECT_GT(heard.rms, kAudible) << "nothing was heard";
+            EXPECT_NEAR(heard.seconds, 0.5, 0.2);
+        }
+    }
+}
+
+// No movie, at once; a sound of it ends once, unfinished, with a line in the
+// log (once a process for each kind of failure: a process for each row).
+class CompressedAiffTest : public ::testing::TestWithParam<AiffFormat> {};
+
+TEST_P(CompressedAiffTest, GivesAClearOutcome) {
+    SoundFolder sounds;
+    makeAiff(sounds.folder / "Tone.aiff", GetParam());
+    const auto asked = std::chrono::steady_clock::now();
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(GstMediaLibrary().movieWithPath(sounds.folder / "Tone.aiff"), nullptr);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s);
+
+    Sound* sound = sounds.find("Tone");
+    ASSERT_NE(sound, nullptr);
+    sound->play();
+    EXPECT_TRUE(waitUntil([&] { return !sounds.delegate.ends.empty(); }, 10s));
+    serveEventsFor(300ms);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(sounds.delegate.ends, std::vector<bool>{false});
+    EXPECT_FALSE(sound->isPlaying());
+    EXPECT_TRUE(std::regex_match(errors, std::regex("(.*\\]: cannot play Tone\\.aiff: .*\n)+"))) << errors;
+}
+
+INSTANTIATE_TEST_SUITE_P(Compressed, CompressedAiffTest,
+                         ::testing::Values(AiffFormat{"Ima4", "", "adpcm_ima_qt"},
+                                           AiffFormat{"MuLaw", "", "pcm_mulaw"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace eggtimer::test

@@ -1,16 +1,18 @@
 #pragma once
-// Media files made on the spot for the tests, folders standing in for the
-// sound folders, a delegate that records what it is told, and what the test
+// Media files made on the spot for the tests, a scratch folder as the sound
+// folder, a delegate that records what it is told, and what the test
 // session's null sink heard of a play.
 
 #include "controller/MusicFiles.h"
-#include "platform/FileSystem.h"
 #include "platform/Media.h"
 #include "platform/gstreamer/GstMedia.h"
+#include "platform/system/PosixFileSystem.h"
 #include "support/SinkRecorder.h"
 #include "support/Wait.h"
 #include "tests/support/MediaFiles.h"
 #include "tests/support/ScratchFolder.h"
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
@@ -18,21 +20,7 @@
 
 namespace eggtimer::test {
 
-class FolderFileSystem final : public FileSystem {
-public:
-    FolderFileSystem(std::string system, std::string user)
-        : system(std::move(system))
-        , user(std::move(user)) {}
-    std::optional<std::vector<std::string>> directoryContents(const std::string&) const override {
-        return std::nullopt;
-    }
-    std::string systemSoundFolder() const override { return system; }
-    std::string userSoundFolder() const override { return user; }
-
-private:
-    std::string system;
-    std::string user;
-};
+using namespace std::chrono_literals;
 
 // Whether each play it was told the end of had finished.
 struct RecordingDelegate final : SoundDelegate {
@@ -53,7 +41,7 @@ struct SoundFolder {
     }
 
     ScratchFolder folder;
-    FolderFileSystem files{folder.path(), folder / "none"};
+    PosixFileSystem files{folder.path(), folder / "none"};
     GstSoundRegistry registry{files};
     RecordingDelegate delegate;
 };
@@ -80,11 +68,40 @@ struct Heard {
 };
 
 // What the recording holds from `since` on.
-Heard measure(const SinkRecorder& recorder, SinkRecorder::Clock::time_point since);
+inline Heard measure(const SinkRecorder& recorder, SinkRecorder::Clock::time_point since) {
+    const std::size_t from = recorder.sampleAt(since);
+    const std::vector<float> samples = recorder.samplesFrom(from);
+    const auto first = SinkRecorder::firstAbove(samples, kAudible);
+    const auto last = SinkRecorder::lastAbove(samples, kAudible);
+    if (!first || !last)
+        return {};
+    return {double(*last - *first) / SinkRecorder::kRate, SinkRecorder::rms(samples, *first, *last),
+            recorder.timeOfSample(from + *first)};
+}
 
 // One play to the end, noticed within ten seconds (a sound's reported once,
 // as finished), and what was heard of it.
-Heard playToTheEnd(Sound& sound, const SinkRecorder& recorder);
-Heard playToTheEnd(Movie& movie, const SinkRecorder& recorder);
+inline Heard playToTheEnd(Sound& sound, const SinkRecorder& recorder) {
+    RecordingDelegate delegate;
+    sound.setDelegate(&delegate);
+    const auto started = SinkRecorder::Clock::now();
+    sound.play();
+    EXPECT_TRUE(sound.isPlaying());
+    EXPECT_TRUE(waitUntil([&] { return !delegate.ends.empty(); }, 10s)) << "the end was never reported";
+    serveEventsFor(300ms);
+    sound.setDelegate(nullptr);
+    EXPECT_EQ(delegate.ends, std::vector<bool>{true}) << "not once, or ended without playing";
+    EXPECT_FALSE(sound.isPlaying());
+    return measure(recorder, started);
+}
+
+inline Heard playToTheEnd(Movie& movie, const SinkRecorder& recorder) {
+    const auto started = SinkRecorder::Clock::now();
+    movie.play();
+    EXPECT_TRUE(movie.isPlaying());
+    EXPECT_TRUE(waitUntil([&] { return !movie.isPlaying(); }, 10s)) << "the end was never noticed";
+    serveEventsFor(300ms);
+    return measure(recorder, started);
+}
 
 } // namespace eggtimer::test

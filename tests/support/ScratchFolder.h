@@ -2,7 +2,13 @@
 // Scratch folders and whole-file reads and writes, for the tests that work
 // on real files.
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
 #include <string>
+#include <unistd.h>
 
 namespace eggtimer::test {
 
@@ -10,8 +16,16 @@ namespace eggtimer::test {
 // session), removed with everything in it at the end.
 class ScratchFolder {
 public:
-    ScratchFolder();
-    ~ScratchFolder();
+    ScratchFolder() {
+        const char* session = std::getenv("EGGTIMER_SESSION_DIR");
+        root = std::string(session ? session : "/tmp") + "/eggtimer-scratch.XXXXXX";
+        if (!::mkdtemp(root.data()))
+            throw std::runtime_error("cannot make a scratch folder in " + root);
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     const std::string& path() const { return root; }
@@ -21,8 +35,19 @@ private:
     std::string root;
 };
 
-std::string readFile(const std::string& path);
+inline std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    return contents.str();
+}
+
 // Throws when the file cannot be written whole.
-void writeFile(const std::string& path, const std::string& contents);
+inline void writeFile(const std::string& path, const std::string& contents) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << contents;
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
 
 } // namespace eggtimer::test

@@ -4,6 +4,8 @@
 // Inhibit, a power manager's Inhibit, and a dock listening to launcher-entry
 // signals. They record what they are asked.
 
+#include <QCoreApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -11,26 +13,42 @@
 #include <QStringList>
 #include <QVariantMap>
 
-#include <map>
+#include <algorithm>
+#include <deque>
 #include <memory>
 #include <tuple>
 #include <vector>
 
 namespace eggtimer::test {
 
-// A bus connection under a name of its own; left when it goes, as when the
+// An object served on a bus connection of its own, under a name of its own:
+// the service is given up and the connection left when it goes, as when the
 // process behind it ends.
-class OwnConnection {
+class StandIn : public QObject {
 public:
-    explicit OwnConnection(const QString& name);
-    ~OwnConnection();
-    OwnConnection(const OwnConnection&) = delete;
-    OwnConnection& operator=(const OwnConnection&) = delete;
+    StandIn(const QString& connectionName, QString service, QString path)
+        : bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName))
+        , service(std::move(service))
+        , path(std::move(path)) {}
+    ~StandIn() override {
+        if (!service.isEmpty())
+            bus.unregisterService(service);
+        QDBusConnection::disconnectFromBus(bus.name());
+    }
+    // Serves this object's slots under its service; false without a bus.
+    virtual bool start() {
+        return bus.isConnected() && bus.registerObject(path, this, QDBusConnection::ExportAllSlots) &&
+               bus.registerService(service);
+    }
 
     QDBusConnection bus;
+
+private:
+    QString service;
+    QString path;
 };
 
-class StandInNotificationServer : public QObject {
+class StandInNotificationServer : public StandIn {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
@@ -46,83 +64,128 @@ public:
 
     // `answers` false: calls to Notify are never answered, as by a stuck server.
     explicit StandInNotificationServer(QStringList capabilities = {QStringLiteral("actions")},
-                                       bool answers = true);
-    ~StandInNotificationServer() override;
-    bool start();
+                                       bool answers = true)
+        : StandIn(QStringLiteral("notifications"), kService, kPath)
+        , capabilities(std::move(capabilities))
+        , answers(answers) {}
     // ActionInvoked or NotificationClosed.
-    void send(const QString& name, uint id, const QVariant& argument);
+    void send(const QString& name, uint id, const QVariant& argument) {
+        QDBusMessage signal = QDBusMessage::createSignal(kPath, kService, name);
+        signal << id << argument;
+        bus.send(signal);
+    }
 
-    OwnConnection connection{QStringLiteral("notifications")};
     std::vector<Notification> notifications;
     std::vector<uint> closed;
 
 public Q_SLOTS:
-    uint Notify(const QString& appName, uint replacesId, const QString& icon, const QString& summary,
-                const QString& body, const QStringList& actions, const QVariantMap& hints, int timeout,
-                const QDBusMessage& message);
-    QStringList GetCapabilities();
-    void CloseNotification(uint id);
+    uint Notify(const QString& appName, uint replacesId, const QString&, const QString& summary,
+                const QString& body, const QStringList& actions, const QVariantMap& hints, int,
+                const QDBusMessage& message) {
+        const uint id = replacesId != 0 ? replacesId : nextId++;
+        notifications.push_back({appName, replacesId, summary, body, actions, hints, id});
+        message.setDelayedReply(!answers); // and never reply
+        return id;
+    }
+    QStringList GetCapabilities() { return capabilities; }
+    void CloseNotification(uint id) { closed.push_back(id); }
 
 private:
+    inline static const QString kService = QStringLiteral("org.freedesktop.Notifications");
+    inline static const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
     QStringList capabilities;
     bool answers;
     uint nextId = 41;
 };
 
-// The desktop portal's Inhibit: each inhibition is a request object that
-// Close ends.
-class StandInPortal : public QObject {
+// A request object of the desktop portal's: Close ends what it stands for.
+class StandInRequest : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Request")
+public:
+    explicit StandInRequest(bool& closed)
+        : closed(closed) {}
+
+public Q_SLOTS:
+    void Close() { closed = true; }
+
+private:
+    bool& closed;
+};
+
+// The desktop portal's Inhibit, an inhibition for each request object.
+class StandInPortal : public StandIn {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Inhibit")
 public:
     struct Inhibition {
-        QString window;
         uint flags;
         QString reason;
-        QString handle;
         bool closed = false;
     };
 
     // Each portal started in a test needs a connection name of its own.
-    explicit StandInPortal(const QString& connectionName = QStringLiteral("portal"));
-    ~StandInPortal() override;
-    bool start();
+    explicit StandInPortal(const QString& connectionName = QStringLiteral("portal"))
+        : StandIn(connectionName, QStringLiteral("org.freedesktop.portal.Desktop"), kPath) {}
     // Inhibitions granted and not closed.
-    int held() const;
+    int held() const {
+        return int(std::ranges::count_if(inhibitions, [](const Inhibition& i) { return !i.closed; }));
+    }
     // While set, Inhibit is answered only by answerLate().
     bool holdAnswers = false;
-    void answerLate();
+    void answerLate() {
+        for (const QDBusMessage& reply : unanswered)
+            bus.send(reply);
+        unanswered.clear();
+    }
 
-    std::unique_ptr<OwnConnection> connection;
-    std::vector<Inhibition> inhibitions;
+    std::deque<Inhibition> inhibitions;
 
 public Q_SLOTS:
-    QDBusObjectPath Inhibit(const QString& window, uint flags, const QVariantMap& options,
-                            const QDBusMessage& message);
+    QDBusObjectPath Inhibit(const QString&, uint flags, const QVariantMap& options,
+                            const QDBusMessage& message) {
+        // Named as a portal names them: after the caller and a number of its own.
+        QString sender = message.service().mid(1);
+        sender.replace('.', '_');
+        const QString handle = kPath + QStringLiteral("/request/") + sender + QStringLiteral("/t") +
+                               QString::number(nextRequest++);
+        inhibitions.push_back({flags, options.value(QStringLiteral("reason")).toString()});
+        auto request = std::make_unique<StandInRequest>(inhibitions.back().closed);
+        bus.registerObject(handle, request.get(), QDBusConnection::ExportAllSlots);
+        requests.push_back(std::move(request));
+        if (holdAnswers) {
+            message.setDelayedReply(true);
+            unanswered.push_back(message.createReply(QVariant::fromValue(QDBusObjectPath(handle))));
+        }
+        return QDBusObjectPath(handle);
+    }
 
 private:
-    class Request;
+    inline static const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
     std::vector<QDBusMessage> unanswered;
-    std::map<QString, std::unique_ptr<Request>> requests;
+    std::vector<std::unique_ptr<StandInRequest>> requests;
     int nextRequest = 1;
 };
 
 // org.freedesktop.PowerManagement.Inhibit, as older desktops serve it.
-class StandInPowerManager : public QObject {
+class StandInPowerManager : public StandIn {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.PowerManagement.Inhibit")
 public:
-    StandInPowerManager();
-    ~StandInPowerManager() override;
-    bool start();
+    StandInPowerManager()
+        : StandIn(QStringLiteral("power"), QStringLiteral("org.freedesktop.PowerManagement"),
+                  QStringLiteral("/org/freedesktop/PowerManagement/Inhibit")) {}
 
-    OwnConnection connection{QStringLiteral("power")};
     std::vector<QString> reasons; // of every inhibition asked for
     std::vector<uint> held;
 
 public Q_SLOTS:
-    uint Inhibit(const QString& application, const QString& reason);
-    void UnInhibit(uint cookie);
+    uint Inhibit(const QString&, const QString& reason) {
+        reasons.push_back(reason);
+        held.push_back(nextCookie);
+        return nextCookie++;
+    }
+    void UnInhibit(uint cookie) { std::erase(held, cookie); }
 
 private:
     uint nextCookie = 7;
@@ -130,23 +193,38 @@ private:
 
 // What a dock draws from the program's launcher-entry signals: progress
 // shown, progress, count shown, count, urgent.
-class StandInDock : public QObject {
+class StandInDock : public StandIn {
     Q_OBJECT
 public:
     using Drawn = std::tuple<bool, double, bool, qint64, bool>;
     static constexpr Drawn kNothing{false, 0.0, false, 0, false};
 
     // Listens for the desktop entry `appUri` ("application://name.desktop").
-    explicit StandInDock(QString appUri);
-    bool start();
+    explicit StandInDock(QString appUri)
+        : StandIn(QStringLiteral("dock"), {}, {})
+        , appUri(std::move(appUri)) {}
+    bool start() override {
+        return bus.connect({}, {}, QStringLiteral("com.canonical.Unity.LauncherEntry"),
+                           QStringLiteral("Update"), this, SLOT(update(QDBusMessage)));
+    }
 
-    OwnConnection connection{QStringLiteral("dock")};
     std::vector<Drawn> drawn;
     // Signals for another entry than the one listened for.
     int strangers = 0;
 
 public Q_SLOTS:
-    void update(const QDBusMessage& message);
+    void update(const QDBusMessage& message) {
+        const QList<QVariant> arguments = message.arguments();
+        if (arguments.size() != 2 || arguments[0].toString() != appUri) {
+            ++strangers;
+            return;
+        }
+        const QVariantMap properties = qdbus_cast<QVariantMap>(arguments[1]);
+        drawn.emplace_back(properties.value("progress-visible").toBool(),
+                           properties.value("progress").toDouble(),
+                           properties.value("count-visible").toBool(), properties.value("count").toLongLong(),
+                           properties.value("urgent").toBool());
+    }
 
 private:
     QString appUri;
@@ -156,6 +234,12 @@ private:
 // connections given, in this process, and be handled: the bus answers a
 // connection's call only after it has passed on what was sent before it, and
 // a connection reads what comes to it in order.
-void settleBus(const std::vector<QDBusConnection>& senders);
+inline void settleBus(const std::vector<QDBusConnection>& senders) {
+    for (const QDBusConnection& sender : senders)
+        sender.call(QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+            QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")));
+    QCoreApplication::processEvents();
+}
 
 } // namespace eggtimer::test

@@ -1,9 +1,8 @@
-// The real run loop: kernel timers delivered by the Qt event loop.
+// The real run loop: kernel timers delivered by the Qt event loop (and the
+// event loop's own timers, where KernelTimerFallbackTest.cpp runs these).
 
 #include "platform/system/QtRunLoop.h"
 #include "support/Wait.h"
-
-#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -16,8 +15,6 @@
 namespace eggtimer::test {
 
 using namespace std::chrono_literals;
-using test::serveEventsFor;
-using test::waitUntil;
 namespace {
 
 // Whether the loop still holds the timer once the test lets go of its own

@@ -19,7 +19,6 @@ namespace {
 using namespace std::chrono_literals;
 
 namespace fs = std::filesystem;
-using test::CapturedStderr;
 
 // The value another process reads from the file: what really reached the disk.
 std::optional<std::string> readElsewhere(const std::string& file, const std::string& key) {

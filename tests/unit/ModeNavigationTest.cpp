@@ -10,6 +10,7 @@ using ModeNavigationTest = ControllerTest;
 struct StepCase {
     const char* name;
     int count, from, next, previous;
+    friend void PrintTo(const StepCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class ModeStep : public ControllerTest, public ::testing::WithParamInterface<StepCase> {};

@@ -27,6 +27,7 @@ struct IntervalCase {
     const char* name;
     std::int32_t length, scale;
     std::optional<double> interval;
+    friend void PrintTo(const IntervalCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class MovieViewLoopInterval : public ::testing::TestWithParam<IntervalCase> {};

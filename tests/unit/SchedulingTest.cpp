@@ -16,6 +16,7 @@ struct PresetCase {
     const char* name;
     int column;
     double seconds;
+    friend void PrintTo(const PresetCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class PresetColumn : public ControllerTest, public ::testing::WithParamInterface<PresetCase> {};
@@ -129,6 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct AbsurdCase {
     const char *name, *days, *hours;
+    friend void PrintTo(const AbsurdCase& row, std::ostream* out) { *out << row.name; }
 };
 
 class AbsurdDuration : public ControllerTest, public ::testing::WithParamInterface<AbsurdCase> {};

@@ -82,16 +82,14 @@ INSTANTIATE_TEST_SUITE_P(
         Breakage{"MatrixWithoutGrid", "<layout class=\"QGridLayout\" name=\"modeAlcAMPMSelecterLayout\">",
                  "<layout class=\"QVBoxLayout\" name=\"modeAlcAMPMSelecterLayout\">",
                  "the control \"modeAlcAMPMSelecter\" in the interface file is a QWidget, where a matrix (a "
-                 "widget "
-                 "whose grid layout holds QRadioButtons) is needed"},
+                 "widget whose grid layout holds QRadioButtons) is needed"},
         Breakage{"ButtonSendsTheWrongAction", "<string>startStopButton:</string>",
                  "<string>testPlayTargetSound:</string>",
                  "the control \"timerButton\" in the interface file must send \"startStopButton:\""},
         Breakage{"ModeSelectorWithoutTag", "<property name=\"tag\" stdset=\"0\">\n    <number>0</number>",
                  "<property name=\"notag\" stdset=\"0\">\n    <number>0</number>",
                  "the control \"actionPreset\" in the interface file sends changeModeWithSenderTag: without "
-                 "an int "
-                 "property \"tag\""},
+                 "an int property \"tag\""},
         Breakage{
             "UnknownDrawer", "<string>targetDrawer</string>", "<string>sideDrawer</string>",
             "the control \"targetToggleButton\" in the interface file toggles \"sideDrawer\", which is no "

@@ -50,43 +50,33 @@ TEST_F(QtMatrixTest, StartsWithNothingSelectedAndAfterAClearTheCellsAreExclusive
     EXPECT_EQ(checked(), 1);
 }
 
+// A cell the grid does not have changes nothing; minus one in either place
+// clears the selection.
 struct CellCase {
     const char* name;
     int row, column;
+    std::pair<int, int> selected;
 };
 void PrintTo(const CellCase& c, std::ostream* out) {
     *out << c.row << "," << c.column;
 }
 
-// A cell the grid does not have changes nothing.
-class QtMatrixMissingCell : public QtMatrixTest, public ::testing::WithParamInterface<CellCase> {};
+class QtMatrixCell : public QtMatrixTest, public ::testing::WithParamInterface<CellCase> {};
 
-TEST_P(QtMatrixMissingCell, LeavesTheSelection) {
+TEST_P(QtMatrixCell, SelectsOnlyACellOfTheGrid) {
     matrix->selectCell(0, 1);
     matrix->selectCell(GetParam().row, GetParam().column);
-    EXPECT_EQ(selected(), std::pair(0, 1));
+    EXPECT_EQ(selected(), GetParam().selected);
+    EXPECT_EQ(checked(), GetParam().selected.first < 0 ? 0 : 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cells, QtMatrixMissingCell,
-                         ::testing::Values(CellCase{"HoleInTheGrid", 1, 2}, CellCase{"RowPastTheLast", 2, 0},
-                                           CellCase{"ColumnPastTheLast", 0, 3},
-                                           CellCase{"RowBelowMinusOne", -2, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// Minus one in either place clears the selection.
-class QtMatrixClear : public QtMatrixTest, public ::testing::WithParamInterface<CellCase> {};
-
-TEST_P(QtMatrixClear, LeavesNoCellChecked) {
-    matrix->selectCell(1, 0);
-    matrix->selectCell(GetParam().row, GetParam().column);
-    EXPECT_EQ(selected(), std::pair(-1, -1));
-    EXPECT_EQ(checked(), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cells, QtMatrixClear,
-                         ::testing::Values(CellCase{"NoRow", -1, 0}, CellCase{"NoColumn", 0, -1},
-                                           CellCase{"Neither", -1, -1}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cells, QtMatrixCell,
+    ::testing::Values(CellCase{"HoleInTheGrid", 1, 2, {0, 1}}, CellCase{"RowPastTheLast", 2, 0, {0, 1}},
+                      CellCase{"ColumnPastTheLast", 0, 3, {0, 1}},
+                      CellCase{"RowBelowMinusOne", -2, 0, {0, 1}}, CellCase{"NoRow", -1, 0, {-1, -1}},
+                      CellCase{"NoColumn", 0, -1, {-1, -1}}, CellCase{"Neither", -1, -1, {-1, -1}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // File names need not be UTF-8; what the controller set must come back.
 TEST(QtTextField, GivesBackTheBytesItWasGivenWhileTheyAreShown) {

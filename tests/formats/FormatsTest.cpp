@@ -1,7 +1,9 @@
-// The encoder delay and padding of MPEG audio files, read from the Info
-// header frame: synthetic header frames of each layout, damaged ones, and a
-// file made by the encoder itself.
+// The file-format readers. An AIFF file is told by its first twelve bytes,
+// whatever its name. The encoder delay and padding of MPEG audio files are
+// read from the Info header frame: synthetic header frames of each layout,
+// damaged ones, and a file made by the encoder itself.
 
+#include "formats/AiffHeader.h"
 #include "formats/MpegAudioGapless.h"
 
 #include "tests/support/MediaFiles.h"
@@ -14,6 +16,30 @@
 
 namespace eggtimer::test {
 namespace {
+
+struct Head {
+    const char* name;
+    std::string bytes;
+    bool aiff;
+    friend void PrintTo(const Head& row, std::ostream* out) { *out << row.name; }
+};
+
+class AiffHeader : public ::testing::TestWithParam<Head> {};
+
+TEST_P(AiffHeader, IsToldByItsFormAndType) {
+    EXPECT_EQ(aiff::isAiffHeader(GetParam().bytes), GetParam().aiff);
+}
+
+INSTANTIATE_TEST_SUITE_P(Heads, AiffHeader,
+                         ::testing::Values(Head{"Aiff", std::string("FORM\0\0\x10\0AIFF", 12), true},
+                                           Head{"AiffC", std::string("FORM\0\0\x10\0AIFC", 12), true},
+                                           Head{"Wave", std::string("RIFF\0\0\x10\0WAVE", 12), false},
+                                           Head{"OtherFormType", std::string("FORM\0\0\x10\08SVX", 12),
+                                                false},
+                                           Head{"LowerCase", std::string("form\0\0\x10\0aiff", 12), false},
+                                           Head{"CutShort", std::string("FORM\0\0\x10\0AIF", 11), false},
+                                           Head{"Empty", "", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct Layout {
     const char* name;

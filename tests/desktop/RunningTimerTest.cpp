@@ -1,6 +1,9 @@
-// Keeping the machine awake, against stand-in desktop services on the
-// session's private bus: at most one inhibition is held, exactly while it is
-// wanted, whatever order the answers come in and whichever service serves.
+// What a running timer keeps on the desktop, against stand-in desktop
+// services on the session's private bus. The machine is kept awake: at most
+// one inhibition is held, exactly while it is wanted, whatever order the
+// answers come in and whichever service serves. Its progress is drawn on the
+// launcher icon and the window's indicator. What the controller asks for and
+// when is tested in tests/unit.
 
 #include "platform/desktop/QtDesktop.h"
 
@@ -9,6 +12,8 @@
 #include "tests/support/StandInServices.h"
 
 #include <QDBusConnection>
+#include <QGuiApplication>
+#include <QProgressBar>
 
 #include <gtest/gtest.h>
 
@@ -18,10 +23,10 @@ namespace eggtimer::test {
 namespace {
 
 using namespace std::chrono_literals;
-using test::StandInPortal;
-using test::StandInPowerManager;
+using State = TimerProgress::State;
+using Drawn = StandInDock::Drawn;
 
-class KeepAwake : public ::testing::Test {
+class RunningTimer : public ::testing::Test {
 protected:
     static bool eventually(const std::function<bool()>& done) { return test::waitUntil(done, 10s); }
     // Everything sent so far has been handled on both sides.
@@ -29,10 +34,11 @@ protected:
         test::settleBus({QDBusConnection::sessionBus(), service});
     }
 
-    std::unique_ptr<QtDesktop> desktop = std::make_unique<QtDesktop>([] { return nullptr; }, [] {});
+    QWidget window;
+    std::unique_ptr<QtDesktop> desktop = std::make_unique<QtDesktop>([this] { return &window; }, [] {});
 };
 
-TEST_F(KeepAwake, ThePortalInhibitsSuspendWhileWantedAndLateAnswersEndAsLastWished) {
+TEST_F(RunningTimer, ThePortalInhibitsSuspendWhileWantedAndLateAnswersEndAsLastWished) {
     StandInPortal portal;
     ASSERT_TRUE(portal.start()) << "run through with-session.sh --dbus";
     desktop->keepAwake(true);
@@ -49,26 +55,25 @@ TEST_F(KeepAwake, ThePortalInhibitsSuspendWhileWantedAndLateAnswersEndAsLastWish
         desktop->keepAwake(wish);
     ASSERT_TRUE(eventually([&] { return portal.inhibitions.size() == 2; }));
     portal.answerLate();
-    settle(portal.connection->bus);
+    settle(portal.bus);
     EXPECT_TRUE(eventually([&] { return portal.held() == 0; })) << "an inhibition left behind";
     // START-CLEAR-START: exactly one.
     for (bool wish : {true, false, true})
         desktop->keepAwake(wish);
     ASSERT_TRUE(eventually([&] { return portal.inhibitions.size() == 3; }));
     portal.answerLate();
-    settle(portal.connection->bus);
+    settle(portal.bus);
     EXPECT_TRUE(eventually([&] { return portal.held() == 1; }));
-    settle(portal.connection->bus);
+    settle(portal.bus);
     EXPECT_EQ(portal.inhibitions.size(), 3u) << "asked twice for one timer";
 
     // The program ends: given back before it goes.
-    settle(portal.connection->bus);
     desktop.reset();
-    settle(portal.connection->bus);
+    settle(portal.bus);
     EXPECT_EQ(portal.held(), 0);
 }
 
-TEST_F(KeepAwake, APortalThatRestartsIsAskedAgain) {
+TEST_F(RunningTimer, APortalThatRestartsIsAskedAgain) {
     auto portal = std::make_unique<StandInPortal>(QStringLiteral("portal"));
     ASSERT_TRUE(portal->start());
     desktop->keepAwake(true);
@@ -77,13 +82,13 @@ TEST_F(KeepAwake, APortalThatRestartsIsAskedAgain) {
     StandInPortal restarted(QStringLiteral("portal-again"));
     ASSERT_TRUE(restarted.start());
     EXPECT_TRUE(eventually([&] { return restarted.held() == 1; })) << "none held while the timer runs";
-    settle(restarted.connection->bus);
+    settle(restarted.bus);
     EXPECT_EQ(restarted.inhibitions.size(), 1u);
     desktop->keepAwake(false);
     EXPECT_TRUE(eventually([&] { return restarted.held() == 0; }));
 }
 
-TEST_F(KeepAwake, WithoutAPortalThePowerManagerIsAsked) {
+TEST_F(RunningTimer, WithoutAPortalThePowerManagerIsAsked) {
     StandInPowerManager power;
     ASSERT_TRUE(power.start());
     desktop->keepAwake(true);
@@ -93,13 +98,13 @@ TEST_F(KeepAwake, WithoutAPortalThePowerManagerIsAsked) {
     EXPECT_TRUE(eventually([&] { return power.held.empty(); }));
     desktop->keepAwake(true);
     ASSERT_TRUE(eventually([&] { return power.held.size() == 1; }));
-    settle(power.connection.bus); // granted, as far as the program knows
+    settle(power.bus); // granted, as far as the program knows
     desktop.reset();
-    settle(power.connection.bus);
+    settle(power.bus);
     EXPECT_TRUE(power.held.empty()) << "left held as the program ended";
 }
 
-TEST_F(KeepAwake, WithNoServiceItIsOneLineInTheLog) {
+TEST_F(RunningTimer, WithNoServiceItIsOneLineInTheLog) {
     test::CapturedStderr captured;
     for (bool wish : {true, false, true})
         desktop->keepAwake(wish);
@@ -110,6 +115,41 @@ TEST_F(KeepAwake, WithNoServiceItIsOneLineInTheLog) {
     test::serveEventsFor(200ms);
     EXPECT_EQ(captured.lines(), 1) << captured.text();
     EXPECT_NE(captured.text().find("keeping the machine awake"), std::string::npos) << captured.text();
+}
+
+TEST_F(RunningTimer, TheLauncherIconShowsTheBarAndMinutesWhileRunningAndAttentionWhileFiring) {
+    StandInDock dock(QStringLiteral("application://") + QGuiApplication::desktopFileName() +
+                     QStringLiteral(".desktop"));
+    ASSERT_TRUE(dock.start()) << "run through with-session.sh --dbus";
+    auto* indicator = new QProgressBar(&window);
+    indicator->setObjectName(QStringLiteral("timerProgress"));
+    const auto show = [&](const TimerProgress& progress) {
+        desktop->showProgress(progress);
+        settle(dock.bus);
+    };
+
+    show({State::Running, 0.0, 3});
+    show({State::Running, 0.004, 3}); // too little to see
+    show({State::Running, 0.5, 2});
+    EXPECT_EQ(indicator->value(), indicator->maximum() / 2);
+    show({State::Running, 0.995, 1});
+    show({State::Running, 1.0, 1}); // a full bar must not stop at 99%
+    show({State::Firing, 0.0, 0});
+    EXPECT_EQ(indicator->value(), 0) << "the window's indicator is not empty while firing";
+    show({State::Idle, 0.0, 0});
+    EXPECT_EQ(dock.drawn, (std::vector<Drawn>{{true, 0.0, true, 3, false},
+                                              {true, 0.5, true, 2, false},
+                                              {true, 0.995, true, 1, false},
+                                              {true, 1.0, true, 1, false},
+                                              {false, 0.0, false, 0, true},
+                                              StandInDock::kNothing}));
+
+    // The program ends while a timer runs: no bar is left on the icon.
+    show({State::Running, 0.25, 1});
+    desktop.reset();
+    settle(dock.bus);
+    EXPECT_EQ(dock.drawn.back(), StandInDock::kNothing) << "a bar left at quitting";
+    EXPECT_EQ(dock.strangers, 0) << "signals for another desktop entry";
 }
 
 } // namespace

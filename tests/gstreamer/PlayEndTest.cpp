@@ -1,9 +1,10 @@
-// The sound server may stop playing a stream for good in the middle (its
-// device suspended or gone, its time stuck): the play then never reaches its
-// end by itself. It must end all the same, a little after the rest of its
-// length, so that a loop goes on; and the next play must be heard again.
-// The server may also hold a play up at its start past the start watch's
-// limit. Suspending the test session's sink does both.
+// How a play ends and tells it: a sound reports its end once per play, on the
+// event loop, never from inside play() or stop(), and stop() silences it at
+// once; a play the sound server stalls for good (its sink suspended) still
+// ends, a little after the rest of its length, and the next is heard again;
+// a movie keeps one stream between plays until a play's clock fails;
+// without any sound server (gstreamer_silent_tests alone) sounds end at once,
+// unfinished, with one line in the log at most, and a movie never begins.
 
 #include "platform/gstreamer/GstMedia.h"
 #include "tests/gstreamer/MediaFixtures.h"
@@ -12,12 +13,43 @@
 
 #include <cstdio>
 #include <cstring>
+#include <regex>
 #include <unistd.h>
 
 namespace eggtimer::test {
 namespace {
 
-using namespace std::chrono_literals;
+TEST(SoundPlaybackTest, ReportsOncePerPlayAfterPlayOrStopHasReturnedAndStopSilencesIt) {
+    SoundFolder sounds;
+    makeToneFile(sounds.folder / "Tone.aiff");
+    SinkRecorder recorder;
+    ASSERT_TRUE(recorder.start());
+    Sound* sound = sounds.find("Tone");
+    ASSERT_NE(sound, nullptr);
+    const std::vector<bool>& ends = sounds.delegate.ends;
+    sound->stop(); // not playing: nothing to report
+    sound->play();
+    EXPECT_TRUE(ends.empty()) << "reported from inside play()";
+    serveEventsFor(500ms);
+    sound->play(); // playing: neither a restart nor a second report
+    ASSERT_TRUE(waitUntil([&] { return ends.size() == 1; }, 10s));
+    sound->stop(); // at its end: nothing more to report
+    serveEventsFor(800ms);
+    EXPECT_EQ(ends, std::vector<bool>{true});
+
+    sound->play();
+    serveEventsFor(300ms);
+    ASSERT_TRUE(sound->isPlaying());
+    sound->stop();
+    const auto stopped = SinkRecorder::Clock::now();
+    EXPECT_FALSE(sound->isPlaying());
+    EXPECT_EQ(ends.size(), 1u) << "reported from inside stop()";
+    ASSERT_TRUE(waitUntil([&] { return ends.size() == 2; }, 10s));
+    serveEventsFor(1500ms); // past where the tone would have ended
+    EXPECT_EQ(ends, (std::vector<bool>{true, false}));
+    // Allowing for what the server had been given and a late recording.
+    EXPECT_LT(measure(recorder, stopped + 500ms).rms, kAudible) << "still heard after stop";
+}
 
 // Plays for 0.3 s, then suspends the sink until `ended` says the play ended.
 // The one-second tone is due to end about 0.7 s after that: it must end
@@ -115,6 +147,39 @@ TEST(StalledServerTest, AMovieKeepsItsStreamUntilItsClockFails) {
     const std::vector<int> rebuilt = ourStreams();
     ASSERT_EQ(rebuilt.size(), 1u);
     EXPECT_NE(rebuilt, kept);
+}
+
+TEST(NoSoundServerTest, SoundsEndAtOnceWithOneLineInTheLogAndAMovieNeverBegins) {
+    SoundFolder sounds;
+    makeToneFile(sounds.folder / "One.aiff");
+    makeToneFile(sounds.folder / "Two.aif");
+    makeToneFile(sounds.folder / "song.mp3");
+
+    ::testing::internal::CaptureStderr();
+    for (const char* name : {"One", "Two", "One"}) {
+        Sound* sound = sounds.find(name);
+        ASSERT_NE(sound, nullptr) << name;
+        const std::size_t before = sounds.delegate.ends.size();
+        sound->play();
+        EXPECT_TRUE(waitUntil([&] { return sounds.delegate.ends.size() > before; }, 5s)) << name;
+        EXPECT_FALSE(sound->isPlaying()) << name;
+    }
+    serveEventsFor(300ms);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(sounds.delegate.ends, std::vector<bool>(3, false));
+    EXPECT_TRUE(std::regex_match(errors, std::regex("(.*\\]: cannot play .*\n)?"))) << errors;
+
+    std::unique_ptr<Movie> movie = GstMediaLibrary().movieWithPath(sounds.folder / "song.mp3");
+    ASSERT_NE(movie, nullptr);
+    RecordingMovieDelegate starts;
+    movie->setDelegate(&starts);
+    EXPECT_NEAR(movie->duration(), 1000, 150);
+    movie->play();
+    EXPECT_TRUE(waitUntil([&] { return !movie->isPlaying(); }, 5s));
+    serveEventsFor(300ms);
+    EXPECT_TRUE(starts.began.empty());
+    movie->stop();
+    movie->gotoBeginning();
 }
 
 } // namespace
