@@ -2,8 +2,8 @@
 
 #include "controller/KRMaster.h"
 
-#include "controller/PathText.h"
 #include "media/KRMovieView.h"
+#include "text/PathText.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 
 #include "controller/KRMaster.h"
 
-#include "controller/NumberText.h"
-#include "controller/WallClockText.h"
+#include "text/NumberText.h"
+#include "text/WallClockText.h"
 
 #include <cmath>
 #include <iterator>

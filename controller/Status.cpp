@@ -5,7 +5,7 @@
 
 #include "controller/KRMaster.h"
 
-#include "controller/WallClockText.h"
+#include "text/WallClockText.h"
 
 #include <algorithm>
 #include <cmath>

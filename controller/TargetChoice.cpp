@@ -4,7 +4,7 @@
 #include "controller/KRMaster.h"
 
 #include "controller/MusicFiles.h"
-#include "controller/PathText.h"
+#include "text/PathText.h"
 
 #include <string_view>
 

@@ -10,19 +10,20 @@ cd "$1"
 rules=(
   "formats|"
   "platform/interfaces|"
-  "controller|platform/interfaces media"
+  "text|platform/interfaces"
+  "controller|platform/interfaces media text"
   "media|platform/interfaces"
   "platform/system|platform/interfaces"
   "platform/mediafiles|platform/interfaces platform/system formats"
   "platform/gstreamer|platform/interfaces platform/mediafiles formats"
   "platform/desktop|platform/interfaces platform/system"
   "platform/window|platform/interfaces platform/system"
-  "app|platform/interfaces platform/system platform/mediafiles platform/gstreamer platform/desktop platform/window controller media"
-  "support|platform/interfaces platform/system platform/mediafiles platform/gstreamer platform/desktop platform/window controller media app formats"
-  "bench|platform/interfaces platform/system platform/mediafiles platform/gstreamer platform/desktop platform/window controller media app formats support"
+  "app|platform/interfaces platform/system platform/mediafiles platform/gstreamer platform/desktop platform/window controller media text"
+  "support|platform/interfaces platform/system platform/mediafiles platform/gstreamer platform/desktop platform/window controller media text app formats"
+  "bench|platform/interfaces platform/system platform/mediafiles platform/gstreamer platform/desktop platform/window controller media text app formats support"
 )
 # Code that must build without the toolkit or the media framework.
-plain="formats controller media platform/interfaces"
+plain="formats text controller media platform/interfaces"
 
 files_of() {
   if [[ $1 == platform/interfaces ]]; then

@@ -1,8 +1,8 @@
 // How START turns the window's choices into a main timer: the interval of
 // each mode, the refused starts with their notices, and what the timer carries.
 
-#include "controller/WallClockText.h"
 #include "tests/unit/ControllerFixture.h"
+#include "text/WallClockText.h"
 
 #include <iomanip>
 #include <limits>

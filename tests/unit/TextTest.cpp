@@ -1,9 +1,9 @@
 // Reading numbers out of typed text, and taking paths apart.
 
-#include "controller/NumberText.h"
-#include "controller/PathText.h"
-#include "controller/WallClockText.h"
 #include "tests/unit/ControllerFixture.h"
+#include "text/NumberText.h"
+#include "text/PathText.h"
+#include "text/WallClockText.h"
 
 #include <cfloat>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "controller/PathText.h"
+#include "text/PathText.h"
 
 namespace eggtimer {
 

@@ -1,4 +1,4 @@
-#include "controller/NumberText.h"
+#include "text/NumberText.h"
 
 #include <charconv>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "controller/WallClockText.h"
+#include "text/WallClockText.h"
 
 #include <algorithm>
 #include <cmath>
