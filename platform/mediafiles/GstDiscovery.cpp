@@ -138,7 +138,7 @@ std::optional<GstClockTime> audibleLength(const std::string& path) {
 std::optional<MediaFacts> discover(const std::string& path) {
     const GstClockTime limit = std::numeric_limits<std::int32_t>::max();
     if (aiff::isAiffFile(path) && aiffParserAvailable()) {
-        const std::optional<GstClockTime> length = aiffLength(path, kDiscoveryTimeout);
+        const std::optional<GstClockTime> length = aiffLength(path, kAiffReadTimeout);
         if (!length)
             return std::nullopt;
         return MediaFacts{static_cast<std::int32_t>(std::min(*length / GST_MSECOND, limit)), true};

@@ -11,9 +11,13 @@
 
 namespace eggtimer::gst {
 
-// Long enough for any sound file on a local disk, short enough that a file
-// that makes a demuxer search does not freeze the window for long.
-inline constexpr GstClockTime kDiscoveryTimeout = 2 * GST_SECOND;
+// Long enough for any sound file on a local disk, a MIDI file whose
+// synthesizer first loads its sound font on a busy machine included; short
+// enough that a file that makes a demuxer search does not freeze the window
+// for long.
+inline constexpr GstClockTime kDiscoveryTimeout = 5 * GST_SECOND;
+// An AIFF file is read by a pipeline of our own, with no synthesizer to load.
+inline constexpr GstClockTime kAiffReadTimeout = 2 * GST_SECOND;
 
 struct MediaFacts {
     // Length, capped at the largest 32-bit count.
@@ -22,7 +26,8 @@ struct MediaFacts {
 };
 
 // Nothing when the file cannot be read as media; one line in the log when a
-// missing plug-in is why. Blocks for up to kDiscoveryTimeout, twice that for
+// missing plug-in is why. Blocks for up to kDiscoveryTimeout (kAiffReadTimeout
+// for an AIFF file), twice that for
 // an MPEG program stream. Needs GStreamer started.
 std::optional<MediaFacts> discover(const std::string& path);
 

@@ -155,7 +155,7 @@ TEST(AiffFormatsTest, AllAreHeardAsSoundsAndMoviesOneAfterAnother) {
     }
 }
 
-// No movie, at once; a sound of it ends once, unfinished, with a line in the
+// No movie, without a hang; a sound of it ends once, unfinished, with a line in the
 // log (once a process for each kind of failure: a process for each row).
 class CompressedAiffTest : public ::testing::TestWithParam<AiffFormat> {};
 
@@ -165,7 +165,7 @@ TEST_P(CompressedAiffTest, GivesAClearOutcome) {
     const auto asked = std::chrono::steady_clock::now();
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(GstMediaLibrary().movieWithPath(sounds.folder / "Tone.aiff"), nullptr);
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 15s) << "past the read limit";
 
     Sound* sound = sounds.find("Tone");
     ASSERT_NE(sound, nullptr);

@@ -40,8 +40,9 @@ TEST(BadMediaTest, GivesNoMovieAndReturnsPromptly) {
     for (const std::string& path : paths) {
         const auto before = std::chrono::steady_clock::now();
         EXPECT_EQ(GstMediaLibrary().movieWithPath(path), nullptr) << path;
-        // Generous: the discoverer's own limit is two seconds.
-        EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(5)) << path;
+        // No hang: the discoverer's own limit is five seconds (ten for an
+        // MPEG program stream).
+        EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(15)) << path;
     }
 }
 
