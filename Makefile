@@ -23,16 +23,16 @@ run: build
 
 # Every test runs in a private session of its own, so they can run side by side.
 test: setup-test $(BUILD)/build.ninja
-	cmake --build $(BUILD)
+	cmake --build $(BUILD) --target all test_programs
 	cd $(BUILD) && ctest --output-on-failure -j $(shell nproc)
 
 # The logic, the window and the run loop: seconds, for running after each change.
 test-fast: setup-test $(BUILD)/build.ninja
-	cmake --build $(BUILD)
+	cmake --build $(BUILD) --target all test_programs
 	cd $(BUILD) && ctest --output-on-failure -j $(shell nproc) -L fast
 
 bench: setup-test $(BUILD)/build.ninja
-	cmake --build $(BUILD)
+	cmake --build $(BUILD) --target all bench_programs
 	bash bench/run.sh $(BUILD)
 
 clean:

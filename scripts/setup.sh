@@ -21,7 +21,7 @@ recommended_packages=(
   qt6-wayland
 )
 test_packages=(
-  xvfb xauth x11-utils xdotool imagemagick dbus weston
+  xvfb xauth x11-utils xdotool imagemagick dbus weston wayland-utils
   pulseaudio pulseaudio-utils sox libsox-fmt-all ffmpeg
   dpkg-dev file strace appstream desktop-file-utils librsvg2-bin tzdata
 )

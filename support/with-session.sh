@@ -99,11 +99,11 @@ elif [[ $want_wayland -eq 1 ]]; then
   # Weston opens its socket once its shell is loaded; a client's round trip
   # proves it is answering.
   for _ in $(seq 100); do
-    [[ -S "$XDG_RUNTIME_DIR/$socket" ]] && WAYLAND_DISPLAY=$socket weston-info >/dev/null 2>&1 && break
+    [[ -S "$XDG_RUNTIME_DIR/$socket" ]] && WAYLAND_DISPLAY=$socket wayland-info >/dev/null 2>&1 && break
     kill -0 "$weston_pid" 2>/dev/null || break
     sleep 0.1
   done
-  WAYLAND_DISPLAY=$socket weston-info >/dev/null 2>&1 ||
+  WAYLAND_DISPLAY=$socket wayland-info >/dev/null 2>&1 ||
     { echo "with-session.sh: Weston did not start" >&2; cat "$session/weston.out" "$session/weston.log" >&2; exit 1; }
   # As a Wayland desktop's session: Qt picks its platform from these, as it
   # does for a user, and nothing can reach an X server instead.

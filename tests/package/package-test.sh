@@ -77,8 +77,13 @@ named_in() {
 }
 depends_on() { named_in groups "$1"; }
 recommends() { named_in recommended "$1"; }
-for package in $(printf '%s\n' "${runtime_packages[@]}" "${linked_libraries[@]}" "${setup_runtime[@]}" | sort -u); do
+for package in $(printf '%s\n' "${runtime_packages[@]}" "${setup_runtime[@]}" | sort -u); do
   depends_on "$package" || fail "Depends lacks $package"
+done
+# Debian 13 renamed libraries whose interface changed with 64-bit time_t
+# ("libqt6core6t64").
+for library in "${linked_libraries[@]}"; do
+  depends_on "$library" || depends_on "${library}t64" || fail "Depends lacks $library"
 done
 for package in "${setup_recommended[@]}"; do
   depends_on "$package" || recommends "$package" || fail "neither Depends nor Recommends has $package"

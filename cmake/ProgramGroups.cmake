@@ -1,0 +1,25 @@
+# A target that builds every program and library made under a folder (and the
+# folders below it), for folders left out of the default build.
+
+function(eggtimer_targets_under folder out)
+  get_property(targets DIRECTORY ${folder} PROPERTY BUILDSYSTEM_TARGETS)
+  get_property(subfolders DIRECTORY ${folder} PROPERTY SUBDIRECTORIES)
+  foreach(subfolder ${subfolders})
+    eggtimer_targets_under(${subfolder} more)
+    list(APPEND targets ${more})
+  endforeach()
+  set(${out} ${targets} PARENT_SCOPE)
+endfunction()
+
+function(eggtimer_program_group name folder)
+  eggtimer_targets_under(${folder} targets)
+  set(built)
+  foreach(target ${targets})
+    get_target_property(type ${target} TYPE)
+    if(type MATCHES "^(EXECUTABLE|STATIC_LIBRARY|OBJECT_LIBRARY)$")
+      list(APPEND built ${target})
+    endif()
+  endforeach()
+  add_custom_target(${name})
+  add_dependencies(${name} eggtimer ${built})
+endfunction()
