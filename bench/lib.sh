@@ -66,7 +66,7 @@ measure_program() {
 # The window of a process, focused, so that keys reach it.
 focus_window_of() {
   local wid
-  wid=$(xdotool search --sync --onlyvisible --pid "$1" 2>/dev/null | head -n 1)
+  wid=$(xdotool search --sync --onlyvisible --pid "$1" 2>/dev/null | sed -n 1p)
   xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid"
 }
 

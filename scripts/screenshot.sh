@@ -29,7 +29,7 @@ capture() {
     fi
     QT_SCALE_FACTOR=$1 "$2" & app=$!
     trap "kill $app 2>/dev/null || true; wait $app 2>/dev/null || true" EXIT
-    window=$(timeout 20 xdotool search --sync --onlyvisible --name "^Egg Timer$" | head -n 1)
+    window=$(timeout 20 xdotool search --sync --onlyvisible --name "^Egg Timer$" | sed -n 1p)
     # The window is mapped before its first paint has reached the server.
     sleep 1
     for key in ${EGGTIMER_SCREENSHOT_KEYS:-}; do

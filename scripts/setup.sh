@@ -35,7 +35,7 @@ esac
 
 missing=()
 for package in "${wanted[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+  if [[ $(dpkg-query -W -f='${Status}' "$package" 2>/dev/null) != "install ok installed" ]]; then
     missing+=("$package")
   fi
 done

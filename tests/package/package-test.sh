@@ -71,7 +71,7 @@ named_in() {
   local -n listed_groups=$1
   local group
   for group in "${listed_groups[@]}"; do
-    names_in "$group" | grep -q -x -F "$2" && return 0
+    names_in "$group" | grep -x -F "$2" >/dev/null && return 0
   done
   return 1
 }
@@ -200,7 +200,7 @@ section "Qt plugins in use"
 mapfile -t plugins < <(sed -n 's/^plugin: //p' "$scratch/run.out" "$scratch/run-wayland.out" | sort -u)
 [[ ${#plugins[@]} -gt 0 ]] || fail "no Qt plugin was seen in use"
 for plugin in "${plugins[@]}"; do
-  owner=$(dpkg-query -S "$plugin" 2>/dev/null | head -n 1 | sed 's/:.*//')
+  owner=$(dpkg-query -S "$plugin" 2>/dev/null | sed -n '1s/:.*//p')
   echo "$plugin: ${owner:-no package}"
   if [[ -z "$owner" ]]; then
     fail "$plugin is in no Debian package"

@@ -35,8 +35,9 @@ class MovieViewLoopInterval : public ::testing::TestWithParam<IntervalCase> {};
 TEST_P(MovieViewLoopInterval, IsTheLengthPlusOneSecondUnroundedOrNoneWithoutALength) {
     const std::optional<double> interval = KRMovieView::loopInterval(GetParam().length, GetParam().scale);
     ASSERT_EQ(interval.has_value(), GetParam().interval.has_value());
-    if (interval)
+    if (interval) {
         EXPECT_NEAR(*interval, *GetParam().interval, 1e-6);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, MovieViewLoopInterval,
