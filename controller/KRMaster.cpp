@@ -11,8 +11,14 @@ KRMaster::KRMaster(Services services, const Outlets& outlets)
     , outlet(outlets) {}
 
 KRMaster::~KRMaster() {
-    // The controller lives for the whole run; this only keeps shutdown quiet.
+    // The controller lives for the whole run; this only keeps shutdown quiet,
+    // and silent at once: what rings stops before the program takes its leave
+    // of the desktop.
     cancelPendingReplays();
+    if (firingSound) {
+        firingSound->setDelegate(nullptr); // its end is reported after this is gone
+        firingSound->stop();
+    }
     if (firingMusicView)
         firingMusicView->stop(this);
     if (CountDownTimer)

@@ -12,7 +12,9 @@
 #   --pulse    a private PulseAudio server with a null sink called
 #              "eggtimer_test" (PULSE_SERVER, PULSE_SINK; the sink's monitor
 #              can be recorded)
-#   --dbus     a private session bus (DBUS_SESSION_BUS_ADDRESS)
+#   --dbus     a private session bus (DBUS_SESSION_BUS_ADDRESS) that starts
+#              no service but those a test asks for (EGGTIMER_DBUS_SERVICE_DIR);
+#              EGGTIMER_DBUS_PID is its daemon
 # Everything started here is stopped when the command ends.
 set -euo pipefail
 
@@ -114,9 +116,32 @@ else
 fi
 
 if [[ $want_dbus -eq 1 ]]; then
+  # A bus of its own configuration: it starts no service of the machine's
+  # (a notification daemon installed here would answer for a missing one),
+  # only those in EGGTIMER_DBUS_SERVICE_DIR, when a test names such a folder.
   address_file="$session/dbus.address"
-  dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$address_file" >/dev/null 2>&1 &
+  mkdir -p "$session/dbus-services"
+  cat >"$session/dbus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir=$session</listen>
+  <auth>EXTERNAL</auth>
+  <servicedir>$session/dbus-services</servicedir>
+  ${EGGTIMER_DBUS_SERVICE_DIR:+<servicedir>$EGGTIMER_DBUS_SERVICE_DIR</servicedir>}
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+  dbus-daemon --config-file="$session/dbus.conf" --nofork --nopidfile --print-address=3 \
+    3>"$address_file" >/dev/null 2>&1 &
   pids+=($!)
+  # For tests of a bus that stops answering.
+  export EGGTIMER_DBUS_PID=$!
   for _ in $(seq 100); do [[ -s "$address_file" ]] && break; sleep 0.05; done
   DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$address_file")
   export DBUS_SESSION_BUS_ADDRESS

@@ -52,8 +52,15 @@ LauncherEntry::LauncherEntry(const QString& desktopFileId)
     , appUri(QStringLiteral("application://") + desktopFileId) {}
 
 LauncherEntry::~LauncherEntry() {
-    if (differsVisibly(current, Shown{}) && send(Shown{}))
-        waitUntilSent(bus);
+    if (takeBack())
+        waitUntilSent(bus, std::chrono::steady_clock::now() + kTakeBackLimit);
+}
+
+bool LauncherEntry::takeBack() {
+    if (!differsVisibly(current, Shown{}) || !send(Shown{}))
+        return false;
+    current = Shown{};
+    return true;
 }
 
 void LauncherEntry::show(const TimerProgress& progress) {

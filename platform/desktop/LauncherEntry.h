@@ -34,12 +34,15 @@ public:
 
     // For the desktop entry `desktopFileId` ("name.desktop").
     explicit LauncherEntry(const QString& desktopFileId);
-    // Hides what it shows, so that a quitting timer leaves no bar behind.
+    // Hides what it shows, so that a quitting timer leaves no bar behind,
+    // waiting a bounded time for the bus to pass that on.
     ~LauncherEntry();
     LauncherEntry(const LauncherEntry&) = delete;
     LauncherEntry& operator=(const LauncherEntry&) = delete;
 
     void show(const TimerProgress& progress);
+    // Hides what it shows without waiting; true when that sent anything.
+    bool takeBack();
 
 private:
     bool send(const Shown& shown);

@@ -1,15 +1,14 @@
 #include "platform/desktop/Notifications.h"
 #include "platform/system/AppIdentity.h"
 
-#include "platform/desktop/SessionBus.h"
-
-#include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QEventLoop>
 #include <QGuiApplication>
+#include <QTimer>
 #include <QVariantMap>
 
-#include <vector>
+#include <algorithm>
 
 namespace eggtimer {
 namespace {
@@ -17,7 +16,6 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
-const QString kStopAction = QStringLiteral("stop");
 constexpr int kCallTimeoutMs = 3000;
 
 QDBusMessage call(const QString& method) {
@@ -34,49 +32,43 @@ QString escapedMarkup(const QString& text) {
 
 Notifications::Notifications(QObject* parent)
     : QObject(parent)
-    , bus(QDBusConnection::sessionBus()) {}
+    , bus(QDBusConnection::sessionBus()) {
+    if (!bus.isConnected())
+        return;
+    // No service name: the signals are matched on the sender by hand.
+    bus.connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                SLOT(actionInvoked(uint, QString, QDBusMessage)));
+    bus.connect(QString(), kPath, kInterface, QStringLiteral("ActivationToken"), this,
+                SLOT(activationToken(uint, QString, QDBusMessage)));
+    bus.connect(QString(), kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+                SLOT(notificationClosed(uint, uint, QDBusMessage)));
+}
 
 Notifications::~Notifications() {
-    std::vector<uint> left;
-    if (shownId != 0)
-        left.push_back(shownId);
-    // Shown, but their ids not yet known: waited for, within their time-out.
-    for (auto& [number, notify] : onTheirWay) {
-        notify.waitForFinished();
-        const QDBusPendingReply<uint> reply = notify;
-        if (reply.isValid() && reply.value() != shownId)
-            left.push_back(reply.value());
-    }
-    for (const uint id : left) {
-        QDBusMessage message = call(QStringLiteral("CloseNotification"));
-        message << id;
-        bus.send(message);
-    }
-    if (!left.empty())
-        waitUntilSent(bus);
+    if (takenBack)
+        return;
+    const Deadline deadline = std::chrono::steady_clock::now() + kTakeBackLimit;
+    takeBack(deadline);
+    waitUntilSent(bus, deadline);
 }
 
-bool Notifications::ensureConnected() {
-    if (!bus.isConnected()) {
-        unavailable(QStringLiteral("no session bus"));
-        return false;
-    }
-    if (!signalsConnected) {
-        // Matching on the service name ignores look-alike signals from others.
-        signalsConnected = bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
-                                       SLOT(actionInvoked(uint, QString))) &&
-                           bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"),
-                                       this, SLOT(notificationClosed(uint, uint)));
-    }
-    return true;
+bool Notifications::connected() {
+    if (bus.isConnected())
+        return true;
+    unavailable(QStringLiteral("no session bus"));
+    return false;
 }
 
-void Notifications::show(const QString& summary, const QString& body, std::function<void()> stop) {
+bool Notifications::fromServer(const QDBusMessage& message) const {
+    return !server.isEmpty() && message.service() == server;
+}
+
+void Notifications::show(const QString& summary, const QString& body, std::vector<Action> actions) {
     ++generation;
-    // A newer notification takes the place of any older one, and so does its action.
-    shownStop = nullptr;
-    pending = Pending{summary, body, std::move(stop)};
-    if (!ensureConnected())
+    // A newer notification takes the place of any older one, and so do its actions.
+    shownActions.clear();
+    pending = Pending{summary, body, std::move(actions)};
+    if (!connected())
         return;
     if (bodyMarkup)
         sendLatest();
@@ -87,10 +79,39 @@ void Notifications::show(const QString& summary, const QString& body, std::funct
 void Notifications::withdraw() {
     ++generation; // one still on its way is closed as its id comes
     pending.reset();
-    shownStop = nullptr;
+    shownActions.clear();
     if (shownId != 0)
         closeNotification(shownId);
     shownId = 0;
+}
+
+void Notifications::takeBack(Deadline deadline) {
+    takenBack = true;
+    std::vector<uint> left;
+    if (shownId != 0)
+        left.push_back(shownId);
+    // Shown, but their ids not yet known: waited for until the deadline.
+    for (auto& [number, notify] : onTheirWay) {
+        QDBusPendingCallWatcher waiting(notify);
+        const int limit = millisecondsUntil(deadline);
+        if (limit > 0 && !waiting.isFinished()) {
+            QEventLoop loop;
+            QTimer::singleShot(limit, &loop, &QEventLoop::quit);
+            connect(&waiting, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        }
+        const QDBusPendingReply<uint> reply = notify;
+        if (reply.isFinished() && reply.isValid() && reply.value() != shownId)
+            left.push_back(reply.value());
+    }
+    onTheirWay.clear();
+    for (const uint id : left) {
+        QDBusMessage message = call(QStringLiteral("CloseNotification"));
+        message << id;
+        bus.send(message);
+    }
+    shownId = 0;
+    shownActions.clear();
 }
 
 void Notifications::askCapabilities() {
@@ -108,6 +129,7 @@ void Notifications::askCapabilities() {
             pending.reset();
             return;
         }
+        server = reply.reply().service();
         bodyMarkup = reply.value().contains(QStringLiteral("body-markup"));
         sendLatest();
     });
@@ -120,8 +142,8 @@ void Notifications::sendLatest() {
     pending.reset();
 
     QStringList actions;
-    if (note.stop)
-        actions << kStopAction << tr("Stop");
+    for (const Action& action : note.actions)
+        actions << action.key << action.label;
     QVariantMap hints;
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(2))); // critical: stays until seen
     // Lets the server show the notification under the program's name and icon.
@@ -140,14 +162,16 @@ void Notifications::sendLatest() {
     onTheirWay.emplace(sent, notify);
     auto* watcher = new QDBusPendingCallWatcher(notify, this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, sent, stop = std::move(note.stop)](QDBusPendingCallWatcher* finished) mutable {
+            [this, sent, offered = std::move(note.actions)](QDBusPendingCallWatcher* finished) mutable {
                 finished->deleteLater();
-                onTheirWay.erase(sent);
+                if (!onTheirWay.erase(sent))
+                    return; // taken back meanwhile
                 const QDBusPendingReply<uint> reply = *finished;
                 if (reply.isError()) {
                     unavailable(reply.error().name() + QStringLiteral(": ") + reply.error().message());
                     return;
                 }
+                server = reply.reply().service();
                 if (sent != generation) {
                     // Overtaken while on its way: a newer one is coming.
                     closeNotification(reply.value());
@@ -155,7 +179,7 @@ void Notifications::sendLatest() {
                 }
                 failure.reset();
                 shownId = reply.value();
-                shownStop = std::move(stop);
+                shownActions = std::move(offered);
             });
 }
 
@@ -165,19 +189,32 @@ void Notifications::closeNotification(uint id) {
     bus.asyncCall(message, kCallTimeoutMs); // nothing to do about its outcome
 }
 
-void Notifications::actionInvoked(uint id, const QString& actionKey) {
-    if (id == 0 || id != shownId || actionKey != kStopAction || !shownStop)
-        return;
-    // Once only: clear it before calling, the call may show a new notification.
-    auto stop = std::move(shownStop);
-    shownStop = nullptr;
-    stop();
+void Notifications::activationToken(uint id, const QString& token, const QDBusMessage& message) {
+    if (fromServer(message) && id != 0 && id == shownId)
+        tokens[id] = token;
 }
 
-void Notifications::notificationClosed(uint id, uint /*reason*/) {
-    if (id != 0 && id == shownId) {
+void Notifications::actionInvoked(uint id, const QString& actionKey, const QDBusMessage& message) {
+    if (!fromServer(message) || id == 0 || id != shownId)
+        return;
+    const auto action = std::ranges::find(shownActions, actionKey, &Action::key);
+    if (action == shownActions.end() || !action->run)
+        return;
+    const QString token = tokens[id];
+    tokens.erase(id);
+    // Once only: let go of it before running it, which may show a new notification.
+    const auto run = std::move(action->run);
+    shownActions.erase(action);
+    run(token);
+}
+
+void Notifications::notificationClosed(uint id, uint /*reason*/, const QDBusMessage& message) {
+    if (!fromServer(message) || id == 0)
+        return;
+    tokens.erase(id);
+    if (id == shownId) {
         shownId = 0;
-        shownStop = nullptr;
+        shownActions.clear();
     }
 }
 

@@ -38,10 +38,17 @@ SleepInhibitor::SleepInhibitor(QObject* parent)
 }
 
 SleepInhibitor::~SleepInhibitor() {
+    if (takeBack())
+        waitUntilSent(bus, std::chrono::steady_clock::now() + kTakeBackLimit);
+}
+
+bool SleepInhibitor::takeBack() {
+    wanted = false;
     if (!held)
-        return;
+        return false;
     bus.send(giveBackCall(*held));
-    waitUntilSent(bus);
+    held.reset();
+    return true;
 }
 
 void SleepInhibitor::hold(bool wish) {

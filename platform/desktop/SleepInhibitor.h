@@ -11,9 +11,9 @@
 // that is given back at once. A service that goes away or is replaced takes
 // its inhibition with it, and a new one is asked for while it is wanted. When
 // no service grants one, that is logged once and nothing else changes. The
-// destructor gives back what is held before it returns; one still being
-// granted the service gives back itself as the program's bus connection
-// closes.
+// destructor gives back what is held, waiting a bounded time for the bus to
+// pass that on; one still being granted the service gives back itself as the
+// program's bus connection closes.
 
 #include "platform/system/Log.h"
 
@@ -38,6 +38,9 @@ public:
     // Asks for an inhibition, or gives it back; repeating the last wish does
     // nothing.
     void hold(bool wanted);
+    // Gives back what is held without waiting, and asks for nothing more;
+    // true when that sent anything.
+    bool takeBack();
 
 private:
     enum class Service { Portal, PowerManagement };
