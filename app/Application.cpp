@@ -3,17 +3,24 @@
 #include "app/Binding.h"
 #include "controller/KRMaster.h"
 #include "platform/desktop/QtDesktop.h"
+#include "platform/desktop/WindowPresence.h"
 #include "platform/gstreamer/GstMedia.h"
 #include "platform/mediafiles/GstSupport.h"
 #include "platform/system/PosixFileSystem.h"
 #include "platform/system/QtRunLoop.h"
 #include "platform/system/QtSettingsStore.h"
 #include "platform/system/SoundFolders.h"
+#include "platform/window/CloseToHide.h"
+#include "text/WallClockText.h"
 
+#include <QDateTime>
 #include <QEvent>
+#include <QLocale>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+
+#include <cmath>
 
 namespace eggtimer {
 namespace {
@@ -42,6 +49,20 @@ private:
     void (*then)();
 };
 
+// "at 3:42 PM" today, with the date on another day, in the user's words.
+QString whenItRings(WallTime fireDate, WallTime now) {
+    constexpr double kLastMillisecond = 253402300799999.0; // the end of the year 9999
+    const double milliseconds = std::floor(fireDate * 1000.0);
+    if (!(milliseconds >= 0.0 && milliseconds <= kLastMillisecond))
+        return QString::fromStdString(describeWallTime(fireDate));
+    const QDateTime when = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(milliseconds));
+    const QDateTime today = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(now * 1000.0));
+    const QLocale locale = QLocale::system();
+    if (when.date() == today.date())
+        return QObject::tr("at %1").arg(locale.toString(when.time(), QLocale::ShortFormat));
+    return QObject::tr("on %1").arg(locale.toString(when, QLocale::ShortFormat));
+}
+
 } // namespace
 
 std::unique_ptr<Application> Application::make(std::string& error) {
@@ -55,17 +76,47 @@ Application::Application(std::unique_ptr<LoadedInterface> loaded)
     : ui(std::move(loaded))
     , runLoop(std::make_unique<QtRunLoop>())
     , files(std::make_unique<PosixFileSystem>(installedSoundFolder(), userSoundFolder()))
+    , desktop(std::make_unique<QtDesktop>([window = ui->window()] { return window; }, [this] { beep(); }))
+    , settings(std::make_unique<QtSettingsStore>())
     , sounds(std::make_unique<GstSoundRegistry>(*files))
     , media(std::make_unique<GstMediaLibrary>())
     , beepSound(makeSoundFromFile(installedBeepSound(), "beep"))
-    , desktop(std::make_unique<QtDesktop>([window = ui->window()] { return window; }, [this] { beep(); }))
-    , settings(std::make_unique<QtSettingsStore>())
     , master(std::make_unique<KRMaster>(services(), outletsOf(*ui))) {
     connectActions(*ui, *master);
     master->awakeFromNib();
+    keepRunningWhenClosed();
 }
 
-Application::~Application() = default;
+Application::~Application() {
+    // Gone from the screen and silent at once; the desktop then hears of it.
+    ui->window()->hide();
+    master.reset();
+}
+
+void Application::keepRunningWhenClosed() {
+    new CloseToHide(ui->window(),
+                    {[this] { return master->status() != TimerStatusNotSet; },
+                     [this] { closedWhileRunning(); }, [this] { desktop->withdrawBackgroundNotice(); }});
+}
+
+void Application::closedWhileRunning() {
+    // Told once for each timer: closing the window again needs no reminder.
+    const std::shared_ptr<Timer>& timer = master->mainTimer();
+    if (!timer || timer == closedOn.lock())
+        return;
+    closedOn = timer;
+    QString body;
+    if (master->status() == TimerStatusFiring)
+        body = QObject::tr("The timer rings on with its window closed.");
+    else
+        body = QObject::tr("The timer runs on with its window closed: it rings %1.")
+                   .arg(whenItRings(timer->fireDate(), runLoop->now()));
+    desktop->showBackgroundNotice(body);
+}
+
+void Application::present(const QString& activationToken) {
+    presentWindow(ui->window(), activationToken);
+}
 
 void Application::show() {
     ui->window()->show();

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+class QString;
 class QWidget;
 
 namespace eggtimer {
@@ -37,6 +38,9 @@ public:
     // Shows the window; once it is on the screen, the media framework gets
     // ready for the first play in the background.
     void show();
+    // Shows the window again, raised, when the program is launched anew;
+    // `activationToken` is the launcher's (WindowPresence.h).
+    void present(const QString& activationToken);
 
     QWidget* window() const;
     KRMaster& controller() const { return *master; }
@@ -45,17 +49,24 @@ public:
 private:
     explicit Application(std::unique_ptr<LoadedInterface> loaded);
     void beep();
+    // While a timer counts down or rings, closing the window hides it.
+    void keepRunningWhenClosed();
+    void closedWhileRunning();
 
+    // Members go in reverse: the controller first, which silences what
+    // rings; the sounds; then the desktop, which takes back what the program
+    // shows there within a bounded time; the window last.
     std::unique_ptr<LoadedInterface> ui;
     std::unique_ptr<QtRunLoop> runLoop;
     std::unique_ptr<PosixFileSystem> files;
+    std::unique_ptr<QtDesktop> desktop;
+    std::unique_ptr<QtSettingsStore> settings;
     std::unique_ptr<GstSoundRegistry> sounds;
     std::unique_ptr<GstMediaLibrary> media;
     std::unique_ptr<Sound> beepSound;
-    std::unique_ptr<QtDesktop> desktop;
-    std::unique_ptr<QtSettingsStore> settings;
-    // Last, so that it goes first: it holds the others.
     std::unique_ptr<KRMaster> master;
+    // The timer whose closed window the desktop was last told of.
+    std::weak_ptr<Timer> closedOn;
 };
 
 } // namespace eggtimer

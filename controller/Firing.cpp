@@ -40,6 +40,9 @@ std::string describeFired(const FireInfo& info, std::optional<Target> target) {
 } // namespace
 
 void KRMaster::timerFired(Timer& timer) {
+    // A window closed while the timer ran comes back for the ring, before
+    // the target: the alert panel belongs to it.
+    platform.desktop.bringWindowForward();
     // A copy: the alert panel below runs a modal loop, during which the
     // timer may be let go of.
     const FireInfo* held = std::any_cast<FireInfo>(&timer.userInfo());

@@ -38,6 +38,9 @@ public:
     // The ring that the latest attention request announced is over: takes
     // back what it left on the desktop. Nothing to take back does nothing.
     virtual void withdrawAttention() = 0;
+    // Shows the window again if it was closed while the timer ran, raised;
+    // a window on the screen is left where it is.
+    virtual void bringWindowForward() = 0;
 
     // Shows how far the timer has come; told at every tick and change of
     // state, so it draws only what differs from what it shows.

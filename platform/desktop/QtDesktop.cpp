@@ -4,7 +4,9 @@
 #include "platform/desktop/LauncherEntry.h"
 #include "platform/desktop/Notifications.h"
 #include "platform/desktop/OpenFile.h"
+#include "platform/desktop/SessionBus.h"
 #include "platform/desktop/SleepInhibitor.h"
+#include "platform/desktop/WindowPresence.h"
 #include "platform/system/Log.h"
 #include "platform/system/LongText.h"
 #include "platform/system/Utf8.h"
@@ -99,7 +101,23 @@ QtDesktop::QtDesktop(std::function<QWidget*()> mainWindow, std::function<void()>
     : mainWindow(std::move(mainWindow))
     , beepSound(std::move(beep)) {}
 
-QtDesktop::~QtDesktop() = default;
+QtDesktop::~QtDesktop() {
+    // One deadline for all: each takes back what it shows without waiting,
+    // then the bus is given the rest of the time to pass it on.
+    const Deadline deadline = std::chrono::steady_clock::now() + kTakeBackLimit;
+    bool sent = false;
+    for (Notifications* notices : {notifications.get(), backgroundNotice.get()})
+        if (notices) {
+            notices->takeBack(deadline);
+            sent = true;
+        }
+    if (launcherEntry)
+        sent = launcherEntry->takeBack() || sent;
+    if (sleepInhibitor)
+        sent = sleepInhibitor->takeBack() || sent;
+    if (sent)
+        waitUntilSent(QDBusConnection::sessionBus(), deadline);
+}
 
 void QtDesktop::beep() {
     if (beepSound)
@@ -119,9 +137,35 @@ void QtDesktop::requestUserAttention(const std::string& whatFired, std::function
         notifications = std::make_unique<Notifications>();
     // A notice of a few lines: a message of megabytes would be the server's
     // to lay out, and the alert panel shows it whole.
+    std::vector<Notifications::Action> actions;
+    if (stop)
+        actions.push_back({QStringLiteral("stop"), QObject::tr("Stop"),
+                           [stop = std::move(stop)](const QString&) { stop(); }});
     notifications->show(QString::fromLatin1(programName()),
                         QObject::tr("Time has come: ") + cutWithEllipsis(fromUtf8(whatFired), kLongestNotice),
-                        std::move(stop));
+                        std::move(actions));
+}
+
+void QtDesktop::bringWindowForward() {
+    QWidget* window = mainWindow ? mainWindow() : nullptr;
+    if (window != nullptr && window->isHidden())
+        presentWindow(window, {});
+}
+
+void QtDesktop::showBackgroundNotice(const QString& body) {
+    if (!backgroundNotice)
+        backgroundNotice = std::make_unique<Notifications>();
+    const auto bringBack = [this](const QString& token) {
+        presentWindow(mainWindow ? mainWindow() : nullptr, token);
+    };
+    backgroundNotice->show(QString::fromLatin1(programName()), body,
+                           {{QStringLiteral("default"), QObject::tr("Show the timer"), bringBack},
+                            {QStringLiteral("show"), QObject::tr("Show"), bringBack}});
+}
+
+void QtDesktop::withdrawBackgroundNotice() {
+    if (backgroundNotice)
+        backgroundNotice->withdraw();
 }
 
 void QtDesktop::withdrawAttention() {

@@ -143,6 +143,9 @@ std::unique_ptr<LoadedInterface> LoadedInterface::load(const QString& path, cons
         if (error.empty()) {
             error = loaded->wireDrawer();
         }
+        if (error.empty()) {
+            error = loaded->wireQuit();
+        }
         if (!error.empty()) {
             return nullptr;
         }
@@ -256,6 +259,26 @@ std::string LoadedInterface::wireDrawer() {
         } else {
             return "the control " + describe(object) +
                    " in the interface file toggles the drawer but is neither a button nor a menu entry";
+        }
+    }
+    return {};
+}
+
+std::string LoadedInterface::wireQuit() {
+    for (QObject* object : window_->findChildren<QObject*>()) {
+        if (!object->property("quits").toBool()) {
+            continue;
+        }
+        // Queued: the program ends from its own loop, not inside a menu's.
+        if (auto* button = qobject_cast<QAbstractButton*>(object)) {
+            QObject::connect(button, &QAbstractButton::clicked, QCoreApplication::instance(),
+                             &QCoreApplication::quit, Qt::QueuedConnection);
+        } else if (auto* action = qobject_cast<QAction*>(object)) {
+            QObject::connect(action, &QAction::triggered, QCoreApplication::instance(),
+                             &QCoreApplication::quit, Qt::QueuedConnection);
+        } else {
+            return "the control " + describe(object) +
+                   " in the interface file quits the program but is neither a button nor a menu entry";
         }
     }
     return {};

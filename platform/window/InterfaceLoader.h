@@ -8,7 +8,8 @@
 //   paired with an outlet is sent by that outlet;
 // - a control that sends an action that reads tags carries an int "tag";
 // - buttons and QActions with the property "toggles" naming a drawer outlet
-//   open and close that drawer.
+//   open and close that drawer;
+// - buttons and QActions with the property "quits" set end the program.
 // A file that fails any check yields one line naming what is wrong, and no
 // window. What the actions do is not the loader's business: whoever loaded
 // the window connects them.
@@ -71,6 +72,7 @@ private:
     std::string bindOutlets();
     std::string collectSenders();
     std::string wireDrawer();
+    std::string wireQuit();
     Control* adapterFor(QObject* object);
 
     // Declared before the window so that the window, and with it every

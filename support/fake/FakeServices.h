@@ -24,6 +24,7 @@ public:
     void log(const std::string& line) override { journal.push_back("desktop.log " + line); }
     void requestUserAttention(const std::string& whatFired, std::function<void()> stop) override;
     void withdrawAttention() override { journal.push_back("desktop.withdrawAttention"); }
+    void bringWindowForward() override { ++windowBroughtForward; }
     void showProgress(const TimerProgress& progress) override { progressShown.push_back(progress); }
     // As the real desktop, acts on a change only; the journal has the changes.
     void keepAwake(bool awake) override;
@@ -45,6 +46,7 @@ public:
     std::function<void()> whileAlertShows; // runs inside the modal panel
     std::vector<TimerProgress> progressShown;
     bool keptAwake = false;
+    int windowBroughtForward = 0;
 };
 
 class FakeSound final : public Sound {
