@@ -6,7 +6,7 @@ set -euo pipefail
 build_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-tools-dev libqt6uitools6 libqt6opengl6-dev qt6-qpa-plugins libgl-dev
-  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev libglib2.0-dev
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev libglib2.0-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
 )
 runtime_packages=(
@@ -23,7 +23,7 @@ recommended_packages=(
 test_packages=(
   xvfb xauth x11-utils xdotool imagemagick dbus weston wayland-utils
   pulseaudio pulseaudio-utils sox libsox-fmt-all ffmpeg
-  dpkg-dev file strace appstream desktop-file-utils librsvg2-bin tzdata
+  dpkg-dev file strace appstream desktop-file-utils librsvg2-bin tzdata libglib2.0-bin procps
 )
 
 wanted=("${build_packages[@]}" "${runtime_packages[@]}" "${recommended_packages[@]}")

@@ -10,6 +10,10 @@ namespace eggtimer {
 // spell it.
 const char* programName();
 
+// "io.github.eggtimer.EggTimer": the name of the desktop entry, the window's
+// app id on Wayland, and the program's name on the session bus.
+const char* applicationId();
+
 // Names the running application.
 void nameApplication();
 

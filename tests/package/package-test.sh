@@ -194,6 +194,28 @@ app_id_seen=$(sed -n 's/^app-id: //p' "$scratch/run-wayland.out")
 [[ $status -ne 0 || "$app_id_seen" == "$(basename "$desktop" .desktop)" ]] ||
   fail "the window's app id '$app_id_seen' is not the desktop entry's name '$(basename "$desktop" .desktop)'"
 
+section "launched by its desktop entry through the session bus"
+# Launchers start a DBusActivatable entry by asking the session bus for its
+# name, and the bus starts the program its service file names. The copy here
+# names the unpacked program instead of /usr/bin/eggtimer.
+service="$share/dbus-1/services/$app_id.service"
+if [[ -f "$service" && -f "$desktop" ]]; then
+  [[ "$(key DBusActivatable)" == true ]] || fail "DBusActivatable is not true"
+  [[ "$(sed -n 's/^Name=//p' "$service")" == "$app_id" ]] || fail "the service file is not for $app_id"
+  [[ "$(sed -n 's/^Exec=//p' "$service")" == /usr/bin/eggtimer ]] ||
+    fail "the service file starts '$(sed -n 's/^Exec=//p' "$service")', not /usr/bin/eggtimer"
+  mkdir -p "$scratch/services"
+  sed "s|^Exec=/usr/bin/|Exec=$root/usr/bin/|" "$service" >"$scratch/services/$app_id.service"
+  status=0
+  # On the PATH for the entry's command, as when installed.
+  PATH="$root/usr/bin:$PATH" XDG_DATA_DIRS="$share:${XDG_DATA_DIRS:-/usr/local/share:/usr/share}" \
+    EGGTIMER_DBUS_SERVICE_DIR="$scratch/services" timeout 60 "$with_session" --x --dbus -- \
+    "$here/activate-installed.sh" "$app_id" "$desktop" "$root/usr/bin/eggtimer" || status=$?
+  [[ $status -eq 0 ]] || fail "launching the desktop entry twice did not give one program (exit status $status)"
+else
+  fail "no usr/share/dbus-1/services/$app_id.service"
+fi
+
 section "Qt plugins in use"
 # dpkg-shlibdeps cannot see the plugins Qt loads at run time: the packages the
 # running program took them from must come with the package.
