@@ -75,9 +75,12 @@ write_settings() {
   printf '[General]\n%s\n' "$*" | tr ' ' '\n' >"$XDG_CONFIG_HOME/eggtimer/eggtimer.conf"
 }
 
-# CPU and wake-ups while a ten-minute preset counts down.
+# CPU, wake-ups and memory while a ten-minute preset counts down, with the
+# window shown, and with it closed (hidden) when the second argument is
+# "hidden"; the figures are recorded under count_ or hidden_.
 measure_counting() {
-  local run out pid
+  local run out pid key=count_ window
+  [[ ${2:-} == hidden ]] && key=hidden_
   for run in $(seq "$RUNS"); do
     write_settings mode=0 modeMinSelecter=4 targetSelecter=0
     out=$("$map_wait" --timeout 30 -- "$1" 2>/dev/null) || return 0
@@ -86,8 +89,40 @@ measure_counting() {
     xdotool key ctrl+Return
     sleep 2
     grep -q '^mode=' "$XDG_CONFIG_HOME/eggtimer/eggtimer.conf" || echo "warning: the timer did not start" >&2
-    measure_rest "$pid" count_cpu count_ctx
+    if [[ $key == hidden_ ]]; then
+      window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | sed -n 1p)
+      "$build/bench/close_window" "$window"
+      sleep 1
+      [[ -z $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null) ]] || echo "warning: the window stayed" >&2
+    fi
+    measure_rest "$pid" "${key}cpu" "${key}ctx"
+    record "${key}rss" "$(awk '/^Rss:/ { printf "%.1f", $2 / 1024 }' "/proc/$pid/smaps_rollup")"
     stop_program "$pid"
+  done
+}
+
+# A second launch while a timer runs with its window closed: from its exec to
+# the running program's window mapped again, and to the second one's end.
+measure_second_launch() {
+  local program=$1 run out first window started ended
+  for run in $(seq "$RUNS"); do
+    write_settings mode=0 modeMinSelecter=4 targetSelecter=0
+    out=$("$map_wait" --timeout 30 -- "$program" 2>/dev/null) || return 0
+    first=${out#* }
+    focus_window_of "$first"
+    xdotool key ctrl+Return
+    sleep 1
+    window=$(xdotool search --onlyvisible --pid "$first" 2>/dev/null | sed -n 1p)
+    "$build/bench/close_window" "$window"
+    sleep 1
+    started=$(date +%s%N)
+    out=$("$map_wait" --timeout 10 -- "$program" 2>/dev/null) || { echo "warning: no window came back" >&2; stop_program "$first"; continue; }
+    record second_launch_shown "${out% *}"
+    while kill -0 "${out#* }" 2>/dev/null; do sleep 0.01; done
+    ended=$(date +%s%N)
+    record second_launch_ended "$(( (ended - started) / 1000000 ))"
+    stop_program "$first"
+    sleep 0.5
   done
 }
 

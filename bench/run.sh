@@ -42,7 +42,14 @@ echo
 
 measure_counting "$build/app/eggtimer"
 echo "while a timer counts down (eggtimer): CPU $(summary count_cpu) ms/min," \
-     "wake-ups (voluntary context switches) $(summary count_ctx)/min, all context switches $(summary count_ctx_all)/min"
+     "wake-ups (voluntary context switches) $(summary count_ctx)/min, all context switches $(summary count_ctx_all)/min," \
+     "RSS $(summary count_rss) MB"
+measure_counting "$build/app/eggtimer" hidden
+echo "the same with its window closed: CPU $(summary hidden_cpu) ms/min," \
+     "wake-ups $(summary hidden_ctx)/min, all context switches $(summary hidden_ctx_all)/min, RSS $(summary hidden_rss) MB"
+measure_second_launch "$build/app/eggtimer"
+echo "a second launch while the timer counts with its window closed: the window back after" \
+     "$(summary second_launch_shown) ms, the second process gone after $(summary second_launch_ended) ms, from its exec"
 "$build/bench/launcher_signals" 10
 measure_first_play "$build/bench/first_play"
 echo "first sound of a fresh process, Play clicked 2 s after start-up: $(summary first_click) ms;" \
