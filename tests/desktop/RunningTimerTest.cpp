@@ -74,12 +74,12 @@ TEST_F(RunningTimer, ThePortalInhibitsSuspendWhileWantedAndLateAnswersEndAsLastW
 }
 
 TEST_F(RunningTimer, APortalThatRestartsIsAskedAgain) {
-    auto portal = std::make_unique<StandInPortal>(QStringLiteral("portal"));
+    auto portal = std::make_unique<StandInPortal>();
     ASSERT_TRUE(portal->start());
     desktop->keepAwake(true);
     ASSERT_TRUE(eventually([&] { return portal->held() == 1; }));
     portal.reset(); // it ends, and its inhibitions with it
-    StandInPortal restarted(QStringLiteral("portal-again"));
+    StandInPortal restarted;
     ASSERT_TRUE(restarted.start());
     EXPECT_TRUE(eventually([&] { return restarted.held() == 1; })) << "none held while the timer runs";
     settle(restarted.bus);

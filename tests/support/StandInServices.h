@@ -23,11 +23,12 @@ namespace eggtimer::test {
 
 // An object served on a bus connection of its own, under a name of its own:
 // the service is given up and the connection left when it goes, as when the
-// process behind it ends.
+// process behind it ends. Each connection is named anew: Qt may still be
+// closing one that went when another of the same name is opened.
 class StandIn : public QObject {
 public:
     StandIn(const QString& connectionName, QString service, QString path)
-        : bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName))
+        : bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, uniqueName(connectionName)))
         , service(std::move(service))
         , path(std::move(path)) {}
     ~StandIn() override {
@@ -44,6 +45,11 @@ public:
     QDBusConnection bus;
 
 private:
+    static QString uniqueName(const QString& name) {
+        static int made = 0;
+        return name + QLatin1Char('-') + QString::number(++made);
+    }
+
     QString service;
     QString path;
 };
@@ -124,9 +130,8 @@ public:
         bool closed = false;
     };
 
-    // Each portal started in a test needs a connection name of its own.
-    explicit StandInPortal(const QString& connectionName = QStringLiteral("portal"))
-        : StandIn(connectionName, QStringLiteral("org.freedesktop.portal.Desktop"), kPath) {}
+    StandInPortal()
+        : StandIn(QStringLiteral("portal"), QStringLiteral("org.freedesktop.portal.Desktop"), kPath) {}
     // Inhibitions granted and not closed.
     int held() const {
         return int(std::ranges::count_if(inhibitions, [](const Inhibition& i) { return !i.closed; }));
