@@ -47,11 +47,16 @@ public:
     bool keptAwake = false;
 };
 
+// A sound on the run loop's clock. As a real one, a play that cannot be
+// heard is told on the run loop, never inside play(): each play while
+// `cannotPlay` holds a reason (its file gone, no sound server), and the play
+// under way that fail() breaks off.
 class FakeSound final : public Sound {
 public:
-    FakeSound(std::string name, Journal& journal)
+    FakeSound(std::string name, Journal& journal, RunLoop& runLoop)
         : soundName(std::move(name))
-        , journal(journal) {}
+        , journal(journal)
+        , runLoop(runLoop) {}
     const std::string& name() const override { return soundName; }
     void play() override;
     void stop() override;
@@ -60,24 +65,36 @@ public:
     void prepare() override { ++prepares, journal.push_back("sound." + soundName + ".prepare"); }
     // The sound reaches its end, as the media framework would report it.
     void finish();
+    // The play under way breaks off, as the media framework would report it.
+    void fail(const std::string& why);
 
     std::string soundName;
     Journal& journal;
+    RunLoop& runLoop;
     SoundDelegate* delegate = nullptr;
+    std::optional<std::string> cannotPlay;
     bool playing = false;
-    int plays = 0;
+    int plays = 0; // plays begun or tried
     int prepares = 0;
 };
 
+// As the real registry, keeps every sound it made alive: one whose file is
+// removed is no longer found, and its plays tell that it is gone.
 class FakeSoundRegistry final : public SoundRegistry {
 public:
-    explicit FakeSoundRegistry(Journal& journal)
-        : journal(journal) {}
+    FakeSoundRegistry(Journal& journal, RunLoop& runLoop)
+        : journal(journal)
+        , runLoop(runLoop) {}
     Sound* soundNamed(const std::string& name) override;
+    Sound& defaultSound() override { return fallback; }
     FakeSound& add(const std::string& name);
+    void removeFile(const std::string& name);
 
     Journal& journal;
+    RunLoop& runLoop;
     std::map<std::string, std::unique_ptr<FakeSound>> sounds;
+    std::vector<std::unique_ptr<FakeSound>> removed;
+    FakeSound fallback{"default", journal, runLoop};
 };
 
 // A movie on the run loop's clock. As a real one, it begins to sound some
@@ -102,6 +119,9 @@ public:
     void gotoBeginning() override { journal.push_back("movie.rewind"); }
     bool isPlaying() const override { return playing; }
     void setDelegate(MovieDelegate* d) override { delegate = d; }
+    // The play under way, begun or on its way, cannot go on, as the media
+    // framework would report it.
+    void fail(const std::string& why);
 
     std::int32_t length, scale;
     Journal& journal;
@@ -126,11 +146,12 @@ public:
     FakeMediaLibrary(Journal& journal, RunLoop& runLoop)
         : journal(journal)
         , runLoop(runLoop) {}
-    std::unique_ptr<Movie> movieWithPath(const std::string& path) override;
+    std::unique_ptr<Movie> movieWithPath(const std::string& path, std::string* whyNot = nullptr) override;
 
     Journal& journal;
     RunLoop& runLoop;
-    // Paths that read as media, with their duration and time scale.
+    // Paths that read as media, with their duration and time scale; the
+    // others are "gone or cannot be read".
     std::map<std::string, std::pair<std::int32_t, std::int32_t>> media;
     FakeMovie* lastMovie = nullptr;
 };
@@ -167,7 +188,7 @@ struct FakeWorld {
     FakeWindow window;
     FakeRunLoop runLoop;
     FakeDesktop desktop{window.journal, runLoop};
-    FakeSoundRegistry sounds{window.journal};
+    FakeSoundRegistry sounds{window.journal, runLoop};
     FakeMediaLibrary media{window.journal, runLoop};
     FakeSettingsStore settings{window.journal};
     FakeFileSystem files;
