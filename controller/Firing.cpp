@@ -13,6 +13,8 @@ namespace {
 constexpr double kSoundReplayPause = 0.5;
 // Enough to start the media framework and load a sound.
 constexpr double kPrepareAhead = 3.0;
+// After what fired, in the notice, when the file target could not be opened.
+constexpr const char* kNotOpened = " (could not be opened)";
 
 std::string valueOf(const FireInfo& info, const char* key) {
     auto found = info.find(key);
@@ -54,6 +56,7 @@ void KRMaster::timerFired(Timer& timer) {
         updateProgress();
     }
 
+    bool opened = true;
     if (target) {
         const std::optional<std::string> value = valueFor(info, *target);
         switch (*target) {
@@ -64,7 +67,7 @@ void KRMaster::timerFired(Timer& timer) {
             fireMusic(value);
             break;
         case Target::File:
-            fireFile(value.value_or(""));
+            opened = fireFile(value.value_or(""));
             break;
         case Target::Alert:
             fireAlert(value.value_or(""));
@@ -78,7 +81,8 @@ void KRMaster::timerFired(Timer& timer) {
             if (timerStatus == TimerStatusFiring)
                 startStopButton(nullptr);
         };
-    platform.desktop.requestUserAttention(describeFired(info, target), std::move(stop));
+    platform.desktop.requestUserAttention(describeFired(info, target) + (opened ? "" : kNotOpened),
+                                          std::move(stop));
     unlockTargetSelecter();
 
     if (looping) {
@@ -137,9 +141,13 @@ void KRMaster::fireMusic(const std::optional<std::string>& path) {
     firingMusicView->start(this);
 }
 
-void KRMaster::fireFile(const std::string& path) {
+bool KRMaster::fireFile(const std::string& path) {
     platform.desktop.log("OpenFile:" + path);
-    platform.desktop.openFile(path);
+    if (platform.desktop.openFile(path))
+        return true;
+    platform.desktop.log("could not open \"" + path + "\": it is gone or no application opens it");
+    platform.desktop.beep();
+    return false;
 }
 
 void KRMaster::fireAlert(const std::string& message) {

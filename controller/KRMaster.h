@@ -90,7 +90,8 @@ private:
     void timerFired(Timer& timer);
     void fireSound(const std::optional<std::string>& name);
     void fireMusic(const std::optional<std::string>& path);
-    void fireFile(const std::string& path);
+    // False when the file could not be opened.
+    bool fireFile(const std::string& path);
     void fireAlert(const std::string& message);
     // The ring goes on with the program's own sound: `what` was to ring and
     // cannot, for the reason `why`.

@@ -17,7 +17,7 @@ void FakeDesktop::keepAwake(bool awake) {
 
 bool FakeDesktop::openFile(const std::string& path) {
     journal.push_back("desktop.open " + path);
-    return true;
+    return !unopenable.contains(path);
 }
 
 void FakeDesktop::runAlertPanel(const std::string& title, const std::string& message,

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,8 @@ public:
     // Like the real modal panel, the alert runs a nested loop: timers that
     // fall due while it is open run, for as long as the user leaves it up.
     double alertOpenFor = 5.0;
+    // Files that no application opens, or that are gone.
+    std::set<std::string> unopenable;
     // What the next open-file dialogs answer, in turn; cancelled when empty.
     std::deque<std::optional<std::string>> openPanelAnswers;
     std::vector<std::string> lastOpenPanelExtensions;

@@ -2,9 +2,10 @@
 // server and seen on a private display. An alert: its beep, then the modal
 // panel, whose nested loop goes on serving timers and the session bus while
 // it is up. A ring whose music or sound cannot be played: the program's own
-// sound instead, again and again until STOP, the window as it was. The
-// panel's texts are checked in tests/desktop; what the controller does
-// around them, in tests/unit; that STOP silences a sound, in tests/gstreamer.
+// sound instead, again and again until STOP, the window as it was. A file
+// target whose file is gone: a beep, and a notice that says so. The panel's
+// texts are checked in tests/desktop; what the controller does around them,
+// in tests/unit; that STOP silences a sound, in tests/gstreamer.
 
 #include "support/AppHarness.h"
 #include "support/SinkRecorder.h"
@@ -168,6 +169,30 @@ INSTANTIATE_TEST_SUITE_P(Files, FallbackRing,
                                            FallbackCase{"MusicReplacedByNoise", Chosen::MusicReplacedByNoise},
                                            FallbackCase{"SoundRemoved", Chosen::SoundRemoved}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FiringTest, AFileThatIsGoneBeepsAndTheNoticeSaysItCouldNotBeOpened) {
+    SinkRecorder recorder;
+    ASSERT_TRUE(recorder.start()) << "cannot record the test sink";
+    StandInNotificationServer notifications;
+    ASSERT_TRUE(notifications.start()) << "no session bus";
+    ScratchFolder folder;
+    const std::string file = folder / "report.txt";
+    writeFile(file, "Tea\n");
+    writeSettings({{"mode", 1},
+                   {"targetSelecter", 2},
+                   {"targetFilePath", QString::fromStdString(file)},
+                   {"modeDhmMin", "0.02"}});
+    App app;
+    app.click("timerButton");
+    ASSERT_EQ(std::remove(file.c_str()), 0);
+    const std::size_t before = recorder.sampleCount();
+    ASSERT_TRUE(app.waitFor([&] { return notifications.notifications.size() == 1; }, 10));
+    EXPECT_EQ(notifications.notifications[0].body, "Time has come: [File] report.txt (could not be opened)");
+    EXPECT_TRUE(app.waitFor(
+        [&] { return SinkRecorder::firstAbove(recorder.samplesFrom(before), 0.05f).has_value(); }, 5))
+        << "no beep was heard";
+    EXPECT_EQ(app.button(), "START");
+}
 
 } // namespace
 } // namespace eggtimer::test

@@ -220,6 +220,7 @@ TEST_F(FiringTest, MusicLoopsInAMovieViewUntilStop) {
 struct SingleShotCase {
     const char* name;
     int row;
+    bool opens;
     std::vector<std::string> done;
 };
 void PrintTo(const SingleShotCase& c, std::ostream* out) {
@@ -231,10 +232,13 @@ class SingleShotTarget : public FiringTest, public ::testing::WithParamInterface
 TEST_P(SingleShotTarget, EndsTheTimerWhenItFires) {
     world.desktop.openPanelAnswers = {"/tmp/a $(rm -rf ~) `x`.txt"};
     master->selectTargetFile(nullptr);
+    if (!GetParam().opens)
+        world.desktop.unopenable = {"/tmp/a $(rm -rf ~) `x`.txt"};
     selectTarget(GetParam().row);
     startAndFire();
     for (const std::string& entry : GetParam().done)
         EXPECT_TRUE(journalHas(entry)) << entry;
+    EXPECT_EQ(journalHas("desktop.beep"), !GetParam().opens);
     EXPECT_LT(journalIndex(GetParam().done.back()), journalIndex("targetSelecter.enable"));
     EXPECT_EQ(window().timerButton.titleText, "START");
     EXPECT_EQ(master->status(), TimerStatusNotSet);
@@ -245,10 +249,18 @@ TEST_P(SingleShotTarget, EndsTheTimerWhenItFires) {
 INSTANTIATE_TEST_SUITE_P(Targets, SingleShotTarget,
                          ::testing::Values(SingleShotCase{"File",
                                                           2,
+                                                          true,
                                                           {"desktop.log OpenFile:/tmp/a $(rm -rf ~) `x`.txt",
                                                            "desktop.open /tmp/a $(rm -rf ~) `x`.txt",
                                                            "desktop.attention [File] a $(rm -rf ~) `x`.txt"}},
-                                           SingleShotCase{"NoTarget", -1, {"desktop.attention Timer"}}),
+                                           SingleShotCase{"FileThatCannotBeOpened",
+                                                          2,
+                                                          false,
+                                                          {"desktop.log OpenFile:/tmp/a $(rm -rf ~) `x`.txt",
+                                                           "desktop.open /tmp/a $(rm -rf ~) `x`.txt",
+                                                           "desktop.attention [File] a $(rm -rf ~) `x`.txt "
+                                                           "(could not be opened)"}},
+                                           SingleShotCase{"NoTarget", -1, true, {"desktop.attention Timer"}}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The fake panel, like the real one, runs what falls due while it is open.
