@@ -4,11 +4,15 @@
 // - the pauses between plays of a repeating sound, from the recording: the
 //   first (after the pipeline's first play) apart from the later ones;
 // - from STOP to silence;
+// - from the fire date to the first audible sample of the default sound,
+//   chosen as the sound or the music, and standing in for a sound or music
+//   that cannot be played;
 // - resident memory over many re-plays and many START / fire / STOP cycles.
 // Run it inside support/with-session.sh --x --pulse --dbus. With
 // replays and cycles both 0 it measures the sound alone, not the memory.
 
 #include "platform/system/AppIdentity.h"
+#include "platform/system/SoundFolders.h"
 #include "support/AppHarness.h"
 #include "support/SinkRecorder.h"
 
@@ -18,7 +22,9 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <optional>
+#include <random>
 #include <thread>
 
 using eggtimer::test::SinkRecorder;
@@ -61,6 +67,37 @@ SinkRecorder::Clock::time_point steadyOf(double wall, double wallNow) {
 void makeSound(const QString& path, const char* seconds) {
     QProcess::execute("sox", {"-n", "-r", "48000", "-b", "16", "-c", "1", path, "synth", seconds, "sine",
                               "880", "vol", "0.5"});
+}
+
+// Milliseconds from the fire date of a four-second timer started with
+// `settings` to the first audible sample of its ring; `beforeTheRing` runs
+// just after START. Nothing when nothing was heard.
+std::optional<double> firstSoundOfRing(const SinkRecorder& recorder, const QVariantMap& settings,
+                                       const std::function<void()>& beforeTheRing) {
+    QVariantMap timer = settings;
+    timer.insert({{"mode", 1}, {"modeDhmMin", "0.0667"}});
+    eggtimer::test::writeSettings(timer);
+    eggtimer::test::App app;
+    app.click("timerButton");
+    const auto fireAt = steadyOf(app.controller().mainTimer()->fireDate(), app.services().runLoop.now());
+    beforeTheRing();
+    const std::size_t from = recorder.sampleAt(fireAt - 200ms);
+    app.waitFor([&] { return app.button() == "STOP"; }, 10);
+    app.waitFor([] { return false; }, 1.0);
+    app.click("timerButton");
+    const auto first = SinkRecorder::firstAbove(recorder.samplesFrom(from), kAudible);
+    if (!first)
+        return std::nullopt;
+    return std::chrono::duration<double, std::milli>(recorder.timeOfSample(from + *first) - fireAt).count();
+}
+
+void writeNoise(const QString& path) {
+    std::mt19937 generator(20240229);
+    QByteArray noise(64 * 1024, '\0');
+    std::generate(noise.begin(), noise.end(), [&] { return static_cast<char>(generator()); });
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(noise);
 }
 
 } // namespace
@@ -141,6 +178,53 @@ int main(int argc, char** argv) {
     std::printf("sound re-play pause, the first: %s (target 500 +- 30 ms)\n", firstPause.text().c_str());
     std::printf("sound re-play pause, later ones: %s (target 500 +- 30 ms)\n", laterPause.text().c_str());
     std::printf("STOP to silence: %s (target 100 ms)\n", stopToSilence.text().c_str());
+
+    // The default sound (GentleAlarm) rung as chosen and standing in, one of
+    // each a round, so that a busy spell weighs on all alike.
+    const QString alarm = QString::fromStdString(eggtimer::installedSoundFolder()) + "GentleAlarm.aiff";
+    const QString music = QString::fromUtf8(qgetenv("EGGTIMER_SESSION_DIR")) + "/ring.aiff";
+    const QString noise = QString::fromUtf8(qgetenv("EGGTIMER_SESSION_DIR")) + "/ring.mp3";
+    const QString gone = userSounds + "/Gone.aiff";
+    struct Ring {
+        const char* label;
+        QVariantMap settings;
+        QString copyOfTheAlarm; // made afresh before each ring
+        std::function<void()> beforeTheRing;
+        Figures figures;
+    };
+    const auto nothing = [] {};
+    Ring rings[] = {
+        {"chosen as the sound", {{"targetSelecter", 0}, {"targetSound", "GentleAlarm"}}, {}, nothing, {}},
+        {"chosen as the music", {{"targetSelecter", 1}, {"targetMusicPath", music}}, music, nothing, {}},
+        {"for a sound that is gone",
+         {{"targetSelecter", 0}, {"targetSound", "Gone"}},
+         gone,
+         [&] { QFile::remove(gone); },
+         {}},
+        {"for music that is gone",
+         {{"targetSelecter", 1}, {"targetMusicPath", music}},
+         music,
+         [&] { QFile::remove(music); },
+         {}},
+        {"for music that is noise",
+         {{"targetSelecter", 1}, {"targetMusicPath", noise}},
+         noise,
+         [&] { writeNoise(noise); },
+         {}},
+    };
+    for (int round = 0; round < rounds; ++round)
+        for (Ring& ring : rings) {
+            if (!ring.copyOfTheAlarm.isEmpty()) {
+                QFile::remove(ring.copyOfTheAlarm);
+                QFile::copy(alarm, ring.copyOfTheAlarm);
+            }
+            if (auto ms = firstSoundOfRing(recorder, ring.settings, ring.beforeTheRing))
+                ring.figures.add(*ms);
+        }
+    std::printf("the default sound, fire date to first audible sample (goal: standing in, within 50 ms of "
+                "chosen as the sound):\n");
+    for (Ring& ring : rings)
+        std::printf("  %s: %s\n", ring.label, ring.figures.text().c_str());
 
     // The recording grows by 96 kB a second: stop it, so that it is not what
     // the memory figures measure.

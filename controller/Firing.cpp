@@ -13,6 +13,8 @@ namespace {
 constexpr double kSoundReplayPause = 0.5;
 // Enough to start the media framework and load a sound.
 constexpr double kPrepareAhead = 3.0;
+// After what fired, in the notice, when the file target could not be opened.
+constexpr const char* kNotOpened = " (could not be opened)";
 
 std::string valueOf(const FireInfo& info, const char* key) {
     auto found = info.find(key);
@@ -57,6 +59,7 @@ void KRMaster::timerFired(Timer& timer) {
         updateProgress();
     }
 
+    bool opened = true;
     if (target) {
         const std::optional<std::string> value = valueFor(info, *target);
         switch (*target) {
@@ -67,7 +70,7 @@ void KRMaster::timerFired(Timer& timer) {
             fireMusic(value);
             break;
         case Target::File:
-            fireFile(value.value_or(""));
+            opened = fireFile(value.value_or(""));
             break;
         case Target::Alert:
             fireAlert(value.value_or(""));
@@ -81,7 +84,8 @@ void KRMaster::timerFired(Timer& timer) {
             if (timerStatus == TimerStatusFiring)
                 startStopButton(nullptr);
         };
-    platform.desktop.requestUserAttention(describeFired(info, target), std::move(stop));
+    platform.desktop.requestUserAttention(describeFired(info, target) + (opened ? "" : kNotOpened),
+                                          std::move(stop));
     unlockTargetSelecter();
 
     if (looping) {
@@ -95,9 +99,10 @@ void KRMaster::timerFired(Timer& timer) {
     updateProgress();
 }
 
-// Readies the sound a timer will play shortly before it fires, so that the
-// first play is not late: the media framework starts only when first needed,
-// and a sound kept ready would wake the program while it waits.
+// Readies the sound a timer will play shortly before it fires (the default
+// sound when the chosen one is gone), so that the first play is not late:
+// the media framework starts only when first needed, and a sound kept ready
+// would wake the program while it waits.
 void KRMaster::prepareToFire() {
     const FireInfo* info = std::any_cast<FireInfo>(&MainTimer->userInfo());
     if (!info || targetOf(*info) != Target::Sound)
@@ -107,30 +112,45 @@ void KRMaster::prepareToFire() {
     const double untilFiring = MainTimer->fireDate() - platform.runLoop.now();
     platform.runLoop.scheduleTimer(untilFiring - kPrepareAhead, false, [this, scheduled, name](Timer&) {
         auto timer = scheduled.lock();
-        if (timer && timer->isValid() && timer == MainTimer)
-            if (Sound* sound = platform.sounds.soundNamed(name))
-                sound->prepare();
+        if (!timer || !timer->isValid() || timer != MainTimer)
+            return;
+        Sound* sound = platform.sounds.soundNamed(name);
+        (sound ? *sound : platform.sounds.defaultSound()).prepare();
     });
 }
 
 void KRMaster::fireSound(const std::optional<std::string>& name) {
     firingSound = name ? platform.sounds.soundNamed(*name) : nullptr;
     if (!firingSound)
-        return;
+        return ringWithDefaultSound("the sound \"" + name.value_or("") + "\"",
+                                    "it is in no sound folder or cannot be read");
     firingSound->setDelegate(this);
     firingSound->play();
 }
 
 void KRMaster::fireMusic(const std::optional<std::string>& path) {
-    std::unique_ptr<Movie> movie = path ? platform.media.movieWithPath(*path) : nullptr;
+    std::string why = "no music is chosen";
+    std::unique_ptr<Movie> movie = path ? platform.media.movieWithPath(*path, &why) : nullptr;
+    const std::string what = "\"" + path.value_or("") + "\"";
+    if (!movie)
+        return ringWithDefaultSound(what, why);
     firingMusicView = std::make_unique<KRMovieView>(platform.runLoop);
     firingMusicView->setMovie(std::move(movie));
+    // The view stays, stopped, until STOP: it is still reporting.
+    firingMusicView->setFailureHandler([this, what](const std::string& failure) {
+        if (timerStatus == TimerStatusFiring && !ringsDefaultSound)
+            ringWithDefaultSound(what, failure);
+    });
     firingMusicView->start(this);
 }
 
-void KRMaster::fireFile(const std::string& path) {
+bool KRMaster::fireFile(const std::string& path) {
     platform.desktop.log("OpenFile:" + path);
-    platform.desktop.openFile(path);
+    if (platform.desktop.openFile(path))
+        return true;
+    platform.desktop.log("could not open \"" + path + "\": it is gone or no application opens it");
+    platform.desktop.beep();
+    return false;
 }
 
 void KRMaster::fireAlert(const std::string& message) {
@@ -141,6 +161,32 @@ void KRMaster::fireAlert(const std::string& message) {
 void KRMaster::soundDidFinishPlaying(Sound& sound, bool) {
     if (timerStatus != TimerStatusFiring)
         return;
+    replayAfterPause(sound);
+}
+
+// A ring that cannot be heard would be a failure reported as success: the
+// window says "Timer is firing." whatever sounds.
+void KRMaster::ringWithDefaultSound(const std::string& what, const std::string& why) {
+    platform.desktop.log("ringing with the default sound: " + what + " cannot be played (" + why + ")");
+    ringsDefaultSound = true;
+    firingSound = &platform.sounds.defaultSound();
+    firingSound->setDelegate(this);
+    firingSound->play();
+}
+
+void KRMaster::soundCouldNotPlay(Sound& sound, const std::string& why) {
+    if (timerStatus != TimerStatusFiring || &sound != firingSound)
+        return;
+    if (!ringsDefaultSound)
+        return ringWithDefaultSound("the sound \"" + sound.name() + "\"", why);
+    if (!saidNoSound)
+        platform.desktop.log("ringing without sound: no sound can be played (" + why + ")");
+    saidNoSound = true;
+    // Tried again, so that a sound server that comes back is heard.
+    replayAfterPause(sound);
+}
+
+void KRMaster::replayAfterPause(Sound& sound) {
     Sound* replayed = &sound;
     std::erase_if(pendingReplays, [](const std::weak_ptr<Timer>& t) { return t.expired(); });
     pendingReplays.push_back(

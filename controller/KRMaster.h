@@ -60,6 +60,9 @@ public:
 
     // A sound that fired reports its end here, to be played again.
     void soundDidFinishPlaying(Sound& sound, bool finished) override;
+    // A ringing sound that cannot play gives way to the default sound, which
+    // is tried again after each pause when even it cannot.
+    void soundCouldNotPlay(Sound& sound, const std::string& why) override;
 
     // Read-only views of the state, for the window and the tests.
     TimerStatus status() const { return static_cast<TimerStatus>(timerStatus); }
@@ -87,8 +90,13 @@ private:
     void timerFired(Timer& timer);
     void fireSound(const std::optional<std::string>& name);
     void fireMusic(const std::optional<std::string>& path);
-    void fireFile(const std::string& path);
+    // False when the file could not be opened.
+    bool fireFile(const std::string& path);
     void fireAlert(const std::string& message);
+    // The ring goes on with the program's own sound: `what` was to ring and
+    // cannot, for the reason `why`.
+    void ringWithDefaultSound(const std::string& what, const std::string& why);
+    void replayAfterPause(Sound& sound);
     void cancelPendingReplays();
     void prepareToFire();
 
@@ -130,6 +138,10 @@ private:
     std::optional<std::string> targetFilePath;
     // Sound re-plays waiting out their pause; STOP cancels them.
     std::vector<std::weak_ptr<Timer>> pendingReplays;
+    // This ring has given way to the default sound; and the log has said
+    // that not even it can be heard.
+    bool ringsDefaultSound = false;
+    bool saidNoSound = false;
 };
 
 } // namespace eggtimer

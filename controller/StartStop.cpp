@@ -42,6 +42,7 @@ void KRMaster::startStopButton(Control*) {
         if (firingSound)
             firingSound->stop();
         firingSound = nullptr;
+        ringsDefaultSound = saidNoSound = false;
         if (firingMusicView)
             firingMusicView->stop(this);
         firingMusicView.reset();

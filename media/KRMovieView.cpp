@@ -60,6 +60,17 @@ void KRMovieView::movieDidStartPlaying(Movie& movie, double secondsHeard) {
     looptimer = runLoop.scheduleTimer(*interval - sinceStart, false, [this](Timer&) { KRreplay(); });
 }
 
+void KRMovieView::movieCouldNotPlay(Movie& movie, const std::string& why) {
+    if (&movie != movie_.get())
+        return;
+    awaitingStart = false;
+    if (auto pending = looptimer.lock())
+        pending->invalidate();
+    looptimer.reset();
+    if (failureHandler)
+        failureHandler(why);
+}
+
 void KRMovieView::stop(const void*) {
     awaitingStart = false;
     if (auto pending = looptimer.lock())

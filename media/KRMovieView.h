@@ -5,14 +5,17 @@
 // starts it again. Timing from the real beginning, not from the asking, keeps
 // the first pause as long as the others when a first start is slow. stop()
 // cancels the pending timer, or the wait for the beginning, which ends the
-// loop; a play that never begins is not repeated. Nothing of it is ever
-// shown; only what it plays is heard.
+// loop; a play that never begins is not repeated. A play that cannot be
+// heard, or breaks off, ends the loop too, and the owner's failure handler
+// is told why. Nothing of it is ever shown; only what it plays is heard.
 
 #include "platform/Media.h"
 #include "platform/RunLoop.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace eggtimer {
 
@@ -25,6 +28,11 @@ public:
 
     void setMovie(std::unique_ptr<Movie> movie);
     Movie* movie() const { return movie_.get(); }
+    // Told, on the main loop, when the movie could not play or broke off. It
+    // may stop the view, but not destroy it: the movie is still reporting.
+    void setFailureHandler(std::function<void(const std::string& why)> handler) {
+        failureHandler = std::move(handler);
+    }
     bool isPlaying() const;
 
     // Does nothing while playing or without a movie.
@@ -42,8 +50,10 @@ public:
 
 private:
     void movieDidStartPlaying(Movie& movie, double secondsHeard) override;
+    void movieCouldNotPlay(Movie& movie, const std::string& why) override;
 
     RunLoop& runLoop;
+    std::function<void(const std::string& why)> failureHandler;
     std::unique_ptr<Movie> movie_;
     std::weak_ptr<Timer> looptimer;
     // Between start and the movie's report that it began.

@@ -51,7 +51,8 @@ public:
     // a desktop that cannot do it changes nothing else.
     virtual void keepAwake(bool awake) = 0;
 
-    // Opens the file with its default application; the result is advisory.
+    // Opens the file with its default application; false when nothing was
+    // opened: the file is gone, or no application opens its type.
     virtual bool openFile(const std::string& path) = 0;
 
     // A modal panel with `title` as its main text (shown literally), `message`

@@ -13,9 +13,15 @@ class Sound;
 class SoundDelegate {
 public:
     virtual ~SoundDelegate() = default;
-    // Called on the main loop each time the sound stops sounding: at its end
-    // (finished = true) and when it is stopped (finished = false).
+    // Called on the main loop each time a play stops sounding: at its end
+    // (finished = true) and when stop() ends it (finished = false).
     virtual void soundDidFinishPlaying(Sound& sound, bool finished) = 0;
+    // Called on the main loop, never inside play(), when a play could not
+    // begin (its file is gone or unreadable, is not a sound, has no decoder
+    // here, the media framework or the sound server is not there) or broke
+    // off midway; `why` says which, in a few words. Such a play reports no
+    // soundDidFinishPlaying.
+    virtual void soundCouldNotPlay(Sound& /*sound*/, const std::string& /*why*/) {}
 };
 
 class Sound {
@@ -41,6 +47,10 @@ public:
     virtual ~SoundRegistry() = default;
     // Nothing when no sound of that name exists.
     virtual Sound* soundNamed(const std::string& name) = 0;
+    // The program's own sound, rung when the one chosen cannot be played.
+    // Always the same sound, whatever the user's folders hold; when even it
+    // cannot play, its delegate hears why.
+    virtual Sound& defaultSound() = 0;
 };
 
 class Movie;
@@ -56,8 +66,13 @@ public:
     // was heard. Called at most once per play(), and never inside play(),
     // stop() or the movie's destructor. Not called for a play that stop()
     // ended before it began, nor for one that never begins (no sound server,
-    // damaged data): for such a play nothing is reported at all.
+    // damaged data): that is reported by movieCouldNotPlay.
     virtual void movieDidStartPlaying(Movie& movie, double secondsHeard) = 0;
+    // Called on the main loop, never inside play(), when a play could not
+    // begin (no media framework or sound server, damaged data, no decoder
+    // here) or broke off midway; `why` says which, in a few words. The movie
+    // is no longer playing then. Not called for a play that stop() ended.
+    virtual void movieCouldNotPlay(Movie& /*movie*/, const std::string& /*why*/) {}
 };
 
 class Movie {
@@ -81,9 +96,11 @@ public:
 class MediaLibrary {
 public:
     virtual ~MediaLibrary() = default;
-    // Nothing when the file cannot be read as media. Never blocks the window
-    // for long, whatever the path names.
-    virtual std::unique_ptr<Movie> movieWithPath(const std::string& path) = 0;
+    // Nothing when the file cannot be read as media; then `whyNot`, when
+    // given, says why in a few words ("it is gone or cannot be read", what
+    // the media framework found). Never blocks the window for long, whatever
+    // the path names.
+    virtual std::unique_ptr<Movie> movieWithPath(const std::string& path, std::string* whyNot = nullptr) = 0;
 };
 
 } // namespace eggtimer

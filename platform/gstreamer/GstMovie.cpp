@@ -7,6 +7,8 @@
 #include "platform/mediafiles/GstDiscovery.h"
 #include "platform/mediafiles/GstSupport.h"
 
+#include <QObject>
+
 #include <chrono>
 
 namespace eggtimer {
@@ -17,8 +19,10 @@ class GstMovie final : public Movie {
 public:
     GstMovie(const std::string& path, const gst::MediaFacts& facts)
         : milliseconds(facts.milliseconds)
+        , mainThread(std::make_unique<QObject>())
         , player(path, GstPlayer::Role::Music, facts.hasAudio,
-                 GstPlayer::Callbacks{[this] { reachedEnd(); }, [this] { failed(); },
+                 GstPlayer::Callbacks{[this] { reachedEnd(); },
+                                      [this](const std::string& why) { failed(why); },
                                       [this](auto when) { began(when); }}) {}
 
     std::int32_t duration() const override { return milliseconds; }
@@ -29,8 +33,15 @@ public:
     void play() override {
         // At the end there is nothing left to play until a rewind. The first
         // play builds the pipeline (see GstPlayer::prepare()).
-        if (playing || atEnd || !player.prepare())
+        if (playing || atEnd)
             return;
+        std::string why;
+        if (!player.prepare(&why)) {
+            // Told on the event loop, as a pipeline's failure is.
+            QMetaObject::invokeMethod(
+                mainThread.get(), [this, why] { tellCouldNotPlay(why); }, Qt::QueuedConnection);
+            return;
+        }
         playing = true;
         awaitingStart = true;
         player.play();
@@ -64,9 +75,17 @@ private:
             delegate->movieDidStartPlaying(*this, heard.count());
     }
 
-    void failed() {
+    void failed(const std::string& why) {
+        if (!playing)
+            return;
         playing = false;
         awaitingStart = false;
+        tellCouldNotPlay(why);
+    }
+
+    void tellCouldNotPlay(const std::string& why) {
+        if (delegate)
+            delegate->movieCouldNotPlay(*this, why);
     }
 
     void reachedEnd() {
@@ -85,17 +104,27 @@ private:
     bool playing = false;
     bool awaitingStart = false;
     bool atEnd = false;
+    // Carries reports to the event loop; those still on their way go with it.
+    std::unique_ptr<QObject> mainThread;
     GstPlayer player;
 };
 
 } // namespace
 
-std::unique_ptr<Movie> GstMediaLibrary::movieWithPath(const std::string& path) {
-    if (!gst::isPlayableFile(path) || !gst::start())
+std::unique_ptr<Movie> GstMediaLibrary::movieWithPath(const std::string& path, std::string* whyNot) {
+    std::string why;
+    std::optional<gst::MediaFacts> facts;
+    if (!gst::isPlayableFile(path))
+        why = "it is gone or cannot be read";
+    else if (!gst::start())
+        why = "GStreamer cannot start";
+    else
+        facts = gst::discover(path, &why);
+    if (!facts) {
+        if (whyNot)
+            *whyNot = why;
         return nullptr;
-    const std::optional<gst::MediaFacts> facts = gst::discover(path);
-    if (!facts)
-        return nullptr;
+    }
     return std::make_unique<GstMovie>(path, *facts);
 }
 

@@ -97,16 +97,19 @@ GstPlayer::~GstPlayer() {
     // Deleting mainThread drops the messages still queued for it.
 }
 
-bool GstPlayer::prepare() {
+bool GstPlayer::prepare(std::string* whyNot) {
     if (pipeline)
         return true;
-    if (!gst::start())
+    if (!gst::start()) {
+        if (whyNot)
+            *whyNot = "GStreamer cannot start";
         return false;
+    }
     GstElement* built = nullptr;
     if (aiff::isAiffFile(path) && gst::aiffParserAvailable())
         built = gst::makeAiffPipeline(path, makeAudioSink(role));
     if (!built)
-        built = makePlaybin();
+        built = makePlaybin(whyNot);
     if (!built)
         return false;
 
@@ -122,10 +125,13 @@ bool GstPlayer::prepare() {
     return true;
 }
 
-GstElement* GstPlayer::makePlaybin() const {
+GstElement* GstPlayer::makePlaybin(std::string* whyNot) const {
     GstElement* playbin = gst_element_factory_make("playbin", nullptr);
     if (!playbin) {
-        gst::reportOnce("cannot play " + baseName(path), "GStreamer's playbin is not installed");
+        const std::string why = "GStreamer's playbin is not installed";
+        gst::reportOnce("cannot play " + baseName(path), why);
+        if (whyNot)
+            *whyNot = why;
         return nullptr;
     }
     // Video is never shown. A file with sound is decoded for its sound alone;
@@ -323,7 +329,7 @@ void GstPlayer::fail(const std::string& why) {
     gst::reportOnce("cannot play " + baseName(path), why);
     release();
     if (callbacks.failed)
-        callbacks.failed();
+        callbacks.failed(why);
 }
 
 } // namespace eggtimer

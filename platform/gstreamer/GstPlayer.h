@@ -57,9 +57,10 @@ public:
     struct Callbacks {
         // The last sample has been played.
         std::function<void()> reachedEnd;
-        // The pipeline failed (no sound server, missing plug-in, bad data) and
-        // has been released; one line in the log has said why.
-        std::function<void()> failed;
+        // The pipeline failed (no sound server, missing plug-in, bad data, no
+        // preroll within its limit) and has been released; `why` is what the
+        // log has said once (GstSupport.h's reportOnce), in a few words.
+        std::function<void(const std::string& why)> failed;
         // The latest play() is being heard: its first sample reached the
         // sound server's output at `began` (see GstStartWatch.h). Watched for
         // only when set.
@@ -73,10 +74,12 @@ public:
 
     // Builds the pipeline and starts prerolling it, unless it is there: for
     // an AIFF file one of our own (see GstAiff.h), else a playbin. False when
-    // GStreamer or its playbin is not available. Called at the play, not
-    // before: libpulse runs the time of a stream that has never played while
-    // it waits, and a pipeline prerolled early is heard as late as it waited.
-    bool prepare();
+    // GStreamer or its playbin is not available, with `whyNot` (when given)
+    // saying which; the callbacks hear nothing of it. Called at the play,
+    // not before: libpulse runs the time of a stream that has never played
+    // while it waits, and a pipeline prerolled early is heard as late as it
+    // waited.
+    bool prepare(std::string* whyNot = nullptr);
     // These do nothing without a pipeline; see the transitions above.
     void play();
     void pause();
@@ -89,7 +92,7 @@ private:
     bool awaitingStart() const { return state == State::Starting || state == State::SpentStarting; }
     bool spent() const { return state == State::Spent || state == State::SpentStarting; }
 
-    GstElement* makePlaybin() const;
+    GstElement* makePlaybin(std::string* whyNot) const;
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     void handle(GstMessage* message, unsigned generationThen, unsigned pipelineThen);
     // On the main thread, once the pipeline plays: arms the end watch.

@@ -16,6 +16,8 @@ namespace eggtimer {
 namespace {
 
 constexpr std::chrono::milliseconds kKeptReadyAfterUse{10000};
+// One of the sounds the program ships, in its own sound folder.
+constexpr const char* kDefaultSound = "GentleAlarm";
 
 class GstSound final : public Sound {
 public:
@@ -39,11 +41,18 @@ public:
     void setDelegate(SoundDelegate* newDelegate) override { delegate = newDelegate; }
 
     void play() override {
-        if (!playing && ready()) {
-            idleRelease.stop();
-            playing = true;
-            player->play();
+        if (playing)
+            return;
+        std::string why;
+        if (!ready(why)) {
+            // Told on the event loop, as a pipeline's failure is.
+            QMetaObject::invokeMethod(
+                mainThread.get(), [this, why] { tellCouldNotPlay(why); }, Qt::QueuedConnection);
+            return;
         }
+        idleRelease.stop();
+        playing = true;
+        player->play();
     }
 
     // Starts GStreamer, the slow part of a first play, without holding up
@@ -60,20 +69,23 @@ public:
     }
 
 private:
-    // A prerolled player for the file, made at first use.
-    bool ready() {
+    // A prerolled player for the file, made at first use; false, saying why,
+    // when there can be none.
+    bool ready(std::string& why) {
         if (!gst::isPlayableFile(path)) {
             // Gone or replaced by something else: let go of the old file too.
             // (Released, not destroyed: this may run inside its callback.)
             if (player)
                 player->release();
+            why = "it is gone or cannot be read";
             return false;
         }
         if (!player)
             player = std::make_unique<GstPlayer>(
                 path, GstPlayer::Role::Event, true,
-                GstPlayer::Callbacks{[this] { reachedEnd(); }, [this] { failed(); }, nullptr});
-        return player->prepare();
+                GstPlayer::Callbacks{[this] { reachedEnd(); },
+                                     [this](const std::string& failure) { failed(failure); }, nullptr});
+        return player->prepare(&why);
     }
 
     void reachedEnd() {
@@ -84,12 +96,12 @@ private:
         tellDelegate(true);
     }
 
-    void failed() {
+    void failed(const std::string& why) {
         if (!playing)
             return;
         playing = false;
         idleRelease.start();
-        tellDelegate(false);
+        tellCouldNotPlay(why);
     }
 
     void readyForNextPlay() {
@@ -101,6 +113,11 @@ private:
     void tellDelegate(bool finished) {
         if (delegate)
             delegate->soundDidFinishPlaying(*this, finished);
+    }
+
+    void tellCouldNotPlay(const std::string& why) {
+        if (delegate)
+            delegate->soundCouldNotPlay(*this, why);
     }
 
     std::string soundName;
@@ -143,6 +160,13 @@ Sound* GstSoundRegistry::soundNamed(const std::string& name) {
         }
     }
     return nullptr;
+}
+
+Sound& GstSoundRegistry::defaultSound() {
+    if (!fallback)
+        fallback = makeSoundFromFile(
+            joinPath(files.systemSoundFolder(), std::string(kDefaultSound) + ".aiff"), kDefaultSound);
+    return *fallback;
 }
 
 std::unique_ptr<Sound> makeSoundFromFile(const std::string& path, const std::string& name) {

@@ -16,8 +16,9 @@ namespace eggtimer::gst {
 
 namespace {
 
-// Without its decoder a file may not even be measured: say what is missing.
-void reportMissing(const std::string& path, GstDiscovererInfo* info) {
+// Without its decoder a file may not even be measured: say what is missing,
+// and return it.
+std::string reportMissing(const std::string& path, GstDiscovererInfo* info) {
     std::string missing;
     // Installer details read "gstreamer|1.0|<program>|<description>|<detail>".
     const gchar** details = gst_discoverer_info_get_missing_elements_installer_details(info);
@@ -30,8 +31,18 @@ void reportMissing(const std::string& path, GstDiscovererInfo* info) {
         g_strfreev(fields);
     }
     const auto slash = path.find_last_of('/');
-    reportOnce("cannot play " + path.substr(slash == std::string::npos ? 0 : slash + 1),
-               "missing GStreamer plug-in: " + (missing.empty() ? std::string("unknown") : missing));
+    const std::string why =
+        "missing GStreamer plug-in: " + (missing.empty() ? std::string("unknown") : missing);
+    reportOnce("cannot play " + path.substr(slash == std::string::npos ? 0 : slash + 1), why);
+    return why;
+}
+
+// GStreamer's messages are sentences; ours are put in parentheses.
+std::string reasonOf(const GError* error, const char* otherwise) {
+    std::string reason = error && error->message && *error->message ? error->message : otherwise;
+    if (reason.ends_with('.'))
+        reason.pop_back();
+    return reason;
 }
 
 bool isProgramStream(GstDiscovererInfo* info) {
@@ -135,23 +146,29 @@ std::optional<GstClockTime> audibleLength(const std::string& path) {
 
 } // namespace
 
-std::optional<MediaFacts> discover(const std::string& path) {
+std::optional<MediaFacts> discover(const std::string& path, std::string* whyNot) {
+    std::string ignored;
+    std::string& why = whyNot ? *whyNot : ignored;
     const GstClockTime limit = std::numeric_limits<std::int32_t>::max();
     if (aiff::isAiffFile(path) && aiffParserAvailable()) {
         const std::optional<GstClockTime> length = aiffLength(path, kAiffReadTimeout);
-        if (!length)
+        if (!length) {
+            why = "its AIFF sound cannot be read";
             return std::nullopt;
+        }
         return MediaFacts{static_cast<std::int32_t>(std::min(*length / GST_MSECOND, limit)), true};
     }
     GError* error = nullptr;
     GstDiscoverer* discoverer = gst_discoverer_new(kDiscoveryTimeout, &error);
     if (!discoverer) {
-        reportOnce("cannot read movies", error ? error->message : "no discoverer");
+        why = reasonOf(error, "GStreamer's discoverer cannot start");
+        reportOnce("cannot read movies", why);
         g_clear_error(&error);
         return std::nullopt;
     }
     const std::string uri = fileUri(path);
     GstDiscovererInfo* info = gst_discoverer_discover_uri(discoverer, uri.c_str(), &error);
+    why = reasonOf(error, "it cannot be read as media");
     g_clear_error(&error);
     std::optional<MediaFacts> facts;
     if (info) {
@@ -164,9 +181,17 @@ std::optional<MediaFacts> discover(const std::string& path) {
         // decoded yet count as neither audio nor video.
         const bool readable =
             (result == GST_DISCOVERER_OK && (audio || video)) || result == GST_DISCOVERER_MISSING_PLUGINS;
-        if (result == GST_DISCOVERER_MISSING_PLUGINS && !(GST_CLOCK_TIME_IS_VALID(duration) && duration > 0))
-            reportMissing(path, info);
-        if (readable && GST_CLOCK_TIME_IS_VALID(duration) && duration > 0) {
+        const bool measured = GST_CLOCK_TIME_IS_VALID(duration) && duration > 0;
+        if (result == GST_DISCOVERER_MISSING_PLUGINS && !measured)
+            why = reportMissing(path, info);
+        else if (result == GST_DISCOVERER_TIMEOUT)
+            why =
+                "it could not be read within " + std::to_string(kDiscoveryTimeout / GST_SECOND) + " seconds";
+        else if (result == GST_DISCOVERER_OK && !readable)
+            why = "it holds neither sound nor video";
+        else if (readable && !measured)
+            why = "its length is unknown";
+        if (readable && measured) {
             GstClockTime length = duration;
             if (isProgramStream(info))
                 length = parsedLength(path).value_or(duration);

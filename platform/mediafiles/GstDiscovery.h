@@ -25,10 +25,10 @@ struct MediaFacts {
     bool hasAudio = false;
 };
 
-// Nothing when the file cannot be read as media; one line in the log when a
-// missing plug-in is why. Blocks for up to kDiscoveryTimeout (kAiffReadTimeout
-// for an AIFF file), twice that for
-// an MPEG program stream. Needs GStreamer started.
-std::optional<MediaFacts> discover(const std::string& path);
+// Nothing when the file cannot be read as media, with `whyNot` (when given)
+// saying why in a few words; one line in the log when a missing plug-in is
+// why. Blocks for up to kDiscoveryTimeout (kAiffReadTimeout for an AIFF
+// file), twice that for an MPEG program stream. Needs GStreamer started.
+std::optional<MediaFacts> discover(const std::string& path, std::string* whyNot = nullptr);
 
 } // namespace eggtimer::gst

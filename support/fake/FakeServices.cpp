@@ -17,7 +17,7 @@ void FakeDesktop::keepAwake(bool awake) {
 
 bool FakeDesktop::openFile(const std::string& path) {
     journal.push_back("desktop.open " + path);
-    return true;
+    return !unopenable.contains(path);
 }
 
 void FakeDesktop::runAlertPanel(const std::string& title, const std::string& message,
@@ -42,9 +42,25 @@ std::optional<std::string> FakeDesktop::runOpenPanel(const std::string& title,
 
 void FakeSound::play() {
     journal.push_back("sound." + soundName + ".play");
+    if (playing)
+        return;
+    ++plays;
+    if (!cannotPlay) {
+        playing = true;
+        return;
+    }
+    runLoop.scheduleTimer(0.0, false, [this, why = *cannotPlay](Timer&) {
+        if (delegate)
+            delegate->soundCouldNotPlay(*this, why);
+    });
+}
+
+void FakeSound::fail(const std::string& why) {
     if (!playing)
-        ++plays;
-    playing = true;
+        return;
+    playing = false;
+    if (delegate)
+        delegate->soundCouldNotPlay(*this, why);
 }
 
 void FakeSound::stop() {
@@ -69,8 +85,17 @@ Sound* FakeSoundRegistry::soundNamed(const std::string& name) {
 
 FakeSound& FakeSoundRegistry::add(const std::string& name) {
     auto& slot = sounds[name];
-    slot = std::make_unique<FakeSound>(name, journal);
+    slot = std::make_unique<FakeSound>(name, journal, runLoop);
     return *slot;
+}
+
+void FakeSoundRegistry::removeFile(const std::string& name) {
+    auto found = sounds.find(name);
+    if (found == sounds.end())
+        return;
+    found->second->cannotPlay = "it is gone or cannot be read";
+    removed.push_back(std::move(found->second));
+    sounds.erase(found);
 }
 
 void FakeMovie::play() {
@@ -98,6 +123,15 @@ void FakeMovie::begin() {
         delegate->movieDidStartPlaying(*this, reportLatency);
 }
 
+void FakeMovie::fail(const std::string& why) {
+    if (!playing)
+        return;
+    playing = false;
+    cancelPending();
+    if (delegate)
+        delegate->movieCouldNotPlay(*this, why);
+}
+
 void FakeMovie::stop() {
     journal.push_back("movie.stop");
     playing = false;
@@ -112,11 +146,14 @@ void FakeMovie::cancelPending() {
         }
 }
 
-std::unique_ptr<Movie> FakeMediaLibrary::movieWithPath(const std::string& path) {
+std::unique_ptr<Movie> FakeMediaLibrary::movieWithPath(const std::string& path, std::string* whyNot) {
     journal.push_back("media.open " + path);
     auto found = media.find(path);
-    if (found == media.end())
+    if (found == media.end()) {
+        if (whyNot)
+            *whyNot = "it is gone or cannot be read";
         return nullptr;
+    }
     auto movie = std::make_unique<FakeMovie>(found->second.first, found->second.second, journal, runLoop);
     lastMovie = movie.get();
     return movie;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,8 @@ public:
     // Like the real modal panel, the alert runs a nested loop: timers that
     // fall due while it is open run, for as long as the user leaves it up.
     double alertOpenFor = 5.0;
+    // Files that no application opens, or that are gone.
+    std::set<std::string> unopenable;
     // What the next open-file dialogs answer, in turn; cancelled when empty.
     std::deque<std::optional<std::string>> openPanelAnswers;
     std::vector<std::string> lastOpenPanelExtensions;
@@ -49,11 +52,16 @@ public:
     int windowBroughtForward = 0;
 };
 
+// A sound on the run loop's clock. As a real one, a play that cannot be
+// heard is told on the run loop, never inside play(): each play while
+// `cannotPlay` holds a reason (its file gone, no sound server), and the play
+// under way that fail() breaks off.
 class FakeSound final : public Sound {
 public:
-    FakeSound(std::string name, Journal& journal)
+    FakeSound(std::string name, Journal& journal, RunLoop& runLoop)
         : soundName(std::move(name))
-        , journal(journal) {}
+        , journal(journal)
+        , runLoop(runLoop) {}
     const std::string& name() const override { return soundName; }
     void play() override;
     void stop() override;
@@ -62,24 +70,36 @@ public:
     void prepare() override { ++prepares, journal.push_back("sound." + soundName + ".prepare"); }
     // The sound reaches its end, as the media framework would report it.
     void finish();
+    // The play under way breaks off, as the media framework would report it.
+    void fail(const std::string& why);
 
     std::string soundName;
     Journal& journal;
+    RunLoop& runLoop;
     SoundDelegate* delegate = nullptr;
+    std::optional<std::string> cannotPlay;
     bool playing = false;
-    int plays = 0;
+    int plays = 0; // plays begun or tried
     int prepares = 0;
 };
 
+// As the real registry, keeps every sound it made alive: one whose file is
+// removed is no longer found, and its plays tell that it is gone.
 class FakeSoundRegistry final : public SoundRegistry {
 public:
-    explicit FakeSoundRegistry(Journal& journal)
-        : journal(journal) {}
+    FakeSoundRegistry(Journal& journal, RunLoop& runLoop)
+        : journal(journal)
+        , runLoop(runLoop) {}
     Sound* soundNamed(const std::string& name) override;
+    Sound& defaultSound() override { return fallback; }
     FakeSound& add(const std::string& name);
+    void removeFile(const std::string& name);
 
     Journal& journal;
+    RunLoop& runLoop;
     std::map<std::string, std::unique_ptr<FakeSound>> sounds;
+    std::vector<std::unique_ptr<FakeSound>> removed;
+    FakeSound fallback{"default", journal, runLoop};
 };
 
 // A movie on the run loop's clock. As a real one, it begins to sound some
@@ -104,6 +124,9 @@ public:
     void gotoBeginning() override { journal.push_back("movie.rewind"); }
     bool isPlaying() const override { return playing; }
     void setDelegate(MovieDelegate* d) override { delegate = d; }
+    // The play under way, begun or on its way, cannot go on, as the media
+    // framework would report it.
+    void fail(const std::string& why);
 
     std::int32_t length, scale;
     Journal& journal;
@@ -128,11 +151,12 @@ public:
     FakeMediaLibrary(Journal& journal, RunLoop& runLoop)
         : journal(journal)
         , runLoop(runLoop) {}
-    std::unique_ptr<Movie> movieWithPath(const std::string& path) override;
+    std::unique_ptr<Movie> movieWithPath(const std::string& path, std::string* whyNot = nullptr) override;
 
     Journal& journal;
     RunLoop& runLoop;
-    // Paths that read as media, with their duration and time scale.
+    // Paths that read as media, with their duration and time scale; the
+    // others are "gone or cannot be read".
     std::map<std::string, std::pair<std::int32_t, std::int32_t>> media;
     FakeMovie* lastMovie = nullptr;
 };
@@ -169,7 +193,7 @@ struct FakeWorld {
     FakeWindow window;
     FakeRunLoop runLoop;
     FakeDesktop desktop{window.journal, runLoop};
-    FakeSoundRegistry sounds{window.journal};
+    FakeSoundRegistry sounds{window.journal, runLoop};
     FakeMediaLibrary media{window.journal, runLoop};
     FakeSettingsStore settings{window.journal};
     FakeFileSystem files;

@@ -81,8 +81,9 @@ TEST(MovieMadeEarlyTest, IsHeardFromItsPlayWhenPlayedSecondsLater) {
     EXPECT_NEAR(std::chrono::duration<double>(starts.began.back() - heard.began).count(), 0.0, 0.15);
 }
 
-// The sounds shipped for the user to pick, and the beep before an alert.
-TEST(ShippedSoundsTest, FourToEightAndTheBeepEachShortAndHeardToItsEnd) {
+// The sounds shipped for the user to pick, the beep before an alert, and the
+// default sound that rings when the one chosen cannot.
+TEST(ShippedSoundsTest, FourToEightTheBeepAndTheDefaultEachShortAndHeardToItsEnd) {
     PosixFileSystem files{EGGTIMER_SOURCE_SOUND_DIR, "/nonexistent"};
     GstSoundRegistry registry{files};
     std::vector<Sound*> sounds;
@@ -93,6 +94,8 @@ TEST(ShippedSoundsTest, FourToEightAndTheBeepEachShortAndHeardToItsEnd) {
     EXPECT_LE(sounds.size(), 8u);
     std::unique_ptr<Sound> beep = makeSoundFromFile(EGGTIMER_SOURCE_BEEP, "beep");
     sounds.push_back(beep.get());
+    sounds.push_back(&registry.defaultSound());
+    EXPECT_EQ(sounds.back()->name(), "GentleAlarm");
     SinkRecorder recorder;
     ASSERT_TRUE(recorder.start());
     for (Sound* sound : sounds) {
@@ -155,8 +158,9 @@ TEST(AiffFormatsTest, AllAreHeardAsSoundsAndMoviesOneAfterAnother) {
     }
 }
 
-// No movie, without a hang; a sound of it ends once, unfinished, with a line in the
-// log (once a process for each kind of failure: a process for each row).
+// No movie, without a hang, and a reason; a sound of it tells once that it
+// could not play, with the reason of its line in the log (once a process for
+// each kind of failure: a process for each row).
 class CompressedAiffTest : public ::testing::TestWithParam<AiffFormat> {};
 
 TEST_P(CompressedAiffTest, GivesAClearOutcome) {
@@ -164,18 +168,23 @@ TEST_P(CompressedAiffTest, GivesAClearOutcome) {
     makeAiff(sounds.folder / "Tone.aiff", GetParam());
     const auto asked = std::chrono::steady_clock::now();
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(GstMediaLibrary().movieWithPath(sounds.folder / "Tone.aiff"), nullptr);
+    std::string whyNot;
+    EXPECT_EQ(GstMediaLibrary().movieWithPath(sounds.folder / "Tone.aiff", &whyNot), nullptr);
     EXPECT_LT(std::chrono::steady_clock::now() - asked, 15s) << "past the read limit";
+    EXPECT_FALSE(whyNot.empty());
 
     Sound* sound = sounds.find("Tone");
     ASSERT_NE(sound, nullptr);
     sound->play();
-    EXPECT_TRUE(waitUntil([&] { return !sounds.delegate.ends.empty(); }, 10s));
+    EXPECT_TRUE(waitUntil([&] { return !sounds.delegate.failures.empty(); }, 10s));
     serveEventsFor(300ms);
     const std::string errors = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(sounds.delegate.ends, std::vector<bool>{false});
+    EXPECT_TRUE(sounds.delegate.ends.empty()) << "its failure also told as an end";
+    ASSERT_EQ(sounds.delegate.failures.size(), 1u);
     EXPECT_FALSE(sound->isPlaying());
     EXPECT_TRUE(std::regex_match(errors, std::regex("(.*\\]: cannot play Tone\\.aiff: .*\n)+"))) << errors;
+    EXPECT_NE(errors.find("cannot play Tone.aiff: " + sounds.delegate.failures[0] + "\n"), std::string::npos)
+        << sounds.delegate.failures[0];
 }
 
 INSTANTIATE_TEST_SUITE_P(Compressed, CompressedAiffTest,

@@ -22,10 +22,13 @@ namespace eggtimer::test {
 
 using namespace std::chrono_literals;
 
-// Whether each play it was told the end of had finished.
+// Whether each play it was told the end of had finished, and why each play
+// it was told of could not play.
 struct RecordingDelegate final : SoundDelegate {
     std::vector<bool> ends;
+    std::vector<std::string> failures;
     void soundDidFinishPlaying(Sound&, bool finished) override { ends.push_back(finished); }
+    void soundCouldNotPlay(Sound&, const std::string& why) override { failures.push_back(why); }
 };
 
 // A scratch folder as the only sound folder, with a registry over it and a
@@ -47,14 +50,17 @@ struct SoundFolder {
 };
 
 // Records when each play of a movie began, as the movie tells it: the
-// instant of the report less the seconds it says were heard by then.
+// instant of the report less the seconds it says were heard by then; and
+// why each play it was told of could not play.
 struct RecordingMovieDelegate final : MovieDelegate {
     std::vector<std::chrono::steady_clock::time_point> began;
+    std::vector<std::string> failures;
     void movieDidStartPlaying(Movie&, double secondsHeard) override {
         began.push_back(std::chrono::steady_clock::now() -
                         std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                             std::chrono::duration<double>(secondsHeard)));
     }
+    void movieCouldNotPlay(Movie&, const std::string& why) override { failures.push_back(why); }
 };
 
 // -34 dBFS: well above the silence of a null sink, well below every fixture

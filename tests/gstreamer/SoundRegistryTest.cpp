@@ -1,5 +1,6 @@
 // Which file a sound name finds, and what a name that finds none gives.
-// Looking up plays nothing, so these need no sound server.
+// Looking up plays nothing, and a sound whose file is gone is told so
+// before it reaches the sound server, so these need none.
 
 #include "platform/gstreamer/GstMedia.h"
 #include "tests/gstreamer/MediaFixtures.h"
@@ -78,11 +79,18 @@ TEST_P(SoundPrecedence, TheWinnerIsTheOneFound) {
     ASSERT_EQ(std::remove(winner.c_str()), 0);
     Sound* other = registry.soundNamed("Chime");
     ASSERT_TRUE(other && other != both) << "the winner was not the one found";
-    // Its file gone, a sound is no longer found, and plays nothing.
+    // Its file gone, a sound is no longer found, and its plays say so,
+    // after play() has returned.
     ASSERT_EQ(std::remove(loser.c_str()), 0);
     EXPECT_EQ(registry.soundNamed("Chime"), nullptr);
+    RecordingDelegate told;
+    other->setDelegate(&told);
     other->play();
     EXPECT_FALSE(other->isPlaying());
+    EXPECT_TRUE(told.failures.empty()) << "told inside play()";
+    EXPECT_TRUE(waitUntil([&] { return !told.failures.empty(); }, 5s));
+    EXPECT_EQ(told.failures, std::vector<std::string>{"it is gone or cannot be read"});
+    EXPECT_TRUE(told.ends.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(

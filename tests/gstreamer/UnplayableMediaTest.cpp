@@ -12,6 +12,7 @@
 
 #include <random>
 #include <regex>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,12 +38,19 @@ TEST(BadMediaTest, GivesNoMovieAndReturnsPromptly) {
                                    f / "link.mp3",  f / "pipe.mp3", "/dev/zero",     ""};
     if (::geteuid() != 0) // root reads a file whatever its mode
         paths.push_back(f / "good.mp4");
+    // Not a readable regular file with something in it.
+    const std::set<std::string> noFile{
+        f / "empty.mp3", f / "album.mp3", f / "link.mp3", f / "pipe.mp3", "/dev/zero", "", f / "good.mp4"};
     for (const std::string& path : paths) {
         const auto before = std::chrono::steady_clock::now();
-        EXPECT_EQ(GstMediaLibrary().movieWithPath(path), nullptr) << path;
+        std::string why;
+        EXPECT_EQ(GstMediaLibrary().movieWithPath(path, &why), nullptr) << path;
         // No hang: the discoverer's own limit is five seconds (ten for an
         // MPEG program stream).
         EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(15)) << path;
+        // What the discoverer found, for a file it could read.
+        EXPECT_EQ(why == "it is gone or cannot be read", noFile.contains(path)) << path << ": " << why;
+        EXPECT_FALSE(why.empty()) << path;
     }
 }
 
@@ -71,11 +79,13 @@ TEST(MissingPluginTest, AMovieThatCannotBeMeasuredIsNoneAndSaysWhyOnce) {
     HiddenElement synthesizer("fluiddec");
     ASSERT_TRUE(synthesizer.feature);
     ::testing::internal::CaptureStderr();
+    std::string why;
     EXPECT_EQ(GstMediaLibrary().movieWithPath(folder / "song.mid"), nullptr);
-    EXPECT_EQ(GstMediaLibrary().movieWithPath(folder / "song.mid"), nullptr);
+    EXPECT_EQ(GstMediaLibrary().movieWithPath(folder / "song.mid", &why), nullptr);
     const std::string errors = ::testing::internal::GetCapturedStderr();
     EXPECT_TRUE(std::regex_match(errors, std::regex(".*\\]: cannot play song\\.mid: .*plug-in.*\n")))
         << errors;
+    EXPECT_NE(errors.find(": " + why + "\n"), std::string::npos) << why;
 }
 
 TEST(MissingPluginTest, AMovieWhoseVideoCannotBeDecodedIsStillHeard) {

@@ -65,26 +65,135 @@ TEST_F(FiringTest, SoundRepeatsHalfASecondAfterEachEndUntilStopAndEndsOutsideFir
     EXPECT_EQ(master->status(), TimerStatusRunning);
 }
 
-TEST_F(FiringTest, AMissingSoundOrUnreadableMusicFiresSilentlyUntilStop) {
-    window().targetSoundPopup.addItemWithTitle("Gone");
-    window().targetSoundPopup.selectItemWithTitle("Gone");
-    press();
-    // What fires is what was chosen at START.
-    window().targetSoundPopup.selectItemWithTitle("Chime");
-    world.runLoop.advanceBy(30.0);
-    EXPECT_EQ(master->status(), TimerStatusFiring);
-    EXPECT_EQ(master->sound(), nullptr);
-    EXPECT_EQ(chime->plays, 0);
-    press();
+// How what was chosen to ring fails to be heard.
+enum class Failure { NotFound, RemovedWhileRinging, CannotBegin, BreaksOff };
 
-    world.desktop.openPanelAnswers = {"/music/not-media.txt"};
-    master->selectTargetMusic(nullptr);
+struct FallbackCase {
+    const char* name;
+    Target target;
+    const char* chosen; // the sound's name or the music's path
+    Failure failure;
+    const char* said; // in the log: what cannot be played, and why
+    const char* shown;
+};
+void PrintTo(const FallbackCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class FallbackRing : public FiringTest, public ::testing::WithParamInterface<FallbackCase> {};
+
+// The ring goes on, heard, with the window's and the notice's texts as they
+// were: a ring that says it fires while nothing sounds would be a failure
+// reported as success.
+TEST_P(FallbackRing, RingsTheDefaultSoundWithTheSoundsPauseUntilStopAndSaysWhyOnce) {
+    const FallbackCase& c = GetParam();
+    world.media.media["/music/a.mp3"] = {90, 30};
+    if (c.target == Target::Music) {
+        world.desktop.openPanelAnswers = {c.chosen};
+        master->selectTargetMusic(nullptr);
+    } else {
+        window().targetSoundPopup.addItemWithTitle("Gone");
+        window().targetSoundPopup.selectItemWithTitle(c.chosen);
+    }
     startAndFire();
+    fake::FakeMovie* movie = world.media.lastMovie;
+    const std::string why = "internal data stream error";
+    switch (c.failure) {
+    case Failure::NotFound:
+        break;
+    case Failure::RemovedWhileRinging:
+        world.runLoop.advanceBy(1.0);
+        chime->finish();
+        world.sounds.removeFile("Chime");
+        world.runLoop.advanceBy(0.5); // the replay
+        break;
+    case Failure::CannotBegin:
+        ASSERT_NE(movie, nullptr);
+        movie->fail(why); // on its way to begin
+        break;
+    case Failure::BreaksOff:
+        world.runLoop.advanceBy(1.0);
+        c.target == Target::Music ? movie->fail(why) : chime->fail(why);
+        break;
+    }
+    world.runLoop.runDue();
+    const int chosenPlays = c.target == Target::Music ? (movie ? movie->plays : 0) : chime->plays;
+
+    fake::FakeSound& fallback = world.sounds.fallback;
+    EXPECT_EQ(master->sound(), &fallback);
+    EXPECT_EQ(
+        std::ranges::count_if(journal(), [](const std::string& e) { return e.starts_with("desktop.log"); }),
+        1);
+    EXPECT_TRUE(journalHas("desktop.log ringing with the default sound: " + std::string(c.said)));
+    for (int play = 1; play <= 3; ++play) {
+        EXPECT_EQ(fallback.plays, play);
+        world.runLoop.advanceBy(1.5);
+        fallback.finish();
+        world.runLoop.advanceBy(0.499);
+        EXPECT_EQ(fallback.plays, play);
+        world.runLoop.advanceBy(0.001);
+    }
     EXPECT_EQ(master->status(), TimerStatusFiring);
-    ASSERT_NE(master->musicView(), nullptr);
-    EXPECT_EQ(master->musicView()->movie(), nullptr);
+    EXPECT_EQ(window().statTimer.text, "Timer is firing.");
+    EXPECT_EQ(window().statFireTarget.text, c.shown);
+    EXPECT_EQ(window().timerButton.titleText, "STOP");
+    EXPECT_TRUE(journalHas("desktop.attention " + std::string(c.shown) + " (stoppable)"));
+    EXPECT_EQ(c.target == Target::Music ? (movie ? movie->plays : 0) : chime->plays, chosenPlays)
+        << "what cannot play was tried again";
+
     press();
-    EXPECT_EQ(master->status(), TimerStatusNotSet);
+    EXPECT_FALSE(fallback.playing);
+    world.runLoop.advanceBy(10.0);
+    EXPECT_EQ(fallback.plays, 4);
+    EXPECT_EQ(world.runLoop.pendingCount(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, FallbackRing,
+    ::testing::Values(
+        FallbackCase{"SoundNotFound", Target::Sound, "Gone", Failure::NotFound,
+                     "the sound \"Gone\" cannot be played (it is in no sound folder or cannot be read)",
+                     "[Sound] Gone"},
+        FallbackCase{"SoundRemovedWhileRinging", Target::Sound, "Chime", Failure::RemovedWhileRinging,
+                     "the sound \"Chime\" cannot be played (it is gone or cannot be read)", "[Sound] Chime"},
+        FallbackCase{"SoundBreaksOff", Target::Sound, "Chime", Failure::BreaksOff,
+                     "the sound \"Chime\" cannot be played (internal data stream error)", "[Sound] Chime"},
+        FallbackCase{"MusicNotMedia", Target::Music, "/music/song.mp3", Failure::NotFound,
+                     "\"/music/song.mp3\" cannot be played (it is gone or cannot be read)",
+                     "[Music] song.mp3"},
+        FallbackCase{"MusicCannotBegin", Target::Music, "/music/a.mp3", Failure::CannotBegin,
+                     "\"/music/a.mp3\" cannot be played (internal data stream error)", "[Music] a.mp3"},
+        FallbackCase{"MusicBreaksOff", Target::Music, "/music/a.mp3", Failure::BreaksOff,
+                     "\"/music/a.mp3\" cannot be played (internal data stream error)", "[Music] a.mp3"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Without a sound server the ring still shows and notifies; the log says
+// once a ring that nothing can be heard, and the default sound is tried
+// after each pause, to be heard once the server is back.
+TEST_F(FiringTest, WhenNoSoundCanPlayTheRingStillShowsSaysSoOnceAndKeepsTrying) {
+    fake::FakeSound& fallback = world.sounds.fallback;
+    chime->cannotPlay = fallback.cannotPlay = "connection refused";
+    for (int ring = 1; ring <= 2; ++ring) {
+        const int before = fallback.plays;
+        startAndFire();
+        world.runLoop.advanceBy(1.9);
+        EXPECT_EQ(master->status(), TimerStatusFiring);
+        EXPECT_TRUE(journalHas("desktop.attention [Sound] Chime (stoppable)"));
+        EXPECT_EQ(fallback.plays - before, 4); // at 0, 0.5, 1 and 1.5 s
+        EXPECT_EQ(std::ranges::count(journal(), "desktop.log ringing without sound: no sound can be played "
+                                                "(connection refused)"),
+                  1);
+        if (ring == 2) {
+            fallback.cannotPlay.reset(); // the server is back
+            world.runLoop.advanceBy(0.1);
+            EXPECT_TRUE(fallback.playing);
+        }
+        press();
+        const int stoppedAt = fallback.plays;
+        world.runLoop.advanceBy(5.0);
+        EXPECT_EQ(fallback.plays, stoppedAt);
+        EXPECT_EQ(world.runLoop.pendingCount(), 0u);
+    }
 }
 
 TEST_F(FiringTest, MusicLoopsInAMovieViewUntilStop) {
@@ -111,6 +220,7 @@ TEST_F(FiringTest, MusicLoopsInAMovieViewUntilStop) {
 struct SingleShotCase {
     const char* name;
     int row;
+    bool opens;
     std::vector<std::string> done;
 };
 void PrintTo(const SingleShotCase& c, std::ostream* out) {
@@ -122,10 +232,13 @@ class SingleShotTarget : public FiringTest, public ::testing::WithParamInterface
 TEST_P(SingleShotTarget, EndsTheTimerWhenItFires) {
     world.desktop.openPanelAnswers = {"/tmp/a $(rm -rf ~) `x`.txt"};
     master->selectTargetFile(nullptr);
+    if (!GetParam().opens)
+        world.desktop.unopenable = {"/tmp/a $(rm -rf ~) `x`.txt"};
     selectTarget(GetParam().row);
     startAndFire();
     for (const std::string& entry : GetParam().done)
         EXPECT_TRUE(journalHas(entry)) << entry;
+    EXPECT_EQ(journalHas("desktop.beep"), !GetParam().opens);
     EXPECT_LT(journalIndex(GetParam().done.back()), journalIndex("targetSelecter.enable"));
     EXPECT_EQ(window().timerButton.titleText, "START");
     EXPECT_EQ(master->status(), TimerStatusNotSet);
@@ -136,10 +249,18 @@ TEST_P(SingleShotTarget, EndsTheTimerWhenItFires) {
 INSTANTIATE_TEST_SUITE_P(Targets, SingleShotTarget,
                          ::testing::Values(SingleShotCase{"File",
                                                           2,
+                                                          true,
                                                           {"desktop.log OpenFile:/tmp/a $(rm -rf ~) `x`.txt",
                                                            "desktop.open /tmp/a $(rm -rf ~) `x`.txt",
                                                            "desktop.attention [File] a $(rm -rf ~) `x`.txt"}},
-                                           SingleShotCase{"NoTarget", -1, {"desktop.attention Timer"}}),
+                                           SingleShotCase{"FileThatCannotBeOpened",
+                                                          2,
+                                                          false,
+                                                          {"desktop.log OpenFile:/tmp/a $(rm -rf ~) `x`.txt",
+                                                           "desktop.open /tmp/a $(rm -rf ~) `x`.txt",
+                                                           "desktop.attention [File] a $(rm -rf ~) `x`.txt "
+                                                           "(could not be opened)"}},
+                                           SingleShotCase{"NoTarget", -1, true, {"desktop.attention Timer"}}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The fake panel, like the real one, runs what falls due while it is open.

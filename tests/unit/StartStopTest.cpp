@@ -57,6 +57,13 @@ TEST_F(StartStopTest, TheSoundToPlayIsReadiedThreeSecondsBeforeItFires) {
     EXPECT_EQ(chime->prepares, 2);
     press();
 
+    // The default sound, when the chosen one is gone by then.
+    world.sounds.removeFile("Chime");
+    press();
+    world.runLoop.runDue();
+    EXPECT_EQ(world.sounds.fallback.prepares, 1);
+    press();
+
     // Not for a timer cleared before it came round, nor for other targets.
     typeDuration("", "", "10");
     press();
@@ -67,6 +74,7 @@ TEST_F(StartStopTest, TheSoundToPlayIsReadiedThreeSecondsBeforeItFires) {
     press();
     world.runLoop.advanceBy(60);
     EXPECT_EQ(chime->prepares, 2);
+    EXPECT_EQ(world.sounds.fallback.prepares, 1);
 }
 
 } // namespace

@@ -60,6 +60,7 @@ TEST_F(TargetChoiceTest, ConfirmedChoicesSetThePathTheNameAndTheTargetAndCancell
     EXPECT_EQ(window().targetSelecter.row, 3);
 }
 
+// A sound that is not found stays silent: no default sound stands in for it.
 TEST_F(TargetChoiceTest, TestPlayPlaysTheSelectedSoundOnceWithoutADelegate) {
     window().targetSoundPopup.removeAllItems();
     master->testPlayTargetSound(nullptr); // empty list: nothing
@@ -67,6 +68,8 @@ TEST_F(TargetChoiceTest, TestPlayPlaysTheSelectedSoundOnceWithoutADelegate) {
     window().targetSoundPopup.addItemWithTitle("Gone"); // its file is gone
     window().targetSoundPopup.addItemWithTitle("Bell");
     master->testPlayTargetSound(nullptr);
+    world.runLoop.runDue();
+    EXPECT_EQ(world.sounds.fallback.plays, 0);
     window().targetSoundPopup.selectItemWithTitle("Bell");
     master->testPlayTargetSound(nullptr);
     EXPECT_EQ(bell.plays, 1);
