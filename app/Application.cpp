@@ -2,6 +2,7 @@
 
 #include "app/Binding.h"
 #include "controller/KRMaster.h"
+#include "platform/desktop/AppearancePortal.h"
 #include "platform/desktop/QtDesktop.h"
 #include "platform/gstreamer/GstMedia.h"
 #include "platform/mediafiles/GstSupport.h"
@@ -9,6 +10,7 @@
 #include "platform/system/QtRunLoop.h"
 #include "platform/system/QtSettingsStore.h"
 #include "platform/system/SoundFolders.h"
+#include "platform/window/DesktopStyle.h"
 
 #include <QEvent>
 #include <QTimer>
@@ -53,6 +55,7 @@ std::unique_ptr<Application> Application::make(std::string& error) {
 
 Application::Application(std::unique_ptr<LoadedInterface> loaded)
     : ui(std::move(loaded))
+    , appearance(std::make_unique<AppearancePortal>())
     , runLoop(std::make_unique<QtRunLoop>())
     , files(std::make_unique<PosixFileSystem>(installedSoundFolder(), userSoundFolder()))
     , sounds(std::make_unique<GstSoundRegistry>(*files))
@@ -63,11 +66,21 @@ Application::Application(std::unique_ptr<LoadedInterface> loaded)
     , master(std::make_unique<KRMaster>(services(), outletsOf(*ui))) {
     connectActions(*ui, *master);
     master->awakeFromNib();
+    QObject::connect(appearance.get(), &AppearancePortal::colourSchemeChanged, appearance.get(),
+                     [](AppearancePortal::ColourScheme scheme) {
+                         followDarkStyle(scheme == AppearancePortal::ColourScheme::Dark);
+                     });
 }
 
 Application::~Application() = default;
 
 void Application::show() {
+    // The desktop's style before the window is first made, so that it never
+    // shows light on a dark desktop and Qt's Wayland title bar takes it; the
+    // portal answers in a few milliseconds, and a slow one is not waited for.
+    appearance->waitForAnswer(std::chrono::milliseconds(250));
+    chooseTitleBar(appearance->buttonLayout());
+    followDarkStyle(appearance->colourScheme() == AppearancePortal::ColourScheme::Dark);
     ui->window()->show();
     // Not before: on a busy machine its threads would hold the window up.
     new OnFirstExposure(ui->window()->windowHandle(), [] { gst::startInBackground(); });

@@ -15,6 +15,7 @@ class QWidget;
 
 namespace eggtimer {
 
+class AppearancePortal;
 class KRMaster;
 class LoadedInterface;
 class QtRunLoop;
@@ -34,8 +35,9 @@ public:
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // Shows the window; once it is on the screen, the media framework gets
-    // ready for the first play in the background.
+    // Shows the window in the desktop's dark or light style; once it is on the
+    // screen, the media framework gets ready for the first play in the
+    // background.
     void show();
 
     QWidget* window() const;
@@ -47,6 +49,7 @@ private:
     void beep();
 
     std::unique_ptr<LoadedInterface> ui;
+    std::unique_ptr<AppearancePortal> appearance;
     std::unique_ptr<QtRunLoop> runLoop;
     std::unique_ptr<PosixFileSystem> files;
     std::unique_ptr<GstSoundRegistry> sounds;
