@@ -36,7 +36,7 @@ while [[ $# -gt 0 ]]; do
   shift
 done
 [[ $# -gt 0 ]] || { echo "with-session.sh: no command" >&2; exit 2; }
-[[ $want_x -eq 0 || $want_wayland -eq 0 ]] || { echo "with-session.sh: --x or --wayland, not both" >&2; exit 2; }
+[[ $want_x -eq 0 || $want_wayland -eq 0 ]] || { echo "with-session.sh: --x or a Wayland compositor, not both" >&2; exit 2; }
 
 session=$(mktemp -d /tmp/eggtimer-session.XXXXXX)
 pids=()

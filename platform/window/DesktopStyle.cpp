@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QColor>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QStringList>
 #include <QWidget>
@@ -24,6 +26,8 @@ bool desktopSuppliesPalette() {
 // Style sheets that name palette colours ("palette(base)") take them when they
 // are set: set again, they take the new ones.
 void restyleSheets() {
+    // After the widgets have taken the new palette, which Qt posts to them.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::ApplicationPaletteChange);
     for (QWidget* widget : QApplication::allWidgets()) {
         if (!widget->styleSheet().isEmpty())
             widget->setStyleSheet(widget->styleSheet());
@@ -47,7 +51,7 @@ QPalette darkPalette() {
     // Cards (the status area, text fields) a step lighter than the window, as
     // GNOME's dark style draws them.
     palette.setColor(QPalette::AlternateBase, QColor(0x31, 0x31, 0x31));
-    palette.setColor(QPalette::Midlight, QColor(0x4a, 0x4a, 0x4a));
+    palette.setColor(QPalette::Midlight, QColor(0x55, 0x55, 0x55));
     palette.setColor(QPalette::Shadow, QColor(0x0a, 0x0a, 0x0a));
     palette.setColor(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
     palette.setColor(QPalette::HighlightedText, QColor(0xff, 0xff, 0xff));

@@ -20,10 +20,9 @@ namespace eggtimer {
 // Call it again whenever the desktop's choice changes.
 void followDarkStyle(bool dark);
 
-// A dark palette in which every text is readable: window and button texts at
-// a contrast of more than 7:1 against their backgrounds, and the outlines,
-// the progress bar's groove and the radio buttons' circles apart from the
-// window.
+// A dark palette in which every text is readable, at a contrast of at least
+// 4.5:1 against its background (disabled ones too), and the progress bar's
+// groove and the radio buttons stand apart from theirs.
 QPalette darkPalette();
 
 // Chooses Qt's title bar on Wayland, before the first window is made. On
