@@ -87,6 +87,7 @@ void AppearancePortal::waitForAnswer(std::chrono::milliseconds limit) {
     const QDeadlineTimer deadline(limit);
     QTimer wake; // ends the last wait at the deadline
     wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
     wake.start(limit);
     while (!answered && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
