@@ -4,6 +4,7 @@
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QDeadlineTimer>
@@ -56,6 +57,21 @@ AppearancePortal::AppearancePortal(QObject* parent)
 AppearancePortal::~AppearancePortal() = default;
 
 void AppearancePortal::readAll() {
+    // Who owns the portal's name: asked first, the bus answers before the
+    // portal has even been asked for its settings, and so before any change
+    // the portal signals after them. (A reply's sender is not always known.)
+    QDBusMessage owning = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+                                                         QStringLiteral("/org/freedesktop/DBus"),
+                                                         QStringLiteral("org.freedesktop.DBus"),
+                                                         QStringLiteral("GetNameOwner"));
+    owning << kService;
+    auto* named = new QDBusPendingCallWatcher(bus.asyncCall(owning, kCallTimeoutMs), this);
+    connect(named, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
+        finished->deleteLater();
+        const QDBusPendingReply<QString> reply = *finished;
+        if (reply.isValid())
+            owner = reply.value();
+    });
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("ReadAll"));
     call << QStringList{kAppearance, kWindowManager};
@@ -66,7 +82,6 @@ void AppearancePortal::readAll() {
         const QDBusMessage reply = finished->reply();
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
             return; // no portal, or one without settings: the light style as ever
-        owner = reply.service();
         // a{sa{sv}}: each group's keys and values.
         const QDBusArgument groups = reply.arguments().constFirst().value<QDBusArgument>();
         groups.beginMap();
