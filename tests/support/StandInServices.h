@@ -56,6 +56,7 @@ class StandInNotificationServer : public StandIn {
 public:
     struct Notification {
         QString appName;
+        QString appIcon;
         uint replacesId;
         QString summary;
         QString body;
@@ -81,11 +82,11 @@ public:
     std::vector<uint> closed;
 
 public Q_SLOTS:
-    uint Notify(const QString& appName, uint replacesId, const QString&, const QString& summary,
+    uint Notify(const QString& appName, uint replacesId, const QString& appIcon, const QString& summary,
                 const QString& body, const QStringList& actions, const QVariantMap& hints, int,
                 const QDBusMessage& message) {
         const uint id = replacesId != 0 ? replacesId : nextId++;
-        notifications.push_back({appName, replacesId, summary, body, actions, hints, id});
+        notifications.push_back({appName, appIcon, replacesId, summary, body, actions, hints, id});
         message.setDelayedReply(!answers); // and never reply
         return id;
     }
