@@ -1,14 +1,12 @@
-// The window in the desktop's dark or light style, as a stand-in desktop
-// portal on the session's bus gives it, looked at as a user sees it: a
-// picture of the screen, taken by the display server. Texts stay readable and
-// controls visible in either style; on Wayland the title bar has its buttons,
-// in the same style, and they work.
+// The window in the style a stand-in desktop portal gives, looked at as a
+// user sees it: in a picture of the screen taken by the display server. Texts
+// stay readable and controls visible; on Wayland the title bar Qt draws has
+// its buttons, in the same style, and they work.
 
 #include "support/AppHarness.h"
 #include "tests/support/StandInServices.h"
 
 #include <QProcess>
-#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -24,10 +22,7 @@ namespace {
 const QString kAppearance = QStringLiteral("org.freedesktop.appearance");
 const QString kScheme = QStringLiteral("color-scheme");
 enum Scheme : uint { NoPreference = 0, Dark = 1, Light = 2 };
-
-bool onWayland() {
-    return QGuiApplication::platformName() == QStringLiteral("wayland");
-}
+using Groups = StandInPortalSettings::Groups;
 
 // WCAG 2's relative luminance of a colour and contrast ratio of two.
 double luminance(QRgb rgb) {
@@ -44,15 +39,11 @@ double contrast(QRgb a, QRgb b) {
 
 // An area of a picture: the colour most of it has, and the contrast against
 // it of the pixel that stands out most, a text's ink where it holds a text.
-struct Measured {
-    QRgb background;
-    double contrast;
-};
-Measured measure(const QImage& picture, const QRect& area) {
+std::pair<QRgb, double> measure(const QImage& picture, const QRect& area) {
     std::map<QRgb, int> counts;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
-            ++counts[picture.pixel(x, y) | 0xff000000];
+            ++counts[picture.pixel(x, y)];
     const QRgb background = std::ranges::max_element(counts, {}, [](auto& c) { return c.second; })->first;
     double most = 1;
     for (const auto& [colour, count] : counts)
@@ -60,221 +51,188 @@ Measured measure(const QImage& picture, const QRect& area) {
     return {background, most};
 }
 
-// The screen as its display server shows it: on Wayland, the X server the
+// The X server's picture of its screen: on Wayland, of the one the
 // compositor draws on, title bars and all.
-QImage screen() {
-    const QString display =
-        onWayland() ? qEnvironmentVariable("EGGTIMER_COMPOSITOR_DISPLAY") : qEnvironmentVariable("DISPLAY");
+QImage screen(const QString& display) {
     QProcess import;
     import.start(QStringLiteral("import"), {"-display", display, "-window", "root", "png:-"});
     import.waitForFinished();
     return QImage::fromData(import.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
 }
-
-// Where the window's inside lies on the screen, found by a piece of what the
-// window itself draws (a Wayland client is not told where its window is);
-// nothing while the screen does not show that yet.
-std::optional<QPoint> findOnScreen(const QImage& shown, QWidget* window) {
-    const QImage own = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const QRect piece(2, 2, 60, 16); // the menu bar's first entry
-    for (int y = 0; y + piece.bottom() < shown.height(); ++y) {
-        for (int x = 0; x + piece.right() < shown.width(); ++x) {
-            bool same = true;
-            for (int dy = piece.top(); same && dy <= piece.bottom(); ++dy)
-                for (int dx = piece.left(); same && dx <= piece.right(); ++dx)
-                    same = shown.pixel(x + dx, y + dy) == own.pixel(dx, dy);
-            if (same)
-                return QPoint(x, y);
-        }
-    }
-    return std::nullopt;
+QString screenDisplay() {
+    return qEnvironmentVariable(QGuiApplication::platformName() == QStringLiteral("wayland")
+                                    ? "EGGTIMER_COMPOSITOR_DISPLAY"
+                                    : "DISPLAY");
 }
 
-struct Seen {
+// The screen once it shows the window as the window draws itself now, and
+// where the window's inside lies on it, found by the menu bar's first entry
+// (a Wayland client is not told where its window is).
+std::pair<QImage, QPoint> seen(App& app) {
     QImage shown;
-    QPoint origin; // of the window's inside
-    // A widget's area on the screen, less `inset` on every side.
-    QRect areaOf(QWidget* widget, int inset = 0) const {
-        return QRect(widget->mapTo(widget->window(), QPoint(0, 0)) + origin, widget->size())
-            .adjusted(inset, inset, -inset, -inset);
-    }
-};
-
-// Waits until the screen shows the window as it draws itself now.
-Seen seen(App& app) {
-    Seen found;
-    const bool shown = app.waitFor(
+    QPoint origin(-1, -1);
+    const QImage own = app.window()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect piece(2, 2, 60, 16);
+    const auto matches = [&](int x, int y) {
+        for (int dy = piece.top(); dy <= piece.bottom(); ++dy)
+            for (int dx = piece.left(); dx <= piece.right(); ++dx)
+                if (shown.pixel(x + dx, y + dy) != own.pixel(dx, dy))
+                    return false;
+        return true;
+    };
+    const bool found = app.waitFor(
         [&] {
-            found.shown = screen();
-            const std::optional<QPoint> origin = findOnScreen(found.shown, app.window());
-            found.origin = origin.value_or(QPoint());
-            return origin.has_value();
+            shown = screen(screenDisplay());
+            for (int y = 0; y + piece.bottom() < shown.height(); ++y) {
+                for (int x = 0; x + piece.right() < shown.width(); ++x) {
+                    if (matches(x, y)) {
+                        origin = {x, y};
+                        return true;
+                    }
+                }
+            }
+            return false;
         },
         20);
-    if (!shown)
-        ADD_FAILURE() << "the window's own picture never showed on the screen";
-    return found;
+    EXPECT_TRUE(found) << "the window as it draws itself never showed on the screen";
+    return {shown, origin};
 }
 
 // Status line and START at 4.5:1 at least, the status area dark or light as
-// asked, the checked radio button at 3:1, and the progress bar's groove at
-// 1.5:1 against the status area, about as Qt's light style draws it.
+// asked, the checked radio button's circle at 3:1 (WCAG's least for a
+// control), and the progress bar's groove at 1.5:1, as in Qt's light style.
 void expectReadable(App& app, bool dark, const char* row) {
-    const Seen look = seen(app);
-    const Measured status = measure(look.shown, look.areaOf(app.find("statTimer")));
-    const Measured start = measure(look.shown, look.areaOf(app.find("timerButton"), 3));
-    const Measured bar = measure(look.shown, look.areaOf(app.find("timerProgress")).adjusted(0, -3, 0, 3));
-    // The checked radio button's circle, left of its label.
-    const QRect cell = look.areaOf(app.find("preset3Cell"));
-    const Measured radio = measure(look.shown, cell.adjusted(0, 0, cell.height() - cell.width(), 0));
+    const auto [shown, origin] = seen(app);
+    const auto on = [&app, &shown = shown, origin = origin](const char* name, QMargins less = {}) {
+        QWidget* widget = app.find(name);
+        return measure(shown, QRect(widget->mapTo(app.window(), origin), widget->size()) - less);
+    };
+    const auto [status, statusRatio] = on("statTimer");
+    const auto [button, startRatio] = on("timerButton", {3, 3, 3, 3});
+    const double bar = on("timerProgress", {0, -3, 0, -3}).second;
+    const int label = app.find("preset3Cell")->width() - app.find("preset3Cell")->height();
+    const double radio = on("preset3Cell", {0, 0, label, 0}).second;
     std::printf(
-        "%s, %s: status line %.1f:1 on %06x, START %.1f:1 on %06x, progress bar %.1f:1, radio %.1f:1\n", row,
-        qPrintable(QGuiApplication::platformName()), status.contrast, status.background & 0xffffff,
-        start.contrast, start.background & 0xffffff, bar.contrast, radio.contrast);
-    EXPECT_EQ(luminance(status.background) < 0.1, dark) << row;
-    EXPECT_GE(status.contrast, 4.5) << row;
-    EXPECT_GE(start.contrast, 4.5) << row;
-    EXPECT_GE(bar.contrast, 1.5) << row;
-    EXPECT_GE(radio.contrast, 3) << row; // WCAG's least for a control's parts
+        "%s, %s: status line %.1f:1 on #%06x, START %.1f:1 on #%06x, progress bar %.1f:1, radio %.1f:1\n",
+        row, qPrintable(QGuiApplication::platformName()), statusRatio, status & 0xffffff, startRatio,
+        button & 0xffffff, bar, radio);
+    EXPECT_EQ(luminance(status) < 0.1, dark) << row;
+    EXPECT_GE(statusRatio, 4.5) << row;
+    EXPECT_GE(startRatio, 4.5) << row;
+    EXPECT_GE(bar, 1.5) << row;
+    EXPECT_GE(radio, 3) << row;
 }
 
-struct Choice {
+struct Row {
     const char* name;
     std::optional<uint> scheme; // none: no portal runs
     bool dark;
+    QString layout = {}; // GNOME's title bar buttons, served when given
 };
 
-class DesktopStyleTest : public ::testing::TestWithParam<Choice> {
+class DesktopStyle : public ::testing::TestWithParam<Row> {
 protected:
-    void SetUp() override { QFile::remove(settingsFile()); }
-};
-
-TEST_P(DesktopStyleTest, TextsReadableAndControlsVisibleInTheStyleTheDesktopChose) {
-    std::optional<StandInPortalSettings> portal;
-    if (GetParam().scheme) {
-        portal.emplace(StandInPortalSettings::Groups{{kAppearance, {{kScheme, *GetParam().scheme}}}});
+    void SetUp() override {
+        QFile::remove(settingsFile());
+        if (!GetParam().scheme)
+            return;
+        Groups groups{{kAppearance, {{kScheme, *GetParam().scheme}}}};
+        if (!GetParam().layout.isEmpty())
+            groups["org.gnome.desktop.wm.preferences"]["button-layout"] = GetParam().layout;
+        portal.emplace(groups);
         ASSERT_TRUE(portal->start());
     }
+    std::optional<StandInPortalSettings> portal;
+};
+using DesktopStyleTest = DesktopStyle;
+using WaylandTitleBarTest = DesktopStyle;
+const auto rowName = [](const auto& row) { return std::string(row.param.name); };
+
+TEST_P(DesktopStyleTest, TextsReadableAndControlsVisibleInTheStyleTheDesktopChose) {
     App app;
     expectReadable(app, GetParam().dark, GetParam().name);
 }
 
 INSTANTIATE_TEST_SUITE_P(, DesktopStyleTest,
-                         ::testing::Values(Choice{"dark", Dark, true}, Choice{"light", Light, false},
-                                           Choice{"no preference", NoPreference, false},
-                                           Choice{"no portal", std::nullopt, false}),
-                         [](const auto& row) {
-                             std::string name = row.param.name;
-                             std::ranges::replace(name, ' ', '_');
-                             return name;
-                         });
+                         ::testing::Values(Row{"dark", Dark, true}, Row{"light", Light, false},
+                                           Row{"no_preference", NoPreference, false},
+                                           Row{"no_portal", std::nullopt, false}),
+                         rowName);
 
-// While the program runs, the portal's change is followed both ways; the same
-// signal from another program is not.
+// While the program runs, the portal's changes are followed both ways; the
+// same signal from another program is not.
 TEST(DesktopStyleChangeTest, FollowsThePortalsChangesWhileRunningAndNoOneElses) {
     QFile::remove(settingsFile());
-    StandInPortalSettings portal({{kAppearance, {{kScheme, uint(Light)}}}});
+    StandInPortalSettings portal(Groups{{kAppearance, {{kScheme, uint(Light)}}}});
     ASSERT_TRUE(portal.start());
     App app;
     StandInPortalSettings lookAlike({}, QStringLiteral("look-alike"));
     lookAlike.change(kAppearance, kScheme, uint(Dark));
     settleBus({lookAlike.bus});
     expectReadable(app, false, "light, a look-alike's dark");
-
+    const auto windowLightness = [] {
+        return QGuiApplication::palette().color(QPalette::Window).lightness();
+    };
     portal.change(kAppearance, kScheme, uint(Dark));
-    ASSERT_TRUE(
-        app.waitFor([] { return QGuiApplication::palette().color(QPalette::Window).lightness() < 128; }, 10));
+    ASSERT_TRUE(app.waitFor([&] { return windowLightness() < 128; }, 10));
     expectReadable(app, true, "changed to dark");
     portal.change(kAppearance, kScheme, uint(NoPreference));
-    ASSERT_TRUE(
-        app.waitFor([] { return QGuiApplication::palette().color(QPalette::Window).lightness() > 128; }, 10));
+    ASSERT_TRUE(app.waitFor([&] { return windowLightness() > 128; }, 10));
     expectReadable(app, false, "changed to no preference");
 }
 
-// The glyphs in the right third of the band above the window's inside where
-// Qt's title bars draw their buttons, left to right, and the colour of the
-// bar around them.
-std::pair<QRgb, std::vector<QRect>> titleBarButtons(const Seen& look, int width) {
-    const QRect band(look.origin.x() + width * 2 / 3, look.origin.y() - 26, width / 3, 20);
-    const QRgb bar = measure(look.shown, band).background;
-    std::vector<QRect> glyphs;
-    int blank = 3;
-    for (int x = band.left(); x <= band.right(); ++x) {
-        QRect ink;
-        for (int y = band.top(); y <= band.bottom(); ++y) {
-            if (contrast(look.shown.pixel(x, y), bar) >= 3)
-                ink |= QRect(x, y, 1, 1);
-        }
-        if (ink.isNull()) {
-            ++blank;
-        } else {
-            if (blank >= 3)
-                glyphs.emplace_back();
-            glyphs.back() |= ink;
-            blank = 0;
-        }
-    }
-    return {bar, glyphs};
-}
-
-struct TitleBarRow {
-    const char* name;
-    std::optional<uint> scheme; // none: no portal runs
-    QString layout;             // GNOME's button layout, served when not empty
-};
-
-class WaylandTitleBarTest : public ::testing::TestWithParam<TitleBarRow> {
-protected:
-    void SetUp() override { QFile::remove(settingsFile()); }
-};
-
-// Qt draws the title bar on Wayland: with minimize, maximize and close
-// whether the portal tells a layout or not, dark where the desktop is, and the
-// close button closes the window.
+// Qt draws the title bar on Wayland: minimize, maximize and close, whether
+// the portal tells a layout or not, dark where the desktop is; the close
+// button closes the window. The buttons are the glyphs in the right third of
+// the band above the window's inside where Qt's title bars draw them.
 TEST_P(WaylandTitleBarTest, HasItsButtonsInTheDesktopsStyleAndTheCloseButtonCloses) {
-    const TitleBarRow& row = GetParam();
-    std::optional<StandInPortalSettings> portal;
-    if (row.scheme) {
-        StandInPortalSettings::Groups groups{{kAppearance, {{kScheme, *row.scheme}}}};
-        if (!row.layout.isEmpty())
-            groups[QStringLiteral("org.gnome.desktop.wm.preferences")][QStringLiteral("button-layout")] =
-                row.layout;
-        portal.emplace(groups);
-        ASSERT_TRUE(portal->start());
-    }
     App app;
     QRgb bar = 0;
     std::vector<QRect> buttons;
     const bool drawn = app.waitFor(
         [&] {
-            std::tie(bar, buttons) = titleBarButtons(seen(app), app.window()->width());
+            const auto [shown, origin] = seen(app);
+            const int width = app.window()->width();
+            const QRect band(origin.x() + width * 2 / 3, origin.y() - 26, width / 3, 20);
+            bar = measure(shown, band).first;
+            buttons.clear();
+            for (int x = band.left(), blank = 3; x <= band.right(); ++x, ++blank) {
+                for (int y = band.top(); y <= band.bottom(); ++y) {
+                    if (contrast(shown.pixel(x, y), bar) < 3)
+                        continue;
+                    if (blank >= 3)
+                        buttons.emplace_back();
+                    buttons.back() |= QRect(x, y, 1, 1);
+                    blank = -1;
+                }
+            }
             return buttons.size() == 3;
         },
         20);
-    ASSERT_TRUE(drawn) << row.name << ": " << buttons.size() << " buttons on the title bar";
-    EXPECT_EQ(luminance(bar) < 0.1, row.scheme == Dark) << row.name;
+    ASSERT_TRUE(drawn) << buttons.size() << " buttons on the title bar";
+    EXPECT_EQ(luminance(bar) < 0.1, GetParam().dark);
 
-    // The compositor's pointer is that of the X server it draws on.
+    // The compositor's pointer is the X server's. It comes from a corner, as
+    // a hand does: a window shown under a pointer that has not moved gets no
+    // pointer events from mutter 48.
     const QPoint close = buttons.back().center();
     QProcess xdotool;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), qEnvironmentVariable("EGGTIMER_COMPOSITOR_DISPLAY"));
+    environment.insert(QStringLiteral("DISPLAY"), screenDisplay());
     xdotool.setProcessEnvironment(environment);
-    // From a corner, as a hand comes to the button: a window shown under a
-    // pointer that has not moved gets no pointer of its own from mutter.
     xdotool.start(QStringLiteral("xdotool"),
                   {"mousemove", "--sync", "0", "0", "mousemove", "--sync", QString::number(close.x()),
                    QString::number(close.y()), "click", "1"});
     ASSERT_TRUE(xdotool.waitForFinished() && xdotool.exitCode() == 0);
-    EXPECT_TRUE(app.waitFor([&] { return !app.window()->isVisible(); }, 10)) << row.name;
+    EXPECT_TRUE(app.waitFor([&] { return !app.window()->isVisible(); }, 10));
 }
 
 INSTANTIATE_TEST_SUITE_P(, WaylandTitleBarTest,
-                         ::testing::Values(TitleBarRow{"no_portal", std::nullopt, {}},
-                                           TitleBarRow{"dark_without_a_layout", Dark, {}},
-                                           TitleBarRow{"dark_with_GNOMEs_layout", Dark,
-                                                       QStringLiteral("appmenu:minimize,maximize,close")}),
-                         [](const auto& row) { return std::string(row.param.name); });
+                         ::testing::Values(Row{"no_portal", std::nullopt, false},
+                                           Row{"dark_without_a_layout", Dark, true},
+                                           Row{"dark_with_GNOMEs_layout", Dark, true,
+                                               QStringLiteral("appmenu:minimize,maximize,close")}),
+                         rowName);
 
 } // namespace
 } // namespace eggtimer::test

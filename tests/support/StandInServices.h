@@ -171,9 +171,7 @@ private:
 };
 
 // The desktop portal's Settings as GNOME's portal serves them: groups of
-// keys and values, read whole or one by one, and changes signalled. Values
-// are sent as the portal sends them: ReadAll's plain in their variant, Read's
-// wrapped in one more (version 1 of the interface).
+// keys and values, read whole, and changes signalled.
 class StandInPortalSettings : public StandIn {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
@@ -206,9 +204,6 @@ public Q_SLOTS:
                 read.insert(it.key(), it.value());
         }
         return read;
-    }
-    QDBusVariant Read(const QString& group, const QString& key) {
-        return QDBusVariant(QVariant::fromValue(QDBusVariant(groups.value(group).value(key))));
     }
 
 private:
