@@ -55,9 +55,9 @@ std::pair<QRgb, double> measure(const QImage& picture, const QRect& area) {
 // compositor draws on, title bars and all.
 QImage screen(const QString& display) {
     QProcess import;
-    import.start(QStringLiteral("import"), {"-display", display, "-window", "root", "png:-"});
+    import.start(QStringLiteral("import"), {"-display", display, "-window", "root", "-depth", "8", "ppm:-"});
     import.waitForFinished();
-    return QImage::fromData(import.readAllStandardOutput(), "PNG").convertToFormat(QImage::Format_RGB32);
+    return QImage::fromData(import.readAllStandardOutput(), "PPM").convertToFormat(QImage::Format_RGB32);
 }
 QString screenDisplay() {
     return qEnvironmentVariable(QGuiApplication::platformName() == QStringLiteral("wayland")
@@ -93,7 +93,7 @@ std::pair<QImage, QPoint> seen(App& app) {
             }
             return false;
         },
-        20);
+        30);
     EXPECT_TRUE(found) << "the window as it draws itself never showed on the screen";
     return {shown, origin};
 }
@@ -189,9 +189,11 @@ TEST_P(WaylandTitleBarTest, HasItsButtonsInTheDesktopsStyleAndTheCloseButtonClos
     App app;
     QRgb bar = 0;
     std::vector<QRect> buttons;
+    QPoint origin;
     const bool drawn = app.waitFor(
         [&] {
-            const auto [shown, origin] = seen(app);
+            QImage shown;
+            std::tie(shown, origin) = seen(app);
             const int width = app.window()->width();
             const QRect band(origin.x() + width * 2 / 3, origin.y() - 26, width / 3, 20);
             bar = measure(shown, band).first;
@@ -208,8 +210,9 @@ TEST_P(WaylandTitleBarTest, HasItsButtonsInTheDesktopsStyleAndTheCloseButtonClos
             }
             return buttons.size() == 3;
         },
-        20);
-    ASSERT_TRUE(drawn) << buttons.size() << " buttons on the title bar";
+        60);
+    ASSERT_TRUE(drawn) << buttons.size() << " buttons on the title bar of the window at " << origin.x() << ","
+                       << origin.y();
     EXPECT_EQ(luminance(bar) < 0.1, GetParam().dark);
 
     // The compositor's pointer is the X server's. It comes from a corner, as
