@@ -26,7 +26,7 @@ constexpr int kCallTimeoutMs = 5000;
 
 // Some portals wrap a value in one more variant than the interface says.
 QVariant unwrapped(QVariant value) {
-    while (value.canConvert<QDBusVariant>() && value.userType() == qMetaTypeId<QDBusVariant>())
+    while (value.userType() == qMetaTypeId<QDBusVariant>())
         value = qvariant_cast<QDBusVariant>(value).variant();
     return value;
 }
@@ -44,7 +44,8 @@ AppearancePortal::AppearancePortal(QObject* parent)
     // and wait for the answer. The sender is checked in settingChanged().
     bus.connect(QString(), kPath, kInterface, QStringLiteral("SettingChanged"), this,
                 SLOT(settingChanged(QDBusMessage)));
-    watcher = new QDBusServiceWatcher(kService, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    // A portal that starts, or starts again, is read afresh.
+    auto* watcher = new QDBusServiceWatcher(kService, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString&, const QString&, const QString& newOwner) {
                 owner = newOwner;
@@ -60,10 +61,9 @@ void AppearancePortal::readAll() {
     // Who owns the portal's name: asked first, the bus answers before the
     // portal has even been asked for its settings, and so before any change
     // the portal signals after them. (A reply's sender is not always known.)
-    QDBusMessage owning = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                                         QStringLiteral("/org/freedesktop/DBus"),
-                                                         QStringLiteral("org.freedesktop.DBus"),
-                                                         QStringLiteral("GetNameOwner"));
+    QDBusMessage owning = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
     owning << kService;
     auto* named = new QDBusPendingCallWatcher(bus.asyncCall(owning, kCallTimeoutMs), this);
     connect(named, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {

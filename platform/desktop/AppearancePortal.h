@@ -21,7 +21,6 @@
 #include <chrono>
 
 class QDBusMessage;
-class QDBusServiceWatcher;
 
 namespace eggtimer {
 
@@ -52,7 +51,6 @@ private:
     void take(const QString& group, const QString& key, const QVariant& value);
 
     QDBusConnection bus;
-    QDBusServiceWatcher* watcher = nullptr;
     QString owner; // the unique name of the portal's connection
     bool answered = false;
     ColourScheme scheme = ColourScheme::NoPreference;

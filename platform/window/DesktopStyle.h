@@ -25,14 +25,16 @@ void followDarkStyle(bool dark);
 // groove and the radio buttons stand apart from theirs.
 QPalette darkPalette();
 
-// Chooses Qt's title bar on Wayland, before the first window is made. On
-// GNOME, Qt 6.7 and later draw GNOME's own title bar ("adwaita"), which shows
-// only the buttons that the desktop portal's button layout names: none when
-// no portal, or a portal without GNOME's settings, answers. Unless the
-// layout read (`buttonLayout`, GNOME's "appmenu:minimize,maximize,close"
-// form) names a button, Qt's other title bar ("bradient") is taken, which
-// always has minimize, maximize and close. A QT_WAYLAND_DECORATION of the
-// user's is kept; elsewhere than on Wayland nothing changes.
+// Chooses Qt's title bar on Wayland, before the first window is made; Qt
+// keeps the one it takes for all the program's windows. On GNOME
+// (XDG_CURRENT_DESKTOP=GNOME), Qt 6.8 draws GNOME's own title bar
+// ("adwaita"), which shows only the buttons that the desktop portal's
+// org.gnome.desktop.wm.preferences button-layout names: none when no portal,
+// or a portal without GNOME's settings, answers. Unless the layout read
+// (`buttonLayout`, as "appmenu:minimize,maximize,close") names a button, Qt's
+// other title bar ("bradient") is taken, which always has minimize, maximize
+// and close. A QT_WAYLAND_DECORATION of the user's is kept; elsewhere than on
+// Wayland nothing changes.
 void chooseTitleBar(const QString& buttonLayout);
 
 } // namespace eggtimer
