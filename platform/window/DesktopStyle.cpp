@@ -46,12 +46,13 @@ QPalette darkPalette() {
     // Disabled texts keep a contrast of 4.5:1 against the window and cards.
     const QColor disabledText(0xa0, 0xa0, 0xa0);
     QPalette palette(text, QColor(0x3c, 0x3c, 0x3c), QColor(0x5a, 0x5a, 0x5a), QColor(0x16, 0x16, 0x16),
-                     QColor(0x50, 0x50, 0x50), text, QColor(0xff, 0xff, 0xff), QColor(0x36, 0x36, 0x36),
+                     QColor(0x50, 0x50, 0x50), text, QColor(0xff, 0xff, 0xff), QColor(0x46, 0x46, 0x46),
                      window);
-    // Cards (the status area, text fields) a step lighter than the window, as
-    // GNOME's dark style draws them.
-    palette.setColor(QPalette::AlternateBase, QColor(0x31, 0x31, 0x31));
-    palette.setColor(QPalette::Midlight, QColor(0x55, 0x55, 0x55));
+    // Cards (the status area, text fields, the radio buttons' circles) a step
+    // lighter than the window, as GNOME's dark style draws them: on the
+    // window, an unchecked radio button stands apart at 1.5:1.
+    palette.setColor(QPalette::AlternateBase, QColor(0x3e, 0x3e, 0x3e));
+    palette.setColor(QPalette::Midlight, QColor(0x68, 0x68, 0x68));
     palette.setColor(QPalette::Shadow, QColor(0x0a, 0x0a, 0x0a));
     palette.setColor(QPalette::Highlight, QColor(0x35, 0x84, 0xe4));
     palette.setColor(QPalette::HighlightedText, QColor(0xff, 0xff, 0xff));

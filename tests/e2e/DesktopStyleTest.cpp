@@ -100,7 +100,8 @@ std::pair<QImage, QPoint> seen(App& app) {
 
 // Status line and START at 4.5:1 at least, the status area dark or light as
 // asked, the checked radio button's circle at 3:1 (WCAG's least for a
-// control), and the progress bar's groove at 1.5:1, as in Qt's light style.
+// control), and an unchecked one on the target panel and the progress bar's
+// groove apart from their backgrounds (Qt's light style: 2.0:1 and 1.6:1).
 void expectReadable(App& app, bool dark, const char* row) {
     const auto [shown, origin] = seen(app);
     const auto on = [&app, &shown = shown, origin = origin](const char* name, QMargins less = {}) {
@@ -110,17 +111,21 @@ void expectReadable(App& app, bool dark, const char* row) {
     const auto [status, statusRatio] = on("statTimer");
     const auto [button, startRatio] = on("timerButton", {3, 3, 3, 3});
     const double bar = on("timerProgress", {0, -3, 0, -3}).second;
-    const int label = app.find("preset3Cell")->width() - app.find("preset3Cell")->height();
-    const double radio = on("preset3Cell", {0, 0, label, 0}).second;
-    std::printf(
-        "%s, %s: status line %.1f:1 on #%06x, START %.1f:1 on #%06x, progress bar %.1f:1, radio %.1f:1\n",
-        row, qPrintable(QGuiApplication::platformName()), statusRatio, status & 0xffffff, startRatio,
-        button & 0xffffff, bar, radio);
+    const auto circle = [&](const char* name) { // a radio button, left of its label
+        return on(name, {0, 0, app.find(name)->width() - app.find(name)->height(), 0}).second;
+    };
+    const double radio = circle("preset3Cell");
+    const double unchecked = circle("targetMusicCell");
+    std::printf("%s, %s: status line %.1f:1 on #%06x, START %.1f:1 on #%06x, progress bar %.1f:1, radio "
+                "%.1f:1 (unchecked %.1f:1)\n",
+                row, qPrintable(QGuiApplication::platformName()), statusRatio, status & 0xffffff, startRatio,
+                button & 0xffffff, bar, radio, unchecked);
     EXPECT_EQ(luminance(status) < 0.1, dark) << row;
     EXPECT_GE(statusRatio, 4.5) << row;
     EXPECT_GE(startRatio, 4.5) << row;
     EXPECT_GE(bar, 1.5) << row;
     EXPECT_GE(radio, 3) << row;
+    EXPECT_GE(unchecked, 1.4) << row;
 }
 
 struct Row {
