@@ -99,7 +99,8 @@ std::pair<QImage, QPoint> seen(App& app) {
 // Status line and START at 4.5:1 at least, the status area dark or light as
 // asked, the checked radio button's circle at 3:1 (WCAG's least for a
 // control), and an unchecked one on the target panel and the progress bar's
-// groove apart from their backgrounds (Qt's light style: 2.0:1 and 1.6:1).
+// groove apart from their backgrounds (Qt's light style: 2.0:1, and 1.6:1 in
+// an active window, 1.4:1 in an inactive one).
 void expectReadable(App& app, bool dark, const char* row) {
     const auto [shown, origin] = seen(app);
     const auto on = [&app, &shown = shown, origin = origin](const char* name, QMargins less = {}) {
@@ -121,7 +122,7 @@ void expectReadable(App& app, bool dark, const char* row) {
     EXPECT_EQ(luminance(status) < 0.1, dark) << row;
     EXPECT_GE(statusRatio, 4.5) << row;
     EXPECT_GE(startRatio, 4.5) << row;
-    EXPECT_GE(bar, 1.5) << row;
+    EXPECT_GE(bar, 1.3) << row;
     EXPECT_GE(radio, 3) << row;
     EXPECT_GE(unchecked, 1.4) << row;
 }
