@@ -2,6 +2,7 @@
 
 #include "app/Binding.h"
 #include "controller/KRMaster.h"
+#include "platform/desktop/AppearancePortal.h"
 #include "platform/desktop/QtDesktop.h"
 #include "platform/desktop/WindowPresence.h"
 #include "platform/gstreamer/GstMedia.h"
@@ -11,6 +12,7 @@
 #include "platform/system/QtSettingsStore.h"
 #include "platform/system/SoundFolders.h"
 #include "platform/window/CloseToHide.h"
+#include "platform/window/DesktopStyle.h"
 #include "text/WallClockText.h"
 
 #include <QDateTime>
@@ -74,6 +76,7 @@ std::unique_ptr<Application> Application::make(std::string& error) {
 
 Application::Application(std::unique_ptr<LoadedInterface> loaded)
     : ui(std::move(loaded))
+    , appearance(std::make_unique<AppearancePortal>())
     , runLoop(std::make_unique<QtRunLoop>())
     , files(std::make_unique<PosixFileSystem>(installedSoundFolder(), userSoundFolder()))
     , desktop(std::make_unique<QtDesktop>([window = ui->window()] { return window; }, [this] { beep(); }))
@@ -85,6 +88,10 @@ Application::Application(std::unique_ptr<LoadedInterface> loaded)
     connectActions(*ui, *master);
     master->awakeFromNib();
     keepRunningWhenClosed();
+    QObject::connect(appearance.get(), &AppearancePortal::colourSchemeChanged, appearance.get(),
+                     [](AppearancePortal::ColourScheme scheme) {
+                         followDarkStyle(scheme == AppearancePortal::ColourScheme::Dark);
+                     });
 }
 
 Application::~Application() {
@@ -119,6 +126,12 @@ void Application::present(const QString& activationToken) {
 }
 
 void Application::show() {
+    // The desktop's style before the window is first made, so that it never
+    // shows light on a dark desktop and Qt's Wayland title bar takes it; the
+    // portal answers in a few milliseconds, and a slow one is not waited for.
+    appearance->waitForAnswer(std::chrono::milliseconds(250));
+    chooseTitleBar(appearance->buttonLayout());
+    followDarkStyle(appearance->colourScheme() == AppearancePortal::ColourScheme::Dark);
     ui->window()->show();
     // Not before: on a busy machine its threads would hold the window up.
     new OnFirstExposure(ui->window()->windowHandle(), [] { gst::startInBackground(); });

@@ -16,6 +16,7 @@ class QWidget;
 
 namespace eggtimer {
 
+class AppearancePortal;
 class KRMaster;
 class LoadedInterface;
 class QtRunLoop;
@@ -35,8 +36,9 @@ public:
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // Shows the window; once it is on the screen, the media framework gets
-    // ready for the first play in the background.
+    // Shows the window in the desktop's dark or light style; once it is on the
+    // screen, the media framework gets ready for the first play in the
+    // background.
     void show();
     // Shows the window again, raised, when the program is launched anew;
     // `activationToken` is the launcher's (WindowPresence.h).
@@ -57,6 +59,7 @@ private:
     // rings; the sounds; then the desktop, which takes back what the program
     // shows there within a bounded time; the window last.
     std::unique_ptr<LoadedInterface> ui;
+    std::unique_ptr<AppearancePortal> appearance;
     std::unique_ptr<QtRunLoop> runLoop;
     std::unique_ptr<PosixFileSystem> files;
     std::unique_ptr<QtDesktop> desktop;

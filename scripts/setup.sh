@@ -20,8 +20,11 @@ runtime_packages=(
 recommended_packages=(
   qt6-wayland
 )
+# The tests' private sessions: X, Weston and GNOME's compositor with the icons
+# Qt's GNOME title bar draws, the session bus, the sound server, and the tools
+# that read what the program made.
 test_packages=(
-  xvfb xauth x11-utils xdotool imagemagick dbus weston wayland-utils
+  xvfb xauth x11-utils xdotool imagemagick dbus weston wayland-utils mutter adwaita-icon-theme
   pulseaudio pulseaudio-utils sox libsox-fmt-all ffmpeg
   dpkg-dev file strace appstream desktop-file-utils librsvg2-bin tzdata libglib2.0-bin procps
 )

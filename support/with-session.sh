@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs a command inside a private desktop session made for one test:
-#   with-session.sh [--x | --wayland] [--pulse] [--dbus] -- command [args...]
+#   with-session.sh [--x | --wayland | --mutter] [--pulse] [--dbus] -- command [args...]
 # Always: a scratch HOME with its own XDG folders, so no test reads or writes
 # the user's settings or sounds, and never the user's own display.
 #   --x        a private Xvfb server (DISPLAY), 1280x1024 unless
@@ -9,6 +9,12 @@
 #              with a keyboard and a pointer (WAYLAND_DISPLAY,
 #              XDG_SESSION_TYPE=wayland, and no DISPLAY), 1280x1024 unless
 #              EGGTIMER_WESTON_SCREEN gives another size (WxH)
+#   --mutter   GNOME's compositor, mutter, as a Wayland compositor of its own
+#              inside a private Xvfb, with the same size and variables as
+#              --wayland and XDG_CURRENT_DESKTOP=GNOME, as in a GNOME session
+# Under --wayland and --mutter, EGGTIMER_COMPOSITOR_DISPLAY names the private
+# X server the compositor draws on: a picture of it shows what a user sees,
+# title bars included, and its pointer is the compositor's.
 #   --pulse    a private PulseAudio server with a null sink called
 #              "eggtimer_test" (PULSE_SERVER, PULSE_SINK; the sink's monitor
 #              can be recorded)
@@ -18,11 +24,12 @@
 # Everything started here is stopped when the command ends.
 set -euo pipefail
 
-want_x=0 want_wayland=0 want_pulse=0 want_dbus=0
+want_x=0 want_wayland=0 want_mutter=0 want_pulse=0 want_dbus=0
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --x) want_x=1 ;;
     --wayland) want_wayland=1 ;;
+    --mutter) want_wayland=1 want_mutter=1 ;;
     --pulse) want_pulse=1 ;;
     --dbus) want_dbus=1 ;;
     --) shift; break ;;
@@ -31,7 +38,7 @@ while [[ $# -gt 0 ]]; do
   shift
 done
 [[ $# -gt 0 ]] || { echo "with-session.sh: no command" >&2; exit 2; }
-[[ $want_x -eq 0 || $want_wayland -eq 0 ]] || { echo "with-session.sh: --x or --wayland, not both" >&2; exit 2; }
+[[ $want_x -eq 0 || $want_wayland -eq 0 ]] || { echo "with-session.sh: --x or a Wayland compositor, not both" >&2; exit 2; }
 
 session=$(mktemp -d /tmp/eggtimer-session.XXXXXX)
 pids=()
@@ -51,7 +58,7 @@ export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
 export XDG_CACHE_HOME="$HOME/.cache" XDG_RUNTIME_DIR="$session/run"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-unset SESSION_MANAGER DESKTOP_SESSION WAYLAND_DISPLAY XDG_SESSION_TYPE
+unset SESSION_MANAGER DESKTOP_SESSION WAYLAND_DISPLAY XDG_SESSION_TYPE XDG_CURRENT_DESKTOP
 
 # Starts a private Xvfb with one screen of the size given (WxHxDepth) and sets
 # `display` to its number.
@@ -80,55 +87,22 @@ start_xvfb() {
   [[ -n "$display" ]] || { echo "with-session.sh: Xvfb did not start" >&2; cat "$session/xvfb.log" >&2; exit 1; }
 }
 
-if [[ $want_x -eq 1 ]]; then
-  start_xvfb "${EGGTIMER_XVFB_SCREEN:-1280x1024x24}"
-  export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
-elif [[ $want_wayland -eq 1 ]]; then
-  # Weston's headless back end has no seat: no window ever gets keyboard
-  # focus, and Qt 6.4 crashes on a key event in a text field there. Its X11
-  # back end, on an X server of its own that nothing else is told of, has a
-  # keyboard and a pointer as a desktop has. The socket lives in the private
-  # runtime folder, so its name cannot clash. --debug lets
-  # weston-screenshooter picture the screen; the idle time of 0 keeps the
-  # shell from locking the screen during a long run.
-  socket=wayland-0 screen=${EGGTIMER_WESTON_SCREEN:-1280x1024}
-  start_xvfb "${screen}x24"
-  DISPLAY=":$display" weston --backend=x11-backend.so --use-pixman --no-config --debug --idle-time=0 \
-    --socket="$socket" --width="${screen%x*}" --height="${screen#*x}" \
-    --log="$session/weston.log" >"$session/weston.out" 2>&1 &
-  weston_pid=$!
-  pids+=("$weston_pid")
-  # Weston opens its socket once its shell is loaded; a client's round trip
-  # proves it is answering.
-  for _ in $(seq 100); do
-    [[ -S "$XDG_RUNTIME_DIR/$socket" ]] && WAYLAND_DISPLAY=$socket wayland-info >/dev/null 2>&1 && break
-    kill -0 "$weston_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  WAYLAND_DISPLAY=$socket wayland-info >/dev/null 2>&1 ||
-    { echo "with-session.sh: Weston did not start" >&2; cat "$session/weston.out" "$session/weston.log" >&2; exit 1; }
-  # As a Wayland desktop's session: Qt picks its platform from these, as it
-  # does for a user, and nothing can reach an X server instead.
-  export WAYLAND_DISPLAY=$socket XDG_SESSION_TYPE=wayland
-  unset DISPLAY QT_QPA_PLATFORM
-else
-  export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
-fi
-
-if [[ $want_dbus -eq 1 ]]; then
-  # A bus of its own configuration: it starts no service of the machine's
-  # (a notification daemon installed here would answer for a missing one),
-  # only those in EGGTIMER_DBUS_SERVICE_DIR, when a test names such a folder.
-  address_file="$session/dbus.address"
-  mkdir -p "$session/dbus-services"
-  cat >"$session/dbus.conf" <<CONF
+# Starts a private session bus that writes its address to the file given and
+# sets `bus_address` to it.
+# Starts a session bus called NAME, of its own configuration: it starts no
+# service of the machine's (a notification daemon installed here would
+# answer for a missing one), only those in EGGTIMER_DBUS_SERVICE_DIR, when a
+# test names such a folder. Sets bus_address and bus_pid.
+start_bus() {
+  mkdir -p "$session/$1-services"
+  cat >"$session/$1.conf" <<CONF
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
   <type>session</type>
   <listen>unix:dir=$session</listen>
   <auth>EXTERNAL</auth>
-  <servicedir>$session/dbus-services</servicedir>
+  <servicedir>$session/$1-services</servicedir>
   ${EGGTIMER_DBUS_SERVICE_DIR:+<servicedir>$EGGTIMER_DBUS_SERVICE_DIR</servicedir>}
   <policy context="default">
     <allow send_destination="*" eavesdrop="true"/>
@@ -137,14 +111,62 @@ if [[ $want_dbus -eq 1 ]]; then
   </policy>
 </busconfig>
 CONF
-  dbus-daemon --config-file="$session/dbus.conf" --nofork --nopidfile --print-address=3 \
-    3>"$address_file" >/dev/null 2>&1 &
-  pids+=($!)
-  # For tests of a bus that stops answering.
-  export EGGTIMER_DBUS_PID=$!
-  for _ in $(seq 100); do [[ -s "$address_file" ]] && break; sleep 0.05; done
-  DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$address_file")
-  export DBUS_SESSION_BUS_ADDRESS
+  dbus-daemon --config-file="$session/$1.conf" --nofork --nopidfile --print-address=3 \
+    3>"$session/$1.address" >/dev/null 2>&1 &
+  bus_pid=$!
+  pids+=("$bus_pid")
+  for _ in $(seq 100); do [[ -s "$session/$1.address" ]] && break; sleep 0.05; done
+  bus_address=$(head -n 1 "$session/$1.address")
+}
+
+if [[ $want_x -eq 1 ]]; then
+  start_xvfb "${EGGTIMER_XVFB_SCREEN:-1280x1024x24}"
+  export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
+elif [[ $want_wayland -eq 1 ]]; then
+  # The socket lives in the private runtime folder, so its name cannot clash.
+  # Both compositors draw on an X server of their own that nothing else is
+  # told of, with its keyboard and pointer as a desktop's seat.
+  socket=wayland-0 screen=${EGGTIMER_WESTON_SCREEN:-1280x1024}
+  start_xvfb "${screen}x24"
+  if [[ $want_mutter -eq 1 ]]; then
+    # Mutter needs a session bus; one of its own keeps its services off the
+    # test's. GSettings in memory: nothing of the user's desktop is read.
+    start_bus mutter-bus
+    DISPLAY=":$display" DBUS_SESSION_BUS_ADDRESS="$bus_address" GSETTINGS_BACKEND=memory \
+      mutter --nested --wayland --no-x11 --wayland-display="$socket" >"$session/compositor.log" 2>&1 &
+  else
+    # Weston's headless back end has no seat: no window ever gets keyboard
+    # focus, and Qt 6.4 crashes on a key event in a text field there.
+    # --debug lets weston-screenshooter picture the screen; the idle time of
+    # 0 keeps the shell from locking the screen during a long run.
+    DISPLAY=":$display" weston --backend=x11-backend.so --use-pixman --no-config --debug --idle-time=0 \
+      --socket="$socket" --width="${screen%x*}" --height="${screen#*x}" \
+      --log="$session/weston.log" >"$session/compositor.log" 2>&1 &
+  fi
+  compositor_pid=$!
+  pids+=("$compositor_pid")
+  # The compositor opens its socket once it is ready; a client's round trip
+  # proves it is answering.
+  for _ in $(seq 100); do
+    [[ -S "$XDG_RUNTIME_DIR/$socket" ]] && WAYLAND_DISPLAY=$socket wayland-info >/dev/null 2>&1 && break
+    kill -0 "$compositor_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  WAYLAND_DISPLAY=$socket wayland-info >/dev/null 2>&1 ||
+    { echo "with-session.sh: the compositor did not start" >&2; cat "$session"/compositor.log "$session"/weston.log >&2 || true; exit 1; }
+  # As a Wayland desktop's session: Qt picks its platform from these, as it
+  # does for a user, and nothing can reach an X server instead.
+  export WAYLAND_DISPLAY=$socket XDG_SESSION_TYPE=wayland EGGTIMER_COMPOSITOR_DISPLAY=":$display"
+  [[ $want_mutter -eq 0 ]] || export XDG_CURRENT_DESKTOP=GNOME
+  unset DISPLAY QT_QPA_PLATFORM
+else
+  export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
+fi
+
+if [[ $want_dbus -eq 1 ]]; then
+  start_bus dbus
+  # EGGTIMER_DBUS_PID is for tests of a bus that stops answering.
+  export DBUS_SESSION_BUS_ADDRESS=$bus_address EGGTIMER_DBUS_PID=$bus_pid
 else
   # No session bus: the program must work without one.
   export DBUS_SESSION_BUS_ADDRESS="unix:path=$session/no-bus"

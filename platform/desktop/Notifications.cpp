@@ -5,6 +5,7 @@
 #include <QDBusPendingReply>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QPalette>
 #include <QTimer>
 #include <QVariantMap>
 
@@ -26,6 +27,18 @@ QDBusMessage call(const QString& method) {
 // HTML; the user's text must be shown as typed.
 QString escapedMarkup(const QString& text) {
     return text.toHtmlEscaped();
+}
+
+// The program's symbolic icon in the style its window shows, which follows
+// the desktop's: drawn light for a dark style. Servers that draw symbolic
+// icons in their own colours take either.
+QString iconFor(const QString& entry) {
+    if (entry.isEmpty())
+        return {};
+    const QPalette palette = QGuiApplication::palette();
+    const bool dark =
+        palette.color(QPalette::Window).lightness() < palette.color(QPalette::WindowText).lightness();
+    return entry + (dark ? QStringLiteral("-dark-symbolic") : QStringLiteral("-symbolic"));
 }
 
 } // namespace
@@ -154,7 +167,7 @@ void Notifications::sendLatest() {
         hints.insert(QStringLiteral("desktop-entry"), entry);
 
     QDBusMessage message = call(QStringLiteral("Notify"));
-    message << QString::fromLatin1(programName()) << shownId << QString() << note.summary
+    message << QString::fromLatin1(programName()) << shownId << iconFor(entry) << note.summary
             << (*bodyMarkup ? escapedMarkup(note.body) : note.body) << actions << hints << -1;
 
     const unsigned sent = generation;

@@ -10,6 +10,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QGuiApplication>
+#include <QPalette>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -44,8 +45,9 @@ protected:
 };
 
 // The server finds the program's name and icon through its desktop entry,
-// which must be the one the window is tied to; a newer notification takes
-// the place of the one shown. A server that reads markup is given the text
+// which must be the one the window is tied to, and is given its symbolic icon
+// in the style the window shows; a newer notification takes the place of the
+// one shown. A server that reads markup is given the text
 // escaped, to show it as typed, and a long text is cut to a few lines.
 TEST_F(Notifications, NameTheProgramAndItsDesktopEntryAndReplaceTheOneShown) {
     start({QStringLiteral("actions"), QStringLiteral("body-markup")});
@@ -60,16 +62,21 @@ TEST_F(Notifications, NameTheProgramAndItsDesktopEntryAndReplaceTheOneShown) {
     EXPECT_EQ(first.hints.value(QStringLiteral("urgency")).toInt(), 2) << "it must stay until seen";
     ASSERT_FALSE(QGuiApplication::desktopFileName().isEmpty());
     EXPECT_EQ(first.hints.value(QStringLiteral("desktop-entry")), QGuiApplication::desktopFileName());
+    EXPECT_EQ(first.appIcon, QGuiApplication::desktopFileName() + QStringLiteral("-symbolic"));
     settle();
 
-    // Without a stop, nothing to offer and nothing to call.
+    // Without a stop, nothing to offer and nothing to call; in the dark
+    // style, the icon drawn light.
     const QString named = QGuiApplication::desktopFileName();
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Timer.desktop"));
+    QGuiApplication::setPalette(QPalette(Qt::white, QColor(0x2a, 0x2a, 0x2a)));
     desktop.requestUserAttention("[File] notes.txt", nullptr);
+    QGuiApplication::setPalette(QPalette());
     QGuiApplication::setDesktopFileName(named);
     ASSERT_TRUE(notified(2));
     const auto second = server->notifications[1];
     EXPECT_EQ(second.hints.value(QStringLiteral("desktop-entry")), QStringLiteral("org.example.Timer"));
+    EXPECT_EQ(second.appIcon, QStringLiteral("org.example.Timer-dark-symbolic"));
     EXPECT_EQ(second.replacesId, first.id);
     EXPECT_TRUE(second.actions.isEmpty());
     settle();

@@ -121,7 +121,8 @@ shopt -u nullglob
 [[ ${#sounds[@]} -gt 0 ]] || fail "no sounds in usr/share/eggtimer/sounds"
 echo "${#sounds[@]} sounds"
 for file in eggtimer/beep.aiff applications/"$app_id".desktop metainfo/"$app_id".metainfo.xml \
-  icons/hicolor/scalable/apps/"$app_id".svg icons/hicolor/symbolic/apps/"$app_id"-symbolic.svg; do
+  icons/hicolor/scalable/apps/"$app_id".svg icons/hicolor/symbolic/apps/"$app_id"-symbolic.svg \
+  icons/hicolor/symbolic/apps/"$app_id"-dark-symbolic.svg; do
   [[ -s "$share/$file" ]] || fail "no usr/share/$file"
 done
 

@@ -1,14 +1,16 @@
 #pragma once
 // Desktop services on the test session's private bus, each on a connection of
 // its own as a real one is: a notification server, a desktop portal's
-// Inhibit, a power manager's Inhibit, and a dock listening to launcher-entry
-// signals. They record what they are asked.
+// Inhibit and its Settings, a power manager's Inhibit, and a dock listening to
+// launcher-entry signals. They record what they are asked.
 
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QObject>
 #include <QStringList>
 #include <QVariantMap>
@@ -60,6 +62,7 @@ class StandInNotificationServer : public StandIn {
 public:
     struct Notification {
         QString appName;
+        QString appIcon;
         uint replacesId;
         QString summary;
         QString body;
@@ -85,11 +88,11 @@ public:
     std::vector<uint> closed;
 
 public Q_SLOTS:
-    uint Notify(const QString& appName, uint replacesId, const QString&, const QString& summary,
+    uint Notify(const QString& appName, uint replacesId, const QString& appIcon, const QString& summary,
                 const QString& body, const QStringList& actions, const QVariantMap& hints, int,
                 const QDBusMessage& message) {
         const uint id = replacesId != 0 ? replacesId : nextId++;
-        notifications.push_back({appName, replacesId, summary, body, actions, hints, id});
+        notifications.push_back({appName, appIcon, replacesId, summary, body, actions, hints, id});
         message.setDelayedReply(!answers); // and never reply
         return id;
     }
@@ -170,6 +173,46 @@ private:
     std::vector<QDBusMessage> unanswered;
     std::vector<std::unique_ptr<StandInRequest>> requests;
     int nextRequest = 1;
+};
+
+// The desktop portal's Settings as GNOME's portal serves them: groups of
+// keys and values, read whole, and changes signalled.
+class StandInPortalSettings : public StandIn {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
+public:
+    using Groups = QMap<QString, QVariantMap>;
+
+    explicit StandInPortalSettings(Groups groups, const QString& connectionName = QStringLiteral("settings"))
+        : StandIn(connectionName, QStringLiteral("org.freedesktop.portal.Desktop"), kPath)
+        , groups(std::move(groups)) {
+        qDBusRegisterMetaType<Groups>();
+    }
+    // Sets a value and signals the change, as the portal does when the user
+    // changes it.
+    void change(const QString& group, const QString& key, const QVariant& value) {
+        groups[group][key] = value;
+        QDBusMessage signal = QDBusMessage::createSignal(
+            kPath, QStringLiteral("org.freedesktop.portal.Settings"), "SettingChanged");
+        signal << group << key << QVariant::fromValue(QDBusVariant(value));
+        bus.send(signal);
+    }
+
+    Groups groups;
+
+public Q_SLOTS:
+    // Every group whose name is given, all of them for none.
+    Groups ReadAll(const QStringList& names) {
+        Groups read;
+        for (auto it = groups.cbegin(); it != groups.cend(); ++it) {
+            if (names.isEmpty() || names.contains(it.key()))
+                read.insert(it.key(), it.value());
+        }
+        return read;
+    }
+
+private:
+    inline static const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
 };
 
 // org.freedesktop.PowerManagement.Inhibit, as older desktops serve it.
