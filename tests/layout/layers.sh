@@ -62,7 +62,7 @@ done
 
 # Every folder with code is in the picture.
 known_layers=" ${rules[*]%%|*} "
-for file in $(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -o -name '*.h'); do
+for file in $(git ls-files '*.cpp' '*.h' 2>/dev/null || find . -name '*.cpp' -o -name '*.h' | sed 's|^\./||'); do
   case $file in
     tests/* | build/*) continue ;;
   esac
