@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages eggtimer needs to build, run and test.
+# Installs the Debian packages eggtimer needs to build, run and test, on
+# Debian 12 and 13 (the names are the same in both).
 # As root it installs what is missing; otherwise it prints the command to run.
 set -euo pipefail
 
