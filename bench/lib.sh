@@ -41,7 +41,7 @@ measure_rest() {
 
 stop_program() {
   kill "$1" 2>/dev/null || true
-  for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  for _ in $(seq 50); do running "$1" || return 0; sleep 0.1; done
   kill -9 "$1" 2>/dev/null || true
 }
 
@@ -61,6 +61,23 @@ measure_program() {
     stop_program "$pid"
     sleep 0.5
   done
+}
+
+# Whether a process runs: one that has ended but is not yet reaped (map_wait
+# leaves its programs to whoever reaps orphans) does not.
+running() { [[ -r /proc/$1/stat && $(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null) != Z ]]; }
+
+# Asks the window of a process to close, as its title bar's close button
+# does, and waits until it is off the screen.
+close_window_of() {
+  local window
+  window=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | sed -n 1p)
+  "$build/bench/close_window" "$window"
+  for _ in $(seq 100); do
+    [[ -z $(xdotool search --onlyvisible --pid "$1" 2>/dev/null) ]] && return 0
+    sleep 0.1
+  done
+  echo "warning: the window stayed" >&2
 }
 
 # The window of a process, focused, so that keys reach it.
@@ -89,12 +106,7 @@ measure_counting() {
     xdotool key ctrl+Return
     sleep 2
     grep -q '^mode=' "$XDG_CONFIG_HOME/eggtimer/eggtimer.conf" || echo "warning: the timer did not start" >&2
-    if [[ $key == hidden_ ]]; then
-      window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | sed -n 1p)
-      "$build/bench/close_window" "$window"
-      sleep 1
-      [[ -z $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null) ]] || echo "warning: the window stayed" >&2
-    fi
+    [[ $key == hidden_ ]] && close_window_of "$pid"
     measure_rest "$pid" "${key}cpu" "${key}ctx"
     record "${key}rss" "$(awk '/^Rss:/ { printf "%.1f", $2 / 1024 }' "/proc/$pid/smaps_rollup")"
     stop_program "$pid"
@@ -112,13 +124,11 @@ measure_second_launch() {
     focus_window_of "$first"
     xdotool key ctrl+Return
     sleep 1
-    window=$(xdotool search --onlyvisible --pid "$first" 2>/dev/null | sed -n 1p)
-    "$build/bench/close_window" "$window"
-    sleep 1
+    close_window_of "$first"
     started=$(date +%s%N)
     out=$("$map_wait" --timeout 10 -- "$program" 2>/dev/null) || { echo "warning: no window came back" >&2; stop_program "$first"; continue; }
     record second_launch_shown "${out% *}"
-    while kill -0 "${out#* }" 2>/dev/null; do sleep 0.01; done
+    while running "${out#* }"; do sleep 0.01; done
     ended=$(date +%s%N)
     record second_launch_ended "$(( (ended - started) / 1000000 ))"
     stop_program "$first"
