@@ -4,8 +4,6 @@
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
-#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -45,33 +43,17 @@ AppearancePortal::AppearancePortal(QObject* parent)
     bus.connect(QString(), kPath, kInterface, QStringLiteral("SettingChanged"), this,
                 SLOT(settingChanged(QDBusMessage)));
     // A portal that starts, or starts again, is read afresh.
-    auto* watcher = new QDBusServiceWatcher(kService, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
-    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
-            [this](const QString&, const QString&, const QString& newOwner) {
-                owner = newOwner;
-                if (!newOwner.isEmpty())
-                    readAll();
-            });
+    owner = new ServiceOwner(kService, bus, this);
+    connect(owner, &ServiceOwner::changed, this, [this](const QString& newOwner) {
+        if (!newOwner.isEmpty())
+            readAll();
+    });
     readAll();
 }
 
 AppearancePortal::~AppearancePortal() = default;
 
 void AppearancePortal::readAll() {
-    // Who owns the portal's name: asked first, the bus answers before the
-    // portal has even been asked for its settings, and so before any change
-    // the portal signals after them. (A reply's sender is not always known.)
-    QDBusMessage owning = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
-    owning << kService;
-    auto* named = new QDBusPendingCallWatcher(bus.asyncCall(owning, kCallTimeoutMs), this);
-    connect(named, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
-        finished->deleteLater();
-        const QDBusPendingReply<QString> reply = *finished;
-        if (reply.isValid())
-            owner = reply.value();
-    });
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("ReadAll"));
     call << QStringList{kAppearance, kWindowManager};
@@ -110,7 +92,7 @@ void AppearancePortal::waitForAnswer(std::chrono::milliseconds limit) {
 
 void AppearancePortal::settingChanged(const QDBusMessage& message) {
     const QList<QVariant> arguments = message.arguments();
-    if (owner.isEmpty() || message.service() != owner || arguments.size() != 3)
+    if (owner == nullptr || !owner->sent(message) || arguments.size() != 3)
         return;
     take(arguments[0].toString(), arguments[1].toString(), arguments[2]);
 }

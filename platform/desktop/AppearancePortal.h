@@ -14,6 +14,8 @@
 // program changes nothing; a portal that starts or restarts later is read
 // afresh.
 
+#include "platform/desktop/SessionBus.h"
+
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
@@ -51,7 +53,7 @@ private:
     void take(const QString& group, const QString& key, const QVariant& value);
 
     QDBusConnection bus;
-    QString owner; // the unique name of the portal's connection
+    ServiceOwner* owner = nullptr; // only its changes count
     bool answered = false;
     ColourScheme scheme = ColourScheme::NoPreference;
     QString layout;

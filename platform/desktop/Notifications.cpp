@@ -48,6 +48,7 @@ Notifications::Notifications(QObject* parent)
     , bus(QDBusConnection::sessionBus()) {
     if (!bus.isConnected())
         return;
+    server = new ServiceOwner(kService, bus, this);
     // No service name: the signals are matched on the sender by hand.
     bus.connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
                 SLOT(actionInvoked(uint, QString, QDBusMessage)));
@@ -73,7 +74,7 @@ bool Notifications::connected() {
 }
 
 bool Notifications::fromServer(const QDBusMessage& message) const {
-    return !server.isEmpty() && message.service() == server;
+    return server != nullptr && server->sent(message);
 }
 
 void Notifications::show(const QString& summary, const QString& body, std::vector<Action> actions) {
@@ -142,7 +143,6 @@ void Notifications::askCapabilities() {
             pending.reset();
             return;
         }
-        server = reply.reply().service();
         bodyMarkup = reply.value().contains(QStringLiteral("body-markup"));
         sendLatest();
     });
@@ -184,7 +184,6 @@ void Notifications::sendLatest() {
                     unavailable(reply.error().name() + QStringLiteral(": ") + reply.error().message());
                     return;
                 }
-                server = reply.reply().service();
                 if (sent != generation) {
                     // Overtaken while on its way: a newer one is coming.
                     closeNotification(reply.value());

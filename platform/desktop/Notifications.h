@@ -2,9 +2,9 @@
 // Desktop notifications over the session bus (org.freedesktop.Notifications).
 //
 // Nothing here waits on the bus while the program runs: every call is
-// asynchronous with a time-out, and the server's signals are taken from the
-// connection that answered our calls (matching on the service's name would
-// make Qt ask the bus for its owner, and wait). A missing bus, a missing
+// asynchronous with a time-out, and the server's signals are taken only from
+// the connection that owns its name (ServiceOwner; matching on the service's
+// name in the connection would make Qt ask the bus for the owner, and wait). A missing bus, a missing
 // notification service or a stuck one costs only the notification; such a
 // failure is logged once. Each notification replaces the one shown before it,
 // and only the latest one's actions are honoured. The one shown is closed
@@ -74,8 +74,7 @@ private:
     void unavailable(const QString& why);
 
     QDBusConnection bus;
-    // The unique name of the server that answered us: only its signals count.
-    QString server;
+    ServiceOwner* server = nullptr; // only its signals count
     std::optional<bool> bodyMarkup; // unknown until the server says
     bool askingCapabilities = false;
 

@@ -1,6 +1,9 @@
 #include "platform/desktop/SessionBus.h"
 
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 
 #include <algorithm>
 
@@ -22,6 +25,36 @@ void waitUntilSent(const QDBusConnection& bus, Deadline deadline) {
                  QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
                  QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")),
              QDBus::Block, limit);
+}
+
+ServiceOwner::ServiceOwner(const QString& service, const QDBusConnection& bus, QObject* parent)
+    : QObject(parent) {
+    if (!bus.isConnected())
+        return;
+    auto* watcher = new QDBusServiceWatcher(service, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& newOwner) {
+                told = true;
+                take(newOwner);
+            });
+    QDBusMessage owning = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"));
+    owning << service;
+    auto* asked = new QDBusPendingCallWatcher(QDBusConnection(bus).asyncCall(owning), this);
+    connect(asked, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* answer) {
+        answer->deleteLater();
+        const QDBusPendingReply<QString> reply = *answer;
+        if (!told && reply.isValid())
+            take(reply.value());
+    });
+}
+
+void ServiceOwner::take(const QString& newOwner) {
+    if (newOwner == owner)
+        return;
+    owner = newOwner;
+    Q_EMIT changed(owner);
 }
 
 } // namespace eggtimer

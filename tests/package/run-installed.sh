@@ -28,18 +28,21 @@ strace -qq -e trace=openat,newfstatat,statx -o "$trace" \
 tracer=$!
 
 # The top-level window's xdg_toplevel and wl_surface, as "TOPLEVEL SURFACE",
-# once the compositor has put that surface on an output.
+# once the compositor has put that surface on an output. The log names an
+# object "interface@id" (libwayland 1.21, Debian 12) or "interface#id" (1.23,
+# Debian 13).
 wayland_window() {
   local xdg_surface toplevel surface
   read -r xdg_surface toplevel < <(sed -n \
-    's/.* -> xdg_surface@\([0-9]*\)\.get_toplevel(new id xdg_toplevel@\([0-9]*\)).*/\1 \2/p' "$log" | head -n 1)
+    's/.* -> xdg_surface[@#]\([0-9]*\)\.get_toplevel(new id xdg_toplevel[@#]\([0-9]*\)).*/\1 \2/p' "$log" | head -n 1)
   [[ -n "${toplevel:-}" ]] || return 1
-  surface=$(sed -n "s/.* -> xdg_wm_base@[0-9]*\.get_xdg_surface(new id xdg_surface@$xdg_surface, wl_surface@\([0-9]*\)).*/\1/p" \
+  surface=$(sed -n "s/.* -> xdg_wm_base[@#][0-9]*\.get_xdg_surface(new id xdg_surface[@#]$xdg_surface, wl_surface[@#]\([0-9]*\)).*/\1/p" \
     "$log" | head -n 1)
-  [[ -n "$surface" ]] && grep -q " wl_surface@$surface\.enter(wl_output@" "$log" || return 1
+  [[ -n "$surface" ]] && grep -q " wl_surface[@#]$surface\.enter(wl_output[@#]" "$log" || return 1
   echo "$toplevel $surface"
 }
-# The last string argument the program sent with a request to object@id.
+# The last string argument the program sent with a request to an object (a
+# pattern: "interface[@#]id").
 wayland_request() {
   sed -n "s/.* -> $1\.$2(\"\(.*\)\")$/\1/p" "$log" | tail -n 1
 }
@@ -59,7 +62,7 @@ for _ in $(seq 300); do
 done
 pid=$(cat "$pidfile" 2>/dev/null || true)
 if [[ -n "$window" && $wayland -eq 1 ]]; then
-  toplevel=xdg_toplevel@${window%% *}
+  toplevel="xdg_toplevel[@#]${window%% *}"
   echo "window: $(wayland_request "$toplevel" set_title)"
   # The name a Wayland shell looks up the desktop entry by.
   echo "app-id: $(wayland_request "$toplevel" set_app_id)"
