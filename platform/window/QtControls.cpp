@@ -3,6 +3,7 @@
 #include "platform/system/LongText.h"
 #include "platform/system/Utf8.h"
 #include "platform/window/OneLineLabel.h"
+#include "platform/window/WindowGeometry.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -13,11 +14,9 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QToolButton>
@@ -36,20 +35,6 @@ bool enabledFlag(const QWidget* widget) {
 
 // How much of a value too long for a line field it shows.
 constexpr int kShownOfLongValue = 1000;
-
-// Moves a window that has grown past its screen's right edge back left, as
-// far as its left edge allows. (A Wayland compositor places windows itself
-// and ignores the move.)
-void keepOnScreen(QWidget* window) {
-    const QScreen* screen = window->screen();
-    if (screen == nullptr)
-        return;
-    const QRect room = screen->availableGeometry();
-    const QRect frame = window->frameGeometry();
-    const int shift = std::max(std::min(room.right() - frame.right(), 0), room.left() - frame.left());
-    if (shift < 0)
-        window->move(window->pos() + QPoint(shift, 0));
-}
 
 bool isExactly(const QWidget* widget, const QMetaObject& type) {
     return widget->metaObject() == &type;
@@ -370,37 +355,11 @@ void QtDrawer::open() {
 }
 
 void QtDrawer::setOpen(bool open) {
-    // The window takes or gives back the panel's room, unless the user has
-    // made it fill the screen.
-    QWidget* window = panel->window();
-    const bool resizeWindow = window != panel && window->isVisible() &&
-                              !(window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
-    const QLayout* layout = panel->parentWidget() != nullptr ? panel->parentWidget()->layout() : nullptr;
-    const int spacing = layout != nullptr ? std::max(layout->spacing(), 0) : 0;
     // Opening gives back what closing took, so that the window comes back
     // as it was.
-    if (!open) {
+    if (!open)
         panelWidth = panel->width();
-    }
-    const int room = (panelWidth > 0 ? panelWidth : panel->sizeHint().width()) + spacing;
-    const int width = window->width() + (open ? room : -room);
-    panel->setVisible(open);
-    if (resizeWindow) {
-        // The window's minimum size must already account for the change, so
-        // the layouts settle now, innermost first; that may have grown the
-        // window by itself.
-        for (QWidget* widget = panel->parentWidget(); widget != nullptr; widget = widget->parentWidget()) {
-            if (widget->layout() != nullptr) {
-                widget->layout()->activate();
-            }
-            if (widget == window) {
-                break;
-            }
-        }
-        window->resize(width, window->height());
-        if (open)
-            keepOnScreen(window);
-    }
+    showSidePanel(panel, open, panelWidth);
     for (const auto& button : buttons) {
         if (button != nullptr && button->isChecked() != open) {
             const QSignalBlocker blocker(button);

@@ -160,8 +160,7 @@ private:
 
 // A side panel of the window (a QGroupBox or a plain QFrame) shown and hidden
 // by checkable toggles: a button and menu entries. The toggles always show
-// whether the panel is open. The window grows by the panel as it opens, to
-// the right, and moves left as far as it must to stay on its screen.
+// whether the panel is open. The window makes room for it (WindowGeometry.h).
 class QtDrawer final : public Drawer {
 public:
     static bool accepts(const QWidget* widget);
