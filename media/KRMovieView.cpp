@@ -17,7 +17,6 @@ KRMovieView::~KRMovieView() {
 }
 
 void KRMovieView::setMovie(std::unique_ptr<Movie> movie) {
-    awaitingStart = false;
     movie_ = std::move(movie);
     if (movie_)
         movie_->setDelegate(this);
@@ -40,15 +39,14 @@ void KRMovieView::start(const void*) {
         return;
     // The loop timer waits for the movie to say it began: a pipeline's first
     // start can come a quarter of a second after play() on a busy machine,
-    // and timing from play() cut the first pause short by as much.
-    awaitingStart = true;
+    // and timing from play() cut the first pause short by as much. The movie
+    // tells a play's start once, and never a stopped play's.
     movie_->play();
 }
 
 void KRMovieView::movieDidStartPlaying(Movie& movie, double secondsHeard) {
-    if (&movie != movie_.get() || !awaitingStart)
+    if (&movie != movie_.get())
         return;
-    awaitingStart = false;
     std::optional<double> interval = loopInterval(movie_->duration(), movie_->timeScale());
     if (!interval)
         return;
@@ -63,7 +61,6 @@ void KRMovieView::movieDidStartPlaying(Movie& movie, double secondsHeard) {
 void KRMovieView::movieCouldNotPlay(Movie& movie, const std::string& why) {
     if (&movie != movie_.get())
         return;
-    awaitingStart = false;
     if (auto pending = looptimer.lock())
         pending->invalidate();
     looptimer.reset();
@@ -72,7 +69,6 @@ void KRMovieView::movieCouldNotPlay(Movie& movie, const std::string& why) {
 }
 
 void KRMovieView::stop(const void*) {
-    awaitingStart = false;
     if (auto pending = looptimer.lock())
         pending->invalidate();
     looptimer.reset();

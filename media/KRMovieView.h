@@ -4,8 +4,9 @@
 // its own one-shot timer for one second after the end, which rewinds and
 // starts it again. Timing from the real beginning, not from the asking, keeps
 // the first pause as long as the others when a first start is slow. stop()
-// cancels the pending timer, or the wait for the beginning, which ends the
-// loop; a play that never begins is not repeated. A play that cannot be
+// cancels the pending timer and stops the movie, which never tells the
+// beginning of a stopped play: the loop ends. A play that never begins is
+// not repeated. A play that cannot be
 // heard, or breaks off, ends the loop too, and the owner's failure handler
 // is told why. Nothing of it is ever shown; only what it plays is heard.
 
@@ -56,8 +57,6 @@ private:
     std::function<void(const std::string& why)> failureHandler;
     std::unique_ptr<Movie> movie_;
     std::weak_ptr<Timer> looptimer;
-    // Between start and the movie's report that it began.
-    bool awaitingStart = false;
 };
 
 } // namespace eggtimer

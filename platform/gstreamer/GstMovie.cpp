@@ -43,7 +43,6 @@ public:
             return;
         }
         playing = true;
-        awaitingStart = true;
         player.play();
     }
 
@@ -51,7 +50,6 @@ public:
         if (!playing)
             return;
         playing = false;
-        awaitingStart = false;
         player.pause();
     }
 
@@ -65,11 +63,8 @@ public:
     }
 
 private:
+    // The player tells a play's start once, and never a stopped play's.
     void began(std::chrono::steady_clock::time_point when) {
-        // Once per play, and not for one that has ended meanwhile.
-        if (!playing || !awaitingStart)
-            return;
-        awaitingStart = false;
         const std::chrono::duration<double> heard = std::chrono::steady_clock::now() - when;
         if (delegate)
             delegate->movieDidStartPlaying(*this, heard.count());
@@ -79,7 +74,6 @@ private:
         if (!playing)
             return;
         playing = false;
-        awaitingStart = false;
         tellCouldNotPlay(why);
     }
 
@@ -92,7 +86,6 @@ private:
         if (!playing)
             return;
         playing = false;
-        awaitingStart = false;
         atEnd = true;
         // Rewind now, so that the next play starts without a seek.
         player.pause();
@@ -102,7 +95,6 @@ private:
     std::int32_t milliseconds;
     MovieDelegate* delegate = nullptr;
     bool playing = false;
-    bool awaitingStart = false;
     bool atEnd = false;
     // Carries reports to the event loop; those still on their way go with it.
     std::unique_ptr<QObject> mainThread;

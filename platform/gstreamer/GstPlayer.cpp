@@ -155,19 +155,19 @@ void GstPlayer::play() {
     if (state == State::Released)
         return;
     changeState(GST_STATE_PLAYING);
-    playAskedAt = std::chrono::steady_clock::now();
     if (callbacks.started)
-        state = spent() ? State::SpentStarting : State::Starting;
+        startAwaited = std::chrono::steady_clock::now();
 }
 
 void GstPlayer::pause() {
+    startAwaited.reset();
     changeState(GST_STATE_PAUSED);
 }
 
 void GstPlayer::rewind() {
     if (state == State::Released)
         return;
-    if (spent()) {
+    if (state == State::Spent) {
         // Built anew at the next play, not now (see prepare()).
         release();
         return;
@@ -187,6 +187,7 @@ void GstPlayer::release() {
     gst_object_unref(pipeline);
     pipeline = nullptr;
     state = State::Released;
+    startAwaited.reset();
     ++pipelineNumber;
 }
 
@@ -274,9 +275,9 @@ void GstPlayer::handle(GstMessage* message, unsigned generationThen, unsigned pi
 }
 
 void GstPlayer::finishPlay() {
-    if (awaitingStart()) {
+    if (startAwaited) {
         startWatch.cancel();
-        began(playAskedAt, true);
+        began(*startAwaited, true);
     }
     if (callbacks.reachedEnd)
         callbacks.reachedEnd();
@@ -306,21 +307,25 @@ void GstPlayer::watchForTheEnd(unsigned generationThen, unsigned pipelineThen) {
 // stream: when it goes off, the play is still running.
 void GstPlayer::endStalledPlay() {
     gst::reportOnce("timing " + baseName(path), "the sound server stopped playing it; the player is rebuilt");
-    state = awaitingStart() ? State::SpentStarting : State::Spent;
-    // Also drops an end of stream that comes after all.
+    state = State::Spent;
+    // Not pause(): a start still awaited is told with the end. Also drops an
+    // end of stream that comes after all.
     changeState(GST_STATE_PAUSED);
     finishPlay();
 }
 
+// A report from before the latest pause or rewind is another play's.
 void GstPlayer::reportStarted(const gst::StartWatch::Start& start) {
-    if (state != State::Released && start.token == generation.load())
+    if (startAwaited && start.token == generation.load())
         began(start.began, start.clockFailed);
 }
 
 void GstPlayer::began(std::chrono::steady_clock::time_point when, bool clockFailed) {
-    if (clockFailed)
+    if (clockFailed) {
         gst::reportOnce("timing " + baseName(path), "the sound server's clock failed; the player is rebuilt");
-    state = clockFailed || spent() ? State::Spent : State::Kept;
+        state = State::Spent;
+    }
+    startAwaited.reset();
     if (callbacks.started)
         callbacks.started(when);
 }

@@ -9,25 +9,27 @@
 // end of stream never ends a newer play, and a play paused before it was
 // heard is never reported as begun.
 //
-// States (`state`):
+// Two facts, apart from each other. The pipeline's state (`state`):
 //   Released       no pipeline.
 //   Kept           a pipeline, paused or playing, fit for the next play.
-//   Starting       Kept, and the latest play's start not told yet.
 //   Spent          its sink's clock failed or a play stalled: it plays on,
 //                  but the next rewind lets it go.
-//   SpentStarting  Spent, and the latest play's start not told yet.
+// And the start awaited (`startAwaited`): the latest play's, from play()
+// until it is told, when `started` is watched for. It is kept here alone, for
+// the movie and its loop too: a start is told at most once per play, never
+// for a paused play, and never without a pipeline.
 // Transitions:
 //   prepare()         Released -> Kept, building the pipeline.
-//   play()            Kept -> Starting, Spent -> SpentStarting, when
-//                     `started` is watched for; no change otherwise.
-//   pause()           no change: a paused play's start is never told.
-//   rewind()          Spent, SpentStarting -> Released; else a seek to 0.
-//   start told        Starting -> Kept, SpentStarting -> Spent; a failed
-//                     clock -> Spent.
-//   end of stream     a start not told yet is told first, as a failed
-//                     clock's, begun at play() (-> Spent); then the end.
-//   end watch         -> Spent (a stall): paused, then as an end of stream.
-//   error, preroll watch, release()   -> Released.
+//   play()            awaits the play's start.
+//   pause()           no start awaited: a paused play's start is never told.
+//   rewind()          Spent -> Released; else a seek to 0 (a play goes on,
+//                     its start still awaited).
+//   start told        no start awaited; a failed clock -> Spent.
+//   end of stream     a start awaited is told first, as a failed clock's,
+//                     begun at play() (-> Spent); then the end.
+//   end watch         -> Spent (a stall): the pipeline set to PAUSED, then
+//                     as an end of stream.
+//   error, preroll watch, release()   -> Released, no start awaited.
 // Watches, each stopped by whatever makes it pointless:
 //   preroll watch     from the build to the first preroll: fails a pipeline
 //                     that has not prerolled within its limit.
@@ -40,6 +42,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/gstreamer/GstStartWatch.h"
@@ -88,9 +91,7 @@ public:
     void release();
 
 private:
-    enum class State { Released, Kept, Starting, Spent, SpentStarting };
-    bool awaitingStart() const { return state == State::Starting || state == State::SpentStarting; }
-    bool spent() const { return state == State::Spent || state == State::SpentStarting; }
+    enum class State { Released, Kept, Spent };
 
     GstElement* makePlaybin(std::string* whyNot) const;
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
@@ -116,9 +117,9 @@ private:
     // Null exactly when Released.
     GstElement* pipeline = nullptr;
     State state = State::Released;
-    // When the latest play was asked: the start told for it when its sink's
-    // time never tells.
-    std::chrono::steady_clock::time_point playAskedAt;
+    // When the play whose start is awaited was asked: the start told for it
+    // when its sink's time never tells.
+    std::optional<std::chrono::steady_clock::time_point> startAwaited;
     std::string missingPlugin;
     // Read by the pipeline's threads when they post a message.
     std::atomic<unsigned> generation{0};

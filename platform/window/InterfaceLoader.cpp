@@ -4,10 +4,8 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
-#include <QTabWidget>
 #include <QUiLoader>
 #include <QWidget>
 
@@ -36,48 +34,38 @@ std::string describe(const QObject* object) {
     return std::string("of class ") + object->metaObject()->className();
 }
 
-const char* kindDescription(OutletKind kind) {
-    switch (kind) {
-    case OutletKind::Matrix:
-        return "a matrix (a widget whose grid layout holds QRadioButtons)";
-    case OutletKind::TextField:
-        return "a text field (QLineEdit or QLabel)";
-    case OutletKind::Button:
-        return "a button (QPushButton, QToolButton or QCheckBox)";
-    case OutletKind::PopUpButton:
-        return "a pop-up button (QComboBox)";
-    case OutletKind::TabView:
-        return "a tab view (QTabWidget)";
-    case OutletKind::Drawer:
-        return "a drawer (QGroupBox or QFrame)";
-    case OutletKind::View:
-        return "a plain view (QWidget or QFrame)";
-    }
-    return "?";
+// What a widget must be to stand for an outlet of some kind, and the adapter
+// made of one that is.
+struct OutletAdapter {
+    const char* needed;
+    // Nothing for a widget that is not what is needed.
+    std::unique_ptr<Control> (*make)(QWidget* widget);
+};
+
+template <class Adapter> std::unique_ptr<Control> adapt(QWidget* widget) {
+    if (!Adapter::accepts(widget))
+        return nullptr;
+    return std::make_unique<Adapter>(qobject_cast<typename Adapter::Wrapped*>(widget));
 }
 
-std::unique_ptr<Control> makeAdapter(OutletKind kind, QWidget* widget) {
+OutletAdapter adapterOfKind(OutletKind kind) {
     switch (kind) {
     case OutletKind::Matrix:
-        return QtMatrix::accepts(widget) ? std::make_unique<QtMatrix>(widget) : nullptr;
+        return {"a matrix (a widget whose grid layout holds QRadioButtons)", adapt<QtMatrix>};
     case OutletKind::TextField:
-        return QtTextField::accepts(widget) ? std::make_unique<QtTextField>(widget) : nullptr;
+        return {"a text field (QLineEdit or QLabel)", adapt<QtTextField>};
     case OutletKind::Button:
-        return QtButton::accepts(widget) ? std::make_unique<QtButton>(qobject_cast<QAbstractButton*>(widget))
-                                         : nullptr;
+        return {"a button (QPushButton, QToolButton or QCheckBox)", adapt<QtButton>};
     case OutletKind::PopUpButton:
-        return QtPopUpButton::accepts(widget)
-                   ? std::make_unique<QtPopUpButton>(qobject_cast<QComboBox*>(widget))
-                   : nullptr;
+        return {"a pop-up button (QComboBox)", adapt<QtPopUpButton>};
     case OutletKind::TabView:
-        return QtTabView::accepts(widget) ? std::make_unique<QtTabView>(qobject_cast<QTabWidget*>(widget))
-                                          : nullptr;
+        return {"a tab view (QTabWidget)", adapt<QtTabView>};
     case OutletKind::Drawer:
-        return QtDrawer::accepts(widget) ? std::make_unique<QtDrawer>(widget) : nullptr;
+        return {"a drawer (QGroupBox or QFrame)", adapt<QtDrawer>};
     case OutletKind::View:
-        return QtView::accepts(widget) ? std::make_unique<QtView>(widget) : nullptr;
+        return {"a plain view (QWidget or QFrame)", adapt<QtView>};
     }
-    return nullptr;
+    return {"?", [](QWidget*) { return std::unique_ptr<Control>(); }};
 }
 
 // Qt's warnings while the file is read, held back until we know whether the
@@ -179,11 +167,11 @@ std::string LoadedInterface::bindOutlets() {
             return "the interface file has more than one control named " + inQuotes(name);
         }
         auto* widget = qobject_cast<QWidget*>(found.front());
-        std::unique_ptr<Control> adapter = widget != nullptr ? makeAdapter(outlet.kind, widget) : nullptr;
+        const OutletAdapter kind = adapterOfKind(outlet.kind);
+        std::unique_ptr<Control> adapter = widget != nullptr ? kind.make(widget) : nullptr;
         if (!adapter) {
             return "the control " + inQuotes(name) + " in the interface file is a " +
-                   found.front()->metaObject()->className() + ", where " + kindDescription(outlet.kind) +
-                   " is needed";
+                   found.front()->metaObject()->className() + ", where " + kind.needed + " is needed";
         }
         outlets.emplace_back(outlet.name, adapter.get());
         adapterOf.emplace_back(widget, adapter.get());

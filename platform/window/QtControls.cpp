@@ -3,6 +3,7 @@
 #include "platform/system/LongText.h"
 #include "platform/system/Utf8.h"
 #include "platform/window/OneLineLabel.h"
+#include "platform/window/WindowGeometry.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -13,11 +14,9 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QToolButton>
@@ -28,28 +27,8 @@ namespace eggtimer {
 
 namespace {
 
-// The enabled state the controller set on the widget itself; isEnabled()
-// would also report a disabled parent.
-bool enabledFlag(const QWidget* widget) {
-    return !widget->testAttribute(Qt::WA_ForceDisabled);
-}
-
 // How much of a value too long for a line field it shows.
 constexpr int kShownOfLongValue = 1000;
-
-// Moves a window that has grown past its screen's right edge back left, as
-// far as its left edge allows. (A Wayland compositor places windows itself
-// and ignores the move.)
-void keepOnScreen(QWidget* window) {
-    const QScreen* screen = window->screen();
-    if (screen == nullptr)
-        return;
-    const QRect room = screen->availableGeometry();
-    const QRect frame = window->frameGeometry();
-    const int shift = std::max(std::min(room.right() - frame.right(), 0), room.left() - frame.left());
-    if (shift < 0)
-        window->move(window->pos() + QPoint(shift, 0));
-}
 
 bool isExactly(const QWidget* widget, const QMetaObject& type) {
     return widget->metaObject() == &type;
@@ -64,15 +43,6 @@ int tagOf(const QObject* object) {
     bool ok = false;
     const int tag = object->property("tag").toInt(&ok);
     return ok ? tag : 0;
-}
-
-// --- QtSenderControl
-
-QtSenderControl::QtSenderControl(QObject* object)
-    : object(object) {}
-
-int QtSenderControl::tag() const {
-    return tagOf(object);
 }
 
 // --- QtMatrix
@@ -94,7 +64,7 @@ bool QtMatrix::accepts(const QWidget* widget) {
 }
 
 QtMatrix::QtMatrix(QWidget* container)
-    : container(container)
+    : QtEnablableControl(container)
     , group(new QButtonGroup(container)) {
     const auto* grid = qobject_cast<const QGridLayout*>(container->layout());
     for (int i = 0; grid != nullptr && i < grid->count(); ++i) {
@@ -108,16 +78,6 @@ QtMatrix::QtMatrix(QWidget* container)
         group->addButton(button);
     }
     group->setExclusive(true);
-}
-
-int QtMatrix::tag() const {
-    return tagOf(container);
-}
-void QtMatrix::setEnabled(bool enabled) {
-    container->setEnabled(enabled);
-}
-bool QtMatrix::isEnabled() const {
-    return enabledFlag(container);
 }
 
 const QtMatrix::Cell* QtMatrix::selectedCell() const {
@@ -169,25 +129,13 @@ bool QtTextField::accepts(const QWidget* widget) {
 }
 
 QtTextField::QtTextField(QWidget* widget)
-    : lineEdit(qobject_cast<QLineEdit*>(widget))
-    , widget(widget) {
+    : QtEnablableControl(widget)
+    , lineEdit(qobject_cast<QLineEdit*>(widget)) {
     if (auto* shown = qobject_cast<QLabel*>(widget)) {
         // Status lines and file names are never markup.
         shown->setTextFormat(Qt::PlainText);
         label = new OneLineLabel(shown);
     }
-}
-
-int QtTextField::tag() const {
-    return tagOf(widget);
-}
-
-void QtTextField::setEnabled(bool enabled) {
-    widget->setEnabled(enabled);
-}
-
-bool QtTextField::isEnabled() const {
-    return enabledFlag(widget);
 }
 
 QString QtTextField::text() const {
@@ -229,23 +177,11 @@ bool QtButton::accepts(const QWidget* widget) {
            qobject_cast<const QCheckBox*>(widget) != nullptr;
 }
 
-QtButton::QtButton(QAbstractButton* button)
-    : button(button) {}
-
-int QtButton::tag() const {
-    return tagOf(button);
-}
-void QtButton::setEnabled(bool enabled) {
-    button->setEnabled(enabled);
-}
-bool QtButton::isEnabled() const {
-    return enabledFlag(button);
-}
 std::string QtButton::title() const {
-    return button->text().toStdString();
+    return widget->text().toStdString();
 }
 void QtButton::setTitle(const std::string& title) {
-    button->setText(fromUtf8(title));
+    widget->setText(fromUtf8(title));
 }
 
 // --- QtPopUpButton
@@ -254,37 +190,25 @@ bool QtPopUpButton::accepts(const QWidget* widget) {
     return qobject_cast<const QComboBox*>(widget) != nullptr;
 }
 
-QtPopUpButton::QtPopUpButton(QComboBox* comboBox)
-    : comboBox(comboBox) {}
-
-int QtPopUpButton::tag() const {
-    return tagOf(comboBox);
-}
-void QtPopUpButton::setEnabled(bool enabled) {
-    comboBox->setEnabled(enabled);
-}
-bool QtPopUpButton::isEnabled() const {
-    return enabledFlag(comboBox);
-}
 void QtPopUpButton::removeAllItems() {
-    comboBox->clear();
+    widget->clear();
 }
 
 void QtPopUpButton::addItemWithTitle(const std::string& title) {
-    comboBox->addItem(fromUtf8(title), QByteArray(title.data(), qsizetype(title.size())));
+    widget->addItem(fromUtf8(title), QByteArray(title.data(), qsizetype(title.size())));
 }
 
 std::string QtPopUpButton::titleAt(int index) const {
-    const QVariant bytes = comboBox->itemData(index);
+    const QVariant bytes = widget->itemData(index);
     if (bytes.typeId() == QMetaType::QByteArray) {
         return bytes.toByteArray().toStdString();
     }
     // An item the interface file itself holds.
-    return comboBox->itemText(index).toStdString();
+    return widget->itemText(index).toStdString();
 }
 
 std::optional<std::string> QtPopUpButton::selectedItemTitle() const {
-    const int index = comboBox->currentIndex();
+    const int index = widget->currentIndex();
     if (index < 0) {
         return std::nullopt;
     }
@@ -292,9 +216,9 @@ std::optional<std::string> QtPopUpButton::selectedItemTitle() const {
 }
 
 void QtPopUpButton::selectItemWithTitle(const std::string& title) {
-    for (int i = 0; i < comboBox->count(); ++i) {
+    for (int i = 0; i < widget->count(); ++i) {
         if (titleAt(i) == title) {
-            comboBox->setCurrentIndex(i);
+            widget->setCurrentIndex(i);
             return;
         }
     }
@@ -306,22 +230,16 @@ bool QtTabView::accepts(const QWidget* widget) {
     return qobject_cast<const QTabWidget*>(widget) != nullptr;
 }
 
-QtTabView::QtTabView(QTabWidget* tabWidget)
-    : tabWidget(tabWidget) {}
-
-int QtTabView::tag() const {
-    return tagOf(tabWidget);
-}
 int QtTabView::indexOfSelectedItem() const {
-    return tabWidget->currentIndex();
+    return widget->currentIndex();
 }
 int QtTabView::numberOfItems() const {
-    return tabWidget->count();
+    return widget->count();
 }
 
 void QtTabView::selectItemAtIndex(int index) {
-    if (index >= 0 && index < tabWidget->count()) {
-        tabWidget->setCurrentIndex(index);
+    if (index >= 0 && index < widget->count()) {
+        widget->setCurrentIndex(index);
     }
 }
 
@@ -329,15 +247,15 @@ void QtTabView::selectFirstItem() {
     selectItemAtIndex(0);
 }
 void QtTabView::selectNextItem() {
-    selectItemAtIndex(tabWidget->currentIndex() + 1);
+    selectItemAtIndex(widget->currentIndex() + 1);
 }
 void QtTabView::selectLastItem() {
-    selectItemAtIndex(tabWidget->count() - 1);
+    selectItemAtIndex(widget->count() - 1);
 }
 
 void QtTabView::selectPreviousItem() {
-    if (tabWidget->currentIndex() > 0) {
-        selectItemAtIndex(tabWidget->currentIndex() - 1);
+    if (widget->currentIndex() > 0) {
+        selectItemAtIndex(widget->currentIndex() - 1);
     }
 }
 
@@ -347,14 +265,8 @@ bool QtDrawer::accepts(const QWidget* widget) {
     return qobject_cast<const QGroupBox*>(widget) != nullptr || isExactly(widget, QFrame::staticMetaObject);
 }
 
-QtDrawer::QtDrawer(QWidget* panel)
-    : panel(panel) {}
-
-int QtDrawer::tag() const {
-    return tagOf(panel);
-}
 bool QtDrawer::isOpen() const {
-    return !panel->isHidden();
+    return !widget->isHidden();
 }
 
 void QtDrawer::close() {
@@ -370,37 +282,11 @@ void QtDrawer::open() {
 }
 
 void QtDrawer::setOpen(bool open) {
-    // The window takes or gives back the panel's room, unless the user has
-    // made it fill the screen.
-    QWidget* window = panel->window();
-    const bool resizeWindow = window != panel && window->isVisible() &&
-                              !(window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
-    const QLayout* layout = panel->parentWidget() != nullptr ? panel->parentWidget()->layout() : nullptr;
-    const int spacing = layout != nullptr ? std::max(layout->spacing(), 0) : 0;
     // Opening gives back what closing took, so that the window comes back
     // as it was.
-    if (!open) {
-        panelWidth = panel->width();
-    }
-    const int room = (panelWidth > 0 ? panelWidth : panel->sizeHint().width()) + spacing;
-    const int width = window->width() + (open ? room : -room);
-    panel->setVisible(open);
-    if (resizeWindow) {
-        // The window's minimum size must already account for the change, so
-        // the layouts settle now, innermost first; that may have grown the
-        // window by itself.
-        for (QWidget* widget = panel->parentWidget(); widget != nullptr; widget = widget->parentWidget()) {
-            if (widget->layout() != nullptr) {
-                widget->layout()->activate();
-            }
-            if (widget == window) {
-                break;
-            }
-        }
-        window->resize(width, window->height());
-        if (open)
-            keepOnScreen(window);
-    }
+    if (!open)
+        panelWidth = widget->width();
+    showSidePanel(widget, open, panelWidth);
     for (const auto& button : buttons) {
         if (button != nullptr && button->isChecked() != open) {
             const QSignalBlocker blocker(button);
@@ -419,27 +305,20 @@ void QtDrawer::addToggle(QAbstractButton* button) {
     button->setCheckable(true);
     button->setChecked(isOpen());
     buttons.emplace_back(button);
-    QObject::connect(button, &QAbstractButton::toggled, panel, [this](bool on) { on ? open() : close(); });
+    QObject::connect(button, &QAbstractButton::toggled, widget, [this](bool on) { on ? open() : close(); });
 }
 
 void QtDrawer::addToggle(QAction* action) {
     action->setCheckable(true);
     action->setChecked(isOpen());
     actions.emplace_back(action);
-    QObject::connect(action, &QAction::toggled, panel, [this](bool on) { on ? open() : close(); });
+    QObject::connect(action, &QAction::toggled, widget, [this](bool on) { on ? open() : close(); });
 }
 
 // --- QtView
 
 bool QtView::accepts(const QWidget* widget) {
     return isExactly(widget, QWidget::staticMetaObject) || isExactly(widget, QFrame::staticMetaObject);
-}
-
-QtView::QtView(QWidget* widget)
-    : widget(widget) {}
-
-int QtView::tag() const {
-    return tagOf(widget);
 }
 
 } // namespace eggtimer

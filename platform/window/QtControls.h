@@ -5,21 +5,20 @@
 
 #include "platform/Controls.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QPointer>
 #include <QString>
+#include <QTabWidget>
+#include <QWidget>
 
 #include <string>
 #include <vector>
 
-class QAbstractButton;
 class QAction;
 class QButtonGroup;
-class QComboBox;
 class QLineEdit;
-class QObject;
 class QRadioButton;
-class QTabWidget;
-class QWidget;
 
 namespace eggtimer {
 
@@ -28,28 +27,45 @@ class OneLineLabel;
 // The tag of any widget or action: its int property "tag", 0 without one.
 int tagOf(const QObject* object);
 
+// What every adapter does alike: its tag is that of the widget it wraps, of
+// class `Widget` (for a sender, a button or a menu entry), and one that can be
+// disabled enables and disables that widget.
+template <class Interface, class Widget = QWidget> class QtControl : public Interface {
+public:
+    using Wrapped = Widget;
+    explicit QtControl(Widget* widget)
+        : widget(widget) {}
+    int tag() const override { return tagOf(widget); }
+
+protected:
+    Widget* const widget;
+};
+
+template <class Interface, class Widget = QWidget>
+class QtEnablableControl : public QtControl<Interface, Widget> {
+public:
+    using QtControl<Interface, Widget>::QtControl;
+    void setEnabled(bool enabled) override { this->widget->setEnabled(enabled); }
+    // What the controller set on the widget itself; QWidget::isEnabled()
+    // would also report a disabled parent.
+    bool isEnabled() const override { return !this->widget->testAttribute(Qt::WA_ForceDisabled); }
+};
+
 // A control that sends an action but is no outlet (a menu entry, the test
 // play button): only its tag matters to the controller.
-class QtSenderControl final : public Control {
+class QtSenderControl final : public QtControl<Control, QObject> {
 public:
-    explicit QtSenderControl(QObject* object);
-    int tag() const override;
-
-private:
-    QPointer<QObject> object;
+    using QtControl::QtControl;
 };
 
 // A container widget whose QGridLayout holds QRadioButtons; a cell's row and
 // column are its grid position. At most one cell is checked.
-class QtMatrix final : public Matrix {
+class QtMatrix final : public QtEnablableControl<Matrix> {
 public:
     // The widget must have a QGridLayout holding at least one QRadioButton.
     static bool accepts(const QWidget* widget);
     explicit QtMatrix(QWidget* container);
 
-    int tag() const override;
-    void setEnabled(bool enabled) override;
-    bool isEnabled() const override;
     int selectedRow() const override;
     int selectedColumn() const override;
     void selectCell(int row, int column) override;
@@ -63,7 +79,6 @@ private:
     const Cell* selectedCell() const;
     void clearSelection();
 
-    QWidget* container;
     QButtonGroup* group; // owned by the container
     std::vector<Cell> cells;
 };
@@ -78,14 +93,11 @@ private:
 // controller sets (a stored message) is kept whole while the field shows its
 // first 1,000 characters and "…"; once the user edits it, the field gives
 // what it shows, and undoing the edit brings the whole value back.
-class QtTextField final : public TextField {
+class QtTextField final : public QtEnablableControl<TextField> {
 public:
     static bool accepts(const QWidget* widget);
     explicit QtTextField(QWidget* widget);
 
-    int tag() const override;
-    void setEnabled(bool enabled) override;
-    bool isEnabled() const override;
     // The bytes last set come back unchanged while the widget still shows
     // them, even when they are not valid UTF-8 (a file name may not be).
     std::string stringValue() const override;
@@ -96,39 +108,27 @@ private:
 
     QLineEdit* lineEdit = nullptr;
     OneLineLabel* label = nullptr;
-    QWidget* widget;
     std::string lastSet;
     QString lastSetShown;
 };
 
 // A QPushButton, QToolButton or QCheckBox.
-class QtButton final : public Button {
+class QtButton final : public QtEnablableControl<Button, QAbstractButton> {
 public:
     static bool accepts(const QWidget* widget);
-    explicit QtButton(QAbstractButton* button);
+    using QtEnablableControl::QtEnablableControl;
 
-    int tag() const override;
-    void setEnabled(bool enabled) override;
-    bool isEnabled() const override;
     std::string title() const override;
     void setTitle(const std::string& title) override;
-
-    QAbstractButton* widget() const { return button; }
-
-private:
-    QAbstractButton* button;
 };
 
 // A QComboBox whose items keep the exact bytes of their titles as item data:
 // sound names come from file names, which need not be UTF-8.
-class QtPopUpButton final : public PopUpButton {
+class QtPopUpButton final : public QtEnablableControl<PopUpButton, QComboBox> {
 public:
     static bool accepts(const QWidget* widget);
-    explicit QtPopUpButton(QComboBox* comboBox);
+    using QtEnablableControl::QtEnablableControl;
 
-    int tag() const override;
-    void setEnabled(bool enabled) override;
-    bool isEnabled() const override;
     void removeAllItems() override;
     void addItemWithTitle(const std::string& title) override;
     std::optional<std::string> selectedItemTitle() const override;
@@ -136,16 +136,13 @@ public:
 
 private:
     std::string titleAt(int index) const;
-
-    QComboBox* comboBox;
 };
 
-class QtTabView final : public TabView {
+class QtTabView final : public QtControl<TabView, QTabWidget> {
 public:
     static bool accepts(const QWidget* widget);
-    explicit QtTabView(QTabWidget* tabWidget);
+    using QtControl::QtControl;
 
-    int tag() const override;
     int indexOfSelectedItem() const override;
     int numberOfItems() const override;
     void selectItemAtIndex(int index) override;
@@ -153,21 +150,16 @@ public:
     void selectNextItem() override;
     void selectLastItem() override;
     void selectPreviousItem() override;
-
-private:
-    QTabWidget* tabWidget;
 };
 
 // A side panel of the window (a QGroupBox or a plain QFrame) shown and hidden
 // by checkable toggles: a button and menu entries. The toggles always show
-// whether the panel is open. The window grows by the panel as it opens, to
-// the right, and moves left as far as it must to stay on its screen.
-class QtDrawer final : public Drawer {
+// whether the panel is open. The window makes room for it (WindowGeometry.h).
+class QtDrawer final : public QtControl<Drawer> {
 public:
     static bool accepts(const QWidget* widget);
-    explicit QtDrawer(QWidget* panel);
+    using QtControl::QtControl;
 
-    int tag() const override;
     void close() override;
     bool isOpen() const override;
 
@@ -179,21 +171,16 @@ public:
 private:
     void setOpen(bool open);
 
-    QWidget* panel;
     int panelWidth = 0; // as it was when last closed
     std::vector<QPointer<QAbstractButton>> buttons;
     std::vector<QPointer<QAction>> actions;
 };
 
 // A plain QWidget or QFrame the logic never acts on.
-class QtView final : public View {
+class QtView final : public QtControl<View> {
 public:
     static bool accepts(const QWidget* widget);
-    explicit QtView(QWidget* widget);
-    int tag() const override;
-
-private:
-    QWidget* widget;
+    using QtControl::QtControl;
 };
 
 } // namespace eggtimer
