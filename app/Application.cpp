@@ -79,11 +79,12 @@ Application::Application(std::unique_ptr<LoadedInterface> loaded)
     , appearance(std::make_unique<AppearancePortal>())
     , runLoop(std::make_unique<QtRunLoop>())
     , files(std::make_unique<PosixFileSystem>(installedSoundFolder(), userSoundFolder()))
-    , desktop(std::make_unique<QtDesktop>([window = ui->window()] { return window; }, [this] { beep(); }))
+    , desktop(
+          std::make_unique<QtDesktop>([window = ui->window()] { return window; }, [this] { beeper->beep(); }))
     , settings(std::make_unique<QtSettingsStore>())
     , sounds(std::make_unique<GstSoundRegistry>(*files))
     , media(std::make_unique<GstMediaLibrary>())
-    , beepSound(makeSoundFromFile(installedBeepSound(), "beep"))
+    , beeper(std::make_unique<GstBeeper>(installedBeepSound()))
     , master(std::make_unique<KRMaster>(services(), outletsOf(*ui))) {
     connectActions(*ui, *master);
     master->awakeFromNib();
@@ -143,13 +144,6 @@ QWidget* Application::window() const {
 
 Services Application::services() {
     return {*runLoop, *desktop, *sounds, *media, *settings, *files};
-}
-
-void Application::beep() {
-    if (beepSound) {
-        beepSound->stop();
-        beepSound->play();
-    }
 }
 
 } // namespace eggtimer

@@ -23,6 +23,7 @@ class QtRunLoop;
 class PosixFileSystem;
 class GstSoundRegistry;
 class GstMediaLibrary;
+class GstBeeper;
 class QtDesktop;
 class QtSettingsStore;
 
@@ -50,7 +51,6 @@ public:
 
 private:
     explicit Application(std::unique_ptr<LoadedInterface> loaded);
-    void beep();
     // While a timer counts down or rings, closing the window hides it.
     void keepRunningWhenClosed();
     void closedWhileRunning();
@@ -66,7 +66,7 @@ private:
     std::unique_ptr<QtSettingsStore> settings;
     std::unique_ptr<GstSoundRegistry> sounds;
     std::unique_ptr<GstMediaLibrary> media;
-    std::unique_ptr<Sound> beepSound;
+    std::unique_ptr<GstBeeper> beeper;
     std::unique_ptr<KRMaster> master;
     // The timer whose closed window the desktop was last told of.
     std::weak_ptr<Timer> closedOn;

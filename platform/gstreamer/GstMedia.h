@@ -58,4 +58,16 @@ public:
 // plays tell that it is.
 std::unique_ptr<Sound> makeSoundFromFile(const std::string& path, const std::string& name);
 
+// The beep shipped with the program, the file at `path`: each beep plays it
+// from its start, cutting short one still sounding. Silent, as any sound,
+// when it cannot be played.
+class GstBeeper final {
+public:
+    explicit GstBeeper(const std::string& path);
+    void beep();
+
+private:
+    std::unique_ptr<Sound> sound;
+};
+
 } // namespace eggtimer
