@@ -25,6 +25,9 @@ class GstSoundRegistry;
 class GstMediaLibrary;
 class GstBeeper;
 class QtDesktop;
+class QtPanels;
+class GioFileOpener;
+class StandardErrorLogger;
 class QtSettingsStore;
 
 class Application {
@@ -63,6 +66,9 @@ private:
     std::unique_ptr<QtRunLoop> runLoop;
     std::unique_ptr<PosixFileSystem> files;
     std::unique_ptr<QtDesktop> desktop;
+    std::unique_ptr<QtPanels> panels;
+    std::unique_ptr<GioFileOpener> opener;
+    std::unique_ptr<StandardErrorLogger> logger;
     std::unique_ptr<QtSettingsStore> settings;
     std::unique_ptr<GstSoundRegistry> sounds;
     std::unique_ptr<GstMediaLibrary> media;

@@ -61,10 +61,10 @@ void KRMaster::updateProgress() {
         progress.passed = interval > 0.0 ? std::clamp((now - startedAt) / interval, 0.0, 1.0) : 1.0;
         progress.minutesLeft = static_cast<long>(std::ceil(std::max(fireDate - now, 0.0) / 60.0));
     }
-    platform.desktop.showProgress(progress);
+    platform.progress.showProgress(progress);
     // A suspend for idleness would hold the ring until someone wakes the
     // machine: keep it awake while the timer counts or rings.
-    platform.desktop.keepAwake(progress.state != TimerProgress::State::Idle);
+    platform.progress.keepAwake(progress.state != TimerProgress::State::Idle);
 }
 
 void KRMaster::updateStat() {

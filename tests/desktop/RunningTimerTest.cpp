@@ -35,7 +35,7 @@ protected:
     }
 
     QWidget window;
-    std::unique_ptr<QtDesktop> desktop = std::make_unique<QtDesktop>([this] { return &window; }, [] {});
+    std::unique_ptr<QtDesktop> desktop = std::make_unique<QtDesktop>([this] { return &window; });
 };
 
 TEST_F(RunningTimer, ThePortalInhibitsSuspendWhileWantedAndLateAnswersEndAsLastWished) {

@@ -12,7 +12,7 @@ using State = TimerProgress::State;
 // Every timer here is the three minutes of the preset the window opens on.
 class ProgressTest : public ControllerTest {
 protected:
-    const std::vector<TimerProgress>& shown() const { return world.desktop.progressShown; }
+    const std::vector<TimerProgress>& shown() const { return world.progress.shown; }
     TimerProgress last() const { return shown().empty() ? TimerProgress{} : shown().back(); }
 };
 
@@ -55,18 +55,18 @@ TEST_F(ProgressTest, ALoopingTargetFiresUntilStopAndAfterClearOrStopNothingShows
 
 TEST_F(ProgressTest, TheMachineStaysAwakeWhileATimerCountsOrRingsAndTheRingIsWithdrawnWhenOver) {
     press();
-    EXPECT_TRUE(world.desktop.keptAwake);
+    EXPECT_TRUE(world.progress.keptAwake);
     press(); // CLEAR
-    EXPECT_FALSE(world.desktop.keptAwake);
+    EXPECT_FALSE(world.progress.keptAwake);
 
     // A looping target holds it until STOP, which withdraws its notice.
     press();
     journal().clear();
     world.runLoop.advanceBy(185.0);
-    EXPECT_TRUE(world.desktop.keptAwake);
+    EXPECT_TRUE(world.progress.keptAwake);
     EXPECT_FALSE(journalHas("desktop.withdrawAttention"));
     press(); // STOP
-    EXPECT_FALSE(world.desktop.keptAwake);
+    EXPECT_FALSE(world.progress.keptAwake);
     EXPECT_LT(journalIndex("desktop.attention [Sound] Chime (stoppable)"),
               journalIndex("desktop.withdrawAttention"));
 
@@ -75,7 +75,7 @@ TEST_F(ProgressTest, TheMachineStaysAwakeWhileATimerCountsOrRingsAndTheRingIsWit
     selectTarget(3);
     window().targetAlertMessage.text = "Tea";
     bool awakeWhileAlertShows = true;
-    world.desktop.whileAlertShows = [&] { awakeWhileAlertShows = world.desktop.keptAwake; };
+    world.panels.whileAlertShows = [&] { awakeWhileAlertShows = world.progress.keptAwake; };
     press();
     journal().clear();
     world.runLoop.advanceBy(180.0);
@@ -85,9 +85,9 @@ TEST_F(ProgressTest, TheMachineStaysAwakeWhileATimerCountsOrRingsAndTheRingIsWit
     journal().clear();
     press();
     EXPECT_EQ(journal().front(), "desktop.withdrawAttention");
-    EXPECT_TRUE(world.desktop.keptAwake);
+    EXPECT_TRUE(world.progress.keptAwake);
     press(); // CLEAR
-    EXPECT_FALSE(world.desktop.keptAwake);
+    EXPECT_FALSE(world.progress.keptAwake);
 }
 
 } // namespace
