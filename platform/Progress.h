@@ -21,7 +21,7 @@ struct TimerProgress {
 class DesktopProgress {
 public:
     virtual ~DesktopProgress() = default;
-    // Shows how far the timer has come.
+    // Shows how far the timer has come, beyond the window.
     virtual void showProgress(const TimerProgress& progress) = 0;
     // While `awake`, asks the desktop not to suspend the machine for
     // idleness; a suspend the user asks for still happens. Never waits on

@@ -11,7 +11,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QProgressBar>
+#include <QWidget>
 
 namespace eggtimer {
 namespace {
@@ -88,13 +88,6 @@ void QtDesktop::withdrawAttention() {
 }
 
 void QtDesktop::showProgress(const TimerProgress& progress) {
-    // The window's indicator counts in hundredths: setValue repaints only
-    // when that number changes.
-    if (QWidget* window = mainWindow ? mainWindow() : nullptr)
-        if (auto* indicator = window->findChild<QProgressBar*>(QStringLiteral("timerProgress"))) {
-            const bool running = progress.state == TimerProgress::State::Running;
-            indicator->setValue(running ? static_cast<int>(progress.passed * indicator->maximum()) : 0);
-        }
     if (!launcherEntry)
         launcherEntry =
             std::make_unique<LauncherEntry>(QGuiApplication::desktopFileName() + QStringLiteral(".desktop"));

@@ -1,8 +1,8 @@
 #pragma once
 // What the program keeps on the desktop around its window, on Qt and the
 // session bus: attention as a window alert plus a desktop notification, the
-// window brought back when it was closed, the timer's progress in the
-// window's indicator and on the launcher icon, and the machine kept awake.
+// window brought back when it was closed, the timer's progress on the
+// launcher icon, and the machine kept awake.
 // What it shows on the desktop it takes back when it goes, giving the bus a
 // bounded time.
 

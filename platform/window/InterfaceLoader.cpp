@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QProgressBar>
 #include <QTabWidget>
 #include <QUiLoader>
 #include <QWidget>
@@ -52,6 +53,8 @@ const char* kindDescription(OutletKind kind) {
         return "a drawer (QGroupBox or QFrame)";
     case OutletKind::View:
         return "a plain view (QWidget or QFrame)";
+    case OutletKind::ProgressIndicator:
+        return "a progress indicator (QProgressBar)";
     }
     return "?";
 }
@@ -76,6 +79,10 @@ std::unique_ptr<Control> makeAdapter(OutletKind kind, QWidget* widget) {
         return QtDrawer::accepts(widget) ? std::make_unique<QtDrawer>(widget) : nullptr;
     case OutletKind::View:
         return QtView::accepts(widget) ? std::make_unique<QtView>(widget) : nullptr;
+    case OutletKind::ProgressIndicator:
+        return QtProgressIndicator::accepts(widget)
+                   ? std::make_unique<QtProgressIndicator>(qobject_cast<QProgressBar*>(widget))
+                   : nullptr;
     }
     return nullptr;
 }

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -440,6 +441,23 @@ QtView::QtView(QWidget* widget)
 
 int QtView::tag() const {
     return tagOf(widget);
+}
+
+// --- QtProgressIndicator
+
+bool QtProgressIndicator::accepts(const QWidget* widget) {
+    return qobject_cast<const QProgressBar*>(widget) != nullptr;
+}
+
+QtProgressIndicator::QtProgressIndicator(QProgressBar* bar)
+    : bar(bar) {}
+
+int QtProgressIndicator::tag() const {
+    return tagOf(bar);
+}
+
+void QtProgressIndicator::setDoubleValue(double value) {
+    bar->setValue(static_cast<int>(value * bar->maximum()));
 }
 
 } // namespace eggtimer

@@ -17,6 +17,7 @@ class QButtonGroup;
 class QComboBox;
 class QLineEdit;
 class QObject;
+class QProgressBar;
 class QRadioButton;
 class QTabWidget;
 class QWidget;
@@ -194,6 +195,19 @@ public:
 
 private:
     QWidget* widget;
+};
+
+// A QProgressBar counting from 0 to its maximum: the window's counts in
+// hundredths, and a bar repaints only when its count changes.
+class QtProgressIndicator final : public ProgressIndicator {
+public:
+    static bool accepts(const QWidget* widget);
+    explicit QtProgressIndicator(QProgressBar* bar);
+    int tag() const override;
+    void setDoubleValue(double value) override;
+
+private:
+    QProgressBar* bar;
 };
 
 } // namespace eggtimer

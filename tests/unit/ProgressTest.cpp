@@ -1,6 +1,6 @@
-// What the controller tells the desktop through a timer's life: its progress,
-// for the window's indicator and the launcher icon; to keep the machine
-// awake; and when the ring it announced is over.
+// What the controller shows and tells the desktop through a timer's life:
+// its progress, in the window's bar and for the launcher icon; to keep the
+// machine awake; and when the ring it announced is over.
 
 #include "tests/unit/ControllerFixture.h"
 
@@ -14,6 +14,7 @@ class ProgressTest : public ControllerTest {
 protected:
     const std::vector<TimerProgress>& shown() const { return world.progress.shown; }
     TimerProgress last() const { return shown().empty() ? TimerProgress{} : shown().back(); }
+    double bar() { return window().timerProgress.value; }
 };
 
 TEST_F(ProgressTest, RunningItTellsThePartPassedAndTheMinutesLeftRoundedUp) {
@@ -22,6 +23,7 @@ TEST_F(ProgressTest, RunningItTellsThePartPassedAndTheMinutesLeftRoundedUp) {
     world.runLoop.advanceBy(61.0);
     EXPECT_EQ(last().state, State::Running);
     EXPECT_NEAR(last().passed, 61.0 / 180.0, 1e-9);
+    EXPECT_EQ(bar(), last().passed);
     EXPECT_EQ(last().minutesLeft, 2); // 119 s left
     world.runLoop.advanceBy(58.0);
     EXPECT_EQ(last().minutesLeft, 2); // 61 s
@@ -41,9 +43,13 @@ TEST_F(ProgressTest, ALoopingTargetFiresUntilStopAndAfterClearOrStopNothingShows
     world.runLoop.advanceBy(10.0);
     press(); // CLEAR
     EXPECT_EQ(last(), TimerProgress{});
+    EXPECT_EQ(bar(), 0.0);
     press();
-    world.runLoop.advanceBy(180.0);
+    world.runLoop.advanceBy(179.0);
+    EXPECT_GT(bar(), 0.99);
+    world.runLoop.advanceBy(1.0);
     EXPECT_EQ(last(), (TimerProgress{State::Firing, 0.0, 0}));
+    EXPECT_EQ(bar(), 0.0) << "the window's bar is not empty while firing";
     world.runLoop.advanceBy(5.0);
     EXPECT_EQ(last().state, State::Firing);
     press(); // STOP
