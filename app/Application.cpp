@@ -3,10 +3,13 @@
 #include "app/Binding.h"
 #include "controller/KRMaster.h"
 #include "platform/desktop/AppearancePortal.h"
+#include "platform/desktop/OpenFile.h"
 #include "platform/desktop/QtDesktop.h"
+#include "platform/desktop/QtPanels.h"
 #include "platform/desktop/WindowPresence.h"
 #include "platform/gstreamer/GstMedia.h"
 #include "platform/mediafiles/GstSupport.h"
+#include "platform/system/Log.h"
 #include "platform/system/PosixFileSystem.h"
 #include "platform/system/QtRunLoop.h"
 #include "platform/system/QtSettingsStore.h"
@@ -79,11 +82,14 @@ Application::Application(std::unique_ptr<LoadedInterface> loaded)
     , appearance(std::make_unique<AppearancePortal>())
     , runLoop(std::make_unique<QtRunLoop>())
     , files(std::make_unique<PosixFileSystem>(installedSoundFolder(), userSoundFolder()))
-    , desktop(std::make_unique<QtDesktop>([window = ui->window()] { return window; }, [this] { beep(); }))
+    , desktop(std::make_unique<QtDesktop>([window = ui->window()] { return window; }))
+    , panels(std::make_unique<QtPanels>([window = ui->window()] { return window; }))
+    , opener(std::make_unique<GioFileOpener>())
+    , logger(std::make_unique<StandardErrorLogger>())
     , settings(std::make_unique<QtSettingsStore>())
     , sounds(std::make_unique<GstSoundRegistry>(*files))
     , media(std::make_unique<GstMediaLibrary>())
-    , beepSound(makeSoundFromFile(installedBeepSound(), "beep"))
+    , beeper(std::make_unique<GstBeeper>(installedBeepSound()))
     , master(std::make_unique<KRMaster>(services(), outletsOf(*ui))) {
     connectActions(*ui, *master);
     master->awakeFromNib();
@@ -142,14 +148,8 @@ QWidget* Application::window() const {
 }
 
 Services Application::services() {
-    return {*runLoop, *desktop, *sounds, *media, *settings, *files};
-}
-
-void Application::beep() {
-    if (beepSound) {
-        beepSound->stop();
-        beepSound->play();
-    }
+    return {*runLoop, *desktop, *desktop, *panels,   *opener, *beeper,
+            *logger,  *sounds,  *media,   *settings, *files};
 }
 
 } // namespace eggtimer

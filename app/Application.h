@@ -23,7 +23,11 @@ class QtRunLoop;
 class PosixFileSystem;
 class GstSoundRegistry;
 class GstMediaLibrary;
+class GstBeeper;
 class QtDesktop;
+class QtPanels;
+class GioFileOpener;
+class StandardErrorLogger;
 class QtSettingsStore;
 
 class Application {
@@ -50,7 +54,6 @@ public:
 
 private:
     explicit Application(std::unique_ptr<LoadedInterface> loaded);
-    void beep();
     // While a timer counts down or rings, closing the window hides it.
     void keepRunningWhenClosed();
     void closedWhileRunning();
@@ -63,10 +66,13 @@ private:
     std::unique_ptr<QtRunLoop> runLoop;
     std::unique_ptr<PosixFileSystem> files;
     std::unique_ptr<QtDesktop> desktop;
+    std::unique_ptr<QtPanels> panels;
+    std::unique_ptr<GioFileOpener> opener;
+    std::unique_ptr<StandardErrorLogger> logger;
     std::unique_ptr<QtSettingsStore> settings;
     std::unique_ptr<GstSoundRegistry> sounds;
     std::unique_ptr<GstMediaLibrary> media;
-    std::unique_ptr<Sound> beepSound;
+    std::unique_ptr<GstBeeper> beeper;
     std::unique_ptr<KRMaster> master;
     // The timer whose closed window the desktop was last told of.
     std::weak_ptr<Timer> closedOn;

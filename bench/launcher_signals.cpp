@@ -50,8 +50,8 @@ int main(int argc, char** argv) {
     eggtimer::LauncherEntry entry(QStringLiteral("io.github.eggtimer.EggTimer.desktop"));
     std::size_t forwarded = 0;
     const auto forward = [&] {
-        for (; forwarded < world.desktop.progressShown.size(); ++forwarded)
-            entry.show(world.desktop.progressShown[forwarded]);
+        for (; forwarded < world.progress.shown.size(); ++forwarded)
+            entry.show(world.progress.shown[forwarded]);
     };
     master.startStopButton(&world.window.timerButton);
     for (int second = 0; second < minutes * 60; ++second) {

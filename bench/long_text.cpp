@@ -100,7 +100,7 @@ double alertPanelMilliseconds(eggtimer::test::App& app, const std::string& messa
     });
     poll.start(1);
     clock.start();
-    app.services().desktop.runAlertPanel(message, "Time has come.\n", "OK");
+    app.services().panels.runAlertPanel(message, "Time has come.\n", "OK");
     return shown;
 }
 

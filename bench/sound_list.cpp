@@ -38,8 +38,9 @@ int main(int argc, char** argv) {
     }
     eggtimer::PosixFileSystem files(system.path().toStdString() + "/", user.path().toStdString() + "/");
     eggtimer::fake::FakeWorld world;
-    eggtimer::Services services{world.runLoop, world.desktop,  world.sounds,
-                                world.media,   world.settings, files};
+    eggtimer::Services services{world.runLoop, world.attention, world.progress, world.panels,
+                                world.opener,  world.beeper,    world.logger,   world.sounds,
+                                world.media,   world.settings,  files};
 
     std::vector<double> times;
     for (int run = 0; run < 7; ++run) {

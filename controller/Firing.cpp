@@ -44,7 +44,7 @@ std::string describeFired(const FireInfo& info, std::optional<Target> target) {
 void KRMaster::timerFired(Timer& timer) {
     // A window closed while the timer ran comes back for the ring, before
     // the target: the alert panel belongs to it.
-    platform.desktop.bringWindowForward();
+    platform.attention.bringWindowForward();
     // A copy: the alert panel below runs a modal loop, during which the
     // timer may be let go of.
     const FireInfo* held = std::any_cast<FireInfo>(&timer.userInfo());
@@ -84,8 +84,8 @@ void KRMaster::timerFired(Timer& timer) {
             if (timerStatus == TimerStatusFiring)
                 startStopButton(nullptr);
         };
-    platform.desktop.requestUserAttention(describeFired(info, target) + (opened ? "" : kNotOpened),
-                                          std::move(stop));
+    platform.attention.requestUserAttention(describeFired(info, target) + (opened ? "" : kNotOpened),
+                                            std::move(stop));
     unlockTargetSelecter();
 
     if (looping) {
@@ -145,17 +145,17 @@ void KRMaster::fireMusic(const std::optional<std::string>& path) {
 }
 
 bool KRMaster::fireFile(const std::string& path) {
-    platform.desktop.log("OpenFile:" + path);
-    if (platform.desktop.openFile(path))
+    platform.logger.log("OpenFile:" + path);
+    if (platform.opener.openFile(path))
         return true;
-    platform.desktop.log("could not open \"" + path + "\": it is gone or no application opens it");
-    platform.desktop.beep();
+    platform.logger.log("could not open \"" + path + "\": it is gone or no application opens it");
+    platform.beeper.beep();
     return false;
 }
 
 void KRMaster::fireAlert(const std::string& message) {
-    platform.desktop.beep();
-    platform.desktop.runAlertPanel(message, "Time has come.\n", "OK");
+    platform.beeper.beep();
+    platform.panels.runAlertPanel(message, "Time has come.\n", "OK");
 }
 
 void KRMaster::soundDidFinishPlaying(Sound& sound, bool) {
@@ -167,7 +167,7 @@ void KRMaster::soundDidFinishPlaying(Sound& sound, bool) {
 // A ring that cannot be heard would be a failure reported as success: the
 // window says "Timer is firing." whatever sounds.
 void KRMaster::ringWithDefaultSound(const std::string& what, const std::string& why) {
-    platform.desktop.log("ringing with the default sound: " + what + " cannot be played (" + why + ")");
+    platform.logger.log("ringing with the default sound: " + what + " cannot be played (" + why + ")");
     ringsDefaultSound = true;
     firingSound = &platform.sounds.defaultSound();
     firingSound->setDelegate(this);
@@ -180,7 +180,7 @@ void KRMaster::soundCouldNotPlay(Sound& sound, const std::string& why) {
     if (!ringsDefaultSound)
         return ringWithDefaultSound("the sound \"" + sound.name() + "\"", why);
     if (!saidNoSound)
-        platform.desktop.log("ringing without sound: no sound can be played (" + why + ")");
+        platform.logger.log("ringing without sound: no sound can be played (" + why + ")");
     saidNoSound = true;
     // Tried again, so that a sound server that comes back is heard.
     replayAfterPause(sound);

@@ -111,7 +111,7 @@ private:
     void updateStatFireTarget();
     // What the target's controls show of it, after its status prefix.
     std::string shownTarget(Target target) const;
-    // Tells the desktop how far the timer has come.
+    // Shows how far the timer has come, in the window and on the desktop.
     void updateProgress();
 
     // Targets.

@@ -39,6 +39,7 @@
     X(targetSoundPopup, PopUpButton)                                                                         \
     X(targetToggleButton, Button)                                                                            \
     X(timerButton, Button)                                                                                   \
+    X(timerProgress, ProgressIndicator)                                                                      \
     X(timerRepeat, Button)
 
 namespace eggtimer {

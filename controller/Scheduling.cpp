@@ -35,7 +35,7 @@ std::optional<double> KRMaster::fireIntervalForMode(Mode mode) {
     case Mode::MinutesPreset: {
         int column = outlet.modeMinSelecter->selectedColumn();
         if (column < 0 || column >= std::ssize(kPresetSeconds)) {
-            platform.desktop.beep();
+            platform.beeper.beep();
             return std::nullopt;
         }
         return kPresetSeconds[column];
@@ -75,8 +75,8 @@ bool KRMaster::setTimer() {
     const int tab = outlet.modeTab->indexOfSelectedItem();
     const std::optional<Mode> mode = modeAtTab(tab);
     if (!mode) {
-        platform.desktop.beep();
-        platform.desktop.log("tab:" + std::to_string(tab));
+        platform.beeper.beep();
+        platform.logger.log("tab:" + std::to_string(tab));
         return false;
     }
     std::optional<double> interval = fireIntervalForMode(*mode);
@@ -90,7 +90,7 @@ bool KRMaster::setTimer() {
         if (!value) {
             if (described.refusal)
                 outlet.statFireTarget->setStringValue(described.refusal);
-            platform.desktop.beep();
+            platform.beeper.beep();
             return false;
         }
         info[kFireInfoTarget] = described.name;

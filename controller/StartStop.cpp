@@ -14,7 +14,7 @@ void KRMaster::startStopButton(Control*) {
         if (!setTimer())
             return;
         // The last ring, a file or an alert, is over once a new timer runs.
-        platform.desktop.withdrawAttention();
+        platform.attention.withdrawAttention();
         updateStat();
         saveToUserDefaults();
         startCountDown();
@@ -47,7 +47,7 @@ void KRMaster::startStopButton(Control*) {
             firingMusicView->stop(this);
         firingMusicView.reset();
         updateProgress();
-        platform.desktop.withdrawAttention();
+        platform.attention.withdrawAttention();
         break;
     }
 }

@@ -1,5 +1,5 @@
 // The once-a-second ticker, the four lines of the status area and the
-// progress the desktop shows. The lines that concern the timer follow the
+// timer's progress, in the window's bar and on the desktop. The lines that concern the timer follow the
 // main timer (none, waiting, or fired and still held), never the button's
 // state.
 
@@ -61,10 +61,12 @@ void KRMaster::updateProgress() {
         progress.passed = interval > 0.0 ? std::clamp((now - startedAt) / interval, 0.0, 1.0) : 1.0;
         progress.minutesLeft = static_cast<long>(std::ceil(std::max(fireDate - now, 0.0) / 60.0));
     }
-    platform.desktop.showProgress(progress);
+    // Nothing has passed but while the timer runs: the bar is empty then.
+    outlet.timerProgress->setDoubleValue(progress.passed);
+    platform.progress.showProgress(progress);
     // A suspend for idleness would hold the ring until someone wakes the
     // machine: keep it awake while the timer counts or rings.
-    platform.desktop.keepAwake(progress.state != TimerProgress::State::Idle);
+    platform.progress.keepAwake(progress.state != TimerProgress::State::Idle);
 }
 
 void KRMaster::updateStat() {

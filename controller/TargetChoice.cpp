@@ -35,7 +35,7 @@ void KRMaster::readySoundPopup() {
 
 void KRMaster::chooseTargetPath(const char* title, const std::vector<std::string>* extensions,
                                 std::optional<std::string>& path, TextField* nameField, Target target) {
-    std::optional<std::string> chosen = platform.desktop.runOpenPanel(title, extensions);
+    std::optional<std::string> chosen = platform.panels.runOpenPanel(title, extensions);
     if (!chosen)
         return;
     path = std::move(chosen);

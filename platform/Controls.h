@@ -78,4 +78,12 @@ public:
 // A plain view the logic never acts on.
 class View : public Control {};
 
+// A bar that fills as something comes to its end.
+class ProgressIndicator : public Control {
+public:
+    // From 0, empty, to 1, full. The bar shows it in steps of its own and
+    // is drawn again only when the step changes.
+    virtual void setDoubleValue(double value) = 0;
+};
+
 } // namespace eggtimer

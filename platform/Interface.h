@@ -9,7 +9,7 @@
 namespace eggtimer {
 
 // The kinds of control in platform/Controls.h that a named control can be.
-enum class OutletKind { Matrix, TextField, Button, PopUpButton, TabView, Drawer, View };
+enum class OutletKind { Matrix, TextField, Button, PopUpButton, TabView, Drawer, View, ProgressIndicator };
 
 struct OutletDescription {
     const char* name;

@@ -9,7 +9,7 @@
 // a hundredth, the badge's number, or what is visible. Without a session bus
 // nothing is sent and that is logged once.
 
-#include "platform/Desktop.h"
+#include "platform/Progress.h"
 #include "platform/system/Log.h"
 
 #include <QDBusConnection>

@@ -15,7 +15,7 @@ template <typename T> using GPtr = std::unique_ptr<T, GObjectUnref>;
 
 } // namespace
 
-bool openWithDefaultApplication(const std::string& path) {
+bool GioFileOpener::openFile(const std::string& path) {
     // A NUL would cut the path short and name another file.
     if (path.empty() || path.find('\0') != std::string::npos)
         return false;

@@ -1,7 +1,8 @@
 #pragma once
-// Opening a file with the application the desktop associates with its type.
+// Opening a file with the application the desktop associates with its type,
+// through GIO.
 
-#include <string>
+#include "platform/FileOpener.h"
 
 namespace eggtimer {
 
@@ -9,6 +10,9 @@ namespace eggtimer {
 // file. No shell is involved, so no character in the path has a meaning. A
 // file that does not exist, or has no default application, opens nothing.
 // True when an application was started.
-bool openWithDefaultApplication(const std::string& path);
+class GioFileOpener final : public FileOpener {
+public:
+    bool openFile(const std::string& path) override;
+};
 
 } // namespace eggtimer

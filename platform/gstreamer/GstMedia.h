@@ -9,6 +9,7 @@
 // per kind of failure, and tells soundCouldNotPlay once, with that line's
 // reason (its file gone: "it is gone or cannot be read").
 
+#include "platform/Beeper.h"
 #include "platform/FileSystem.h"
 #include "platform/Media.h"
 
@@ -57,5 +58,17 @@ public:
 // beep shipped with the program. Like a registry's, once the file is gone its
 // plays tell that it is.
 std::unique_ptr<Sound> makeSoundFromFile(const std::string& path, const std::string& name);
+
+// The beep shipped with the program, the file at `path`: each beep plays it
+// from its start, cutting short one still sounding. Silent, as any sound,
+// when it cannot be played.
+class GstBeeper final : public Beeper {
+public:
+    explicit GstBeeper(const std::string& path);
+    void beep() override;
+
+private:
+    std::unique_ptr<Sound> sound;
+};
 
 } // namespace eggtimer

@@ -173,4 +173,12 @@ std::unique_ptr<Sound> makeSoundFromFile(const std::string& path, const std::str
     return std::make_unique<GstSound>(name, path);
 }
 
+GstBeeper::GstBeeper(const std::string& path)
+    : sound(makeSoundFromFile(path, "beep")) {}
+
+void GstBeeper::beep() {
+    sound->stop();
+    sound->play();
+}
+
 } // namespace eggtimer

@@ -4,6 +4,8 @@
 // Control characters in a message are written as escapes, so that a message
 // never spans or forges lines.
 
+#include "platform/Logger.h"
+
 #include <chrono>
 #include <string>
 #include <string_view>
@@ -17,6 +19,12 @@ std::string formatLogLine(std::chrono::system_clock::time_point when, std::strin
 
 // Writes one line for the message to standard error, in a single write.
 void logLine(std::string_view message);
+
+// The log as the controller's Logger.
+class StandardErrorLogger final : public Logger {
+public:
+    void log(const std::string& line) override { logLine(line); }
+};
 
 // Logs only the first message it is given, for failures that would otherwise
 // repeat on every attempt. `reset` arms it again once things work.

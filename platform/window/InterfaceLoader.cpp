@@ -64,6 +64,8 @@ OutletAdapter adapterOfKind(OutletKind kind) {
         return {"a drawer (QGroupBox or QFrame)", adapt<QtDrawer>};
     case OutletKind::View:
         return {"a plain view (QWidget or QFrame)", adapt<QtView>};
+    case OutletKind::ProgressIndicator:
+        return {"a progress indicator (QProgressBar)", adapt<QtProgressIndicator>};
     }
     return {"?", [](QWidget*) { return std::unique_ptr<Control>(); }};
 }

@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -319,6 +320,16 @@ void QtDrawer::addToggle(QAction* action) {
 
 bool QtView::accepts(const QWidget* widget) {
     return isExactly(widget, QWidget::staticMetaObject) || isExactly(widget, QFrame::staticMetaObject);
+}
+
+// --- QtProgressIndicator
+
+bool QtProgressIndicator::accepts(const QWidget* widget) {
+    return qobject_cast<const QProgressBar*>(widget) != nullptr;
+}
+
+void QtProgressIndicator::setDoubleValue(double value) {
+    widget->setValue(static_cast<int>(value * widget->maximum()));
 }
 
 } // namespace eggtimer

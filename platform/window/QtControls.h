@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QPointer>
+#include <QProgressBar>
 #include <QString>
 #include <QTabWidget>
 #include <QWidget>
@@ -181,6 +182,15 @@ class QtView final : public QtControl<View> {
 public:
     static bool accepts(const QWidget* widget);
     using QtControl::QtControl;
+};
+
+// A QProgressBar counting from 0 to its maximum: the window's counts in
+// hundredths, and a bar repaints only when its count changes.
+class QtProgressIndicator final : public QtControl<ProgressIndicator, QProgressBar> {
+public:
+    static bool accepts(const QWidget* widget);
+    using QtControl::QtControl;
+    void setDoubleValue(double value) override;
 };
 
 } // namespace eggtimer

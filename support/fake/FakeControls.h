@@ -108,6 +108,14 @@ public:
     using FakeControl::FakeControl;
 };
 
+// Set at every tick, so left out of the journal.
+class FakeProgressIndicator final : public ProgressIndicator, public FakeControl {
+public:
+    using FakeControl::FakeControl;
+    void setDoubleValue(double set) override { value = set; }
+    double value = 0.0;
+};
+
 // The window as the interface file lays it out when it opens: three tabs,
 // five presets in one row, four targets and AM/PM in one column each. One
 // fake control of the outlet's kind per outlet, named after it.

@@ -4,24 +4,24 @@
 
 namespace eggtimer::fake {
 
-void FakeDesktop::requestUserAttention(const std::string& whatFired, std::function<void()> stop) {
+void FakeAttention::requestUserAttention(const std::string& whatFired, std::function<void()> stop) {
     journal.push_back("desktop.attention " + whatFired + (stop ? " (stoppable)" : ""));
     lastStop = std::move(stop);
 }
 
-void FakeDesktop::keepAwake(bool awake) {
+void FakeDesktopProgress::keepAwake(bool awake) {
     if (awake != keptAwake)
         journal.push_back(awake ? "desktop.keepAwake" : "desktop.letSleep");
     keptAwake = awake;
 }
 
-bool FakeDesktop::openFile(const std::string& path) {
+bool FakeFileOpener::openFile(const std::string& path) {
     journal.push_back("desktop.open " + path);
     return !unopenable.contains(path);
 }
 
-void FakeDesktop::runAlertPanel(const std::string& title, const std::string& message,
-                                const std::string& button) {
+void FakePanels::runAlertPanel(const std::string& title, const std::string& message,
+                               const std::string& button) {
     journal.push_back("desktop.alert " + title + "|" + message + "|" + button);
     if (whileAlertShows)
         whileAlertShows();
@@ -29,8 +29,8 @@ void FakeDesktop::runAlertPanel(const std::string& title, const std::string& mes
     journal.push_back("desktop.alert dismissed");
 }
 
-std::optional<std::string> FakeDesktop::runOpenPanel(const std::string& title,
-                                                     const std::vector<std::string>* extensions) {
+std::optional<std::string> FakePanels::runOpenPanel(const std::string& title,
+                                                    const std::vector<std::string>* extensions) {
     journal.push_back("desktop.openPanel " + title);
     lastOpenPanelExtensions = extensions ? *extensions : std::vector<std::string>{};
     if (openPanelAnswers.empty())

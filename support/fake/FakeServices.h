@@ -1,6 +1,6 @@
 #pragma once
-// Fakes of the desktop, media, settings and file system that record what was
-// asked of them in the window's journal.
+// Fakes of the desktop, the beep, the log, media, settings and file system
+// that record what was asked of them in the window's journal.
 
 #include "platform/Platform.h"
 #include "support/fake/FakeControls.h"
@@ -16,20 +16,37 @@
 
 namespace eggtimer::fake {
 
-class FakeDesktop final : public Desktop {
+class FakeAttention final : public Attention {
 public:
-    FakeDesktop(Journal& journal, FakeRunLoop& runLoop)
-        : journal(journal)
-        , runLoop(runLoop) {}
-    void beep() override { journal.push_back("desktop.beep"); }
-    void log(const std::string& line) override { journal.push_back("desktop.log " + line); }
+    explicit FakeAttention(Journal& journal)
+        : journal(journal) {}
     void requestUserAttention(const std::string& whatFired, std::function<void()> stop) override;
     void withdrawAttention() override { journal.push_back("desktop.withdrawAttention"); }
     void bringWindowForward() override { ++windowBroughtForward; }
-    void showProgress(const TimerProgress& progress) override { progressShown.push_back(progress); }
+
+    Journal& journal;
+    std::function<void()> lastStop;
+    int windowBroughtForward = 0;
+};
+
+class FakeDesktopProgress final : public DesktopProgress {
+public:
+    explicit FakeDesktopProgress(Journal& journal)
+        : journal(journal) {}
+    void showProgress(const TimerProgress& progress) override { shown.push_back(progress); }
     // As the real desktop, acts on a change only; the journal has the changes.
     void keepAwake(bool awake) override;
-    bool openFile(const std::string& path) override;
+
+    Journal& journal;
+    std::vector<TimerProgress> shown;
+    bool keptAwake = false;
+};
+
+class FakePanels final : public Panels {
+public:
+    FakePanels(Journal& journal, FakeRunLoop& runLoop)
+        : journal(journal)
+        , runLoop(runLoop) {}
     void runAlertPanel(const std::string& title, const std::string& message,
                        const std::string& button) override;
     std::optional<std::string> runOpenPanel(const std::string& title,
@@ -40,16 +57,37 @@ public:
     // Like the real modal panel, the alert runs a nested loop: timers that
     // fall due while it is open run, for as long as the user leaves it up.
     double alertOpenFor = 5.0;
-    // Files that no application opens, or that are gone.
-    std::set<std::string> unopenable;
+    std::function<void()> whileAlertShows; // runs inside the modal panel
     // What the next open-file dialogs answer, in turn; cancelled when empty.
     std::deque<std::optional<std::string>> openPanelAnswers;
     std::vector<std::string> lastOpenPanelExtensions;
-    std::function<void()> lastStop;
-    std::function<void()> whileAlertShows; // runs inside the modal panel
-    std::vector<TimerProgress> progressShown;
-    bool keptAwake = false;
-    int windowBroughtForward = 0;
+};
+
+class FakeFileOpener final : public FileOpener {
+public:
+    explicit FakeFileOpener(Journal& journal)
+        : journal(journal) {}
+    bool openFile(const std::string& path) override;
+
+    Journal& journal;
+    // Files that no application opens, or that are gone.
+    std::set<std::string> unopenable;
+};
+
+class FakeBeeper final : public Beeper {
+public:
+    explicit FakeBeeper(Journal& journal)
+        : journal(journal) {}
+    void beep() override { journal.push_back("beep"); }
+    Journal& journal;
+};
+
+class FakeLogger final : public Logger {
+public:
+    explicit FakeLogger(Journal& journal)
+        : journal(journal) {}
+    void log(const std::string& line) override { journal.push_back("log " + line); }
+    Journal& journal;
 };
 
 // A sound on the run loop's clock. As a real one, a play that cannot be
@@ -188,11 +226,18 @@ public:
 struct FakeWorld {
     explicit FakeWorld(WallTime start = 1'800'000'000.0)
         : runLoop(start) {}
-    Services services() { return {runLoop, desktop, sounds, media, settings, files}; }
+    Services services() {
+        return {runLoop, attention, progress, panels, opener, beeper, logger, sounds, media, settings, files};
+    }
 
     FakeWindow window;
     FakeRunLoop runLoop;
-    FakeDesktop desktop{window.journal, runLoop};
+    FakeAttention attention{window.journal};
+    FakeDesktopProgress progress{window.journal};
+    FakePanels panels{window.journal, runLoop};
+    FakeFileOpener opener{window.journal};
+    FakeBeeper beeper{window.journal};
+    FakeLogger logger{window.journal};
     FakeSoundRegistry sounds{window.journal, runLoop};
     FakeMediaLibrary media{window.journal, runLoop};
     FakeSettingsStore settings{window.journal};

@@ -4,7 +4,8 @@
 // a recorder set up in this session's XDG folders, which writes down the
 // arguments it was started with.
 
-#include "platform/desktop/QtDesktop.h"
+#include "platform/desktop/OpenFile.h"
+#include "platform/desktop/QtPanels.h"
 
 #include "platform/system/Utf8.h"
 #include "support/Wait.h"
@@ -51,7 +52,7 @@ template <typename T> void whenModal(std::function<void(T*)> answer) {
 class Dialogs : public ::testing::Test {
 protected:
     QWidget window;
-    QtDesktop desktop{[this] { return &window; }, [] {}};
+    QtPanels panels{[this] { return &window; }};
 };
 
 // The user's text is shown as typed: never as markup, '&' never a shortcut.
@@ -104,7 +105,7 @@ TEST_P(AlertPanel, ShowsTheTextsLiterallyWithOneButtonOnTheScreen) {
             << box->frameGeometry().width() << "x" << box->frameGeometry().height();
         QTest::keyClick(box, Qt::Key_Escape);
     });
-    desktop.runAlertPanel(GetParam().title, "<i>now</i>\n", "OK & go");
+    panels.runAlertPanel(GetParam().title, "<i>now</i>\n", "OK & go");
     EXPECT_TRUE(answered);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the panel is still up";
 }
@@ -128,7 +129,7 @@ TEST_F(Dialogs, TheOpenPanelOffersTheUsableTypesAndGivesTheChosenAbsolutePath) {
         dialog->selectFile(fromUtf8(scratch / "Song Title.mp3"));
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
-    EXPECT_EQ(desktop.runOpenPanel("Select file", nullptr), std::nullopt);
+    EXPECT_EQ(panels.runOpenPanel("Select file", nullptr), std::nullopt);
 
     const std::vector<std::string> types{"mp3", "a b", "*", "", "x)(y", "aif"};
     whenModal<QFileDialog>([&](QFileDialog* dialog) {
@@ -142,7 +143,7 @@ TEST_F(Dialogs, TheOpenPanelOffersTheUsableTypesAndGivesTheChosenAbsolutePath) {
         edit->setText(QStringLiteral("Song Title.mp3"));
         QTest::keyClick(edit, Qt::Key_Return);
     });
-    EXPECT_EQ(desktop.runOpenPanel("Select music file", &types), scratch / "Song Title.mp3");
+    EXPECT_EQ(panels.runOpenPanel("Select music file", &types), scratch / "Song Title.mp3");
 }
 
 // Nothing in the name has a meaning: no shell, no URI, no field codes, and
@@ -161,15 +162,15 @@ TEST(OpenFile, OpensExactlyThatFileWithNoShell) {
     test::ScratchFolder scratch;
     const std::string path = scratch / "-$(touch pwned) 'q\"`touch pwned`;%f 100%20% #?\n\xff\xfe.txt";
     writeFile(path, "some text\n");
-    QtDesktop desktop{[] { return nullptr; }, [] {}};
-    EXPECT_FALSE(desktop.openFile(""));
-    EXPECT_FALSE(desktop.openFile(path + std::string("\0.gone", 6)));
-    EXPECT_FALSE(desktop.openFile(scratch / "missing.txt"));
+    GioFileOpener opener;
+    EXPECT_FALSE(opener.openFile(""));
+    EXPECT_FALSE(opener.openFile(path + std::string("\0.gone", 6)));
+    EXPECT_FALSE(opener.openFile(scratch / "missing.txt"));
     // Whatever a shell would run lands in the current folder.
     const fs::path previous = fs::current_path();
     fs::current_path(scratch.path());
 
-    EXPECT_TRUE(desktop.openFile(path));
+    EXPECT_TRUE(opener.openFile(path));
     // The arguments the recorder was started with, NUL after each.
     std::string recorded;
     test::waitUntil([&] { return !(recorded = readFile(calls)).empty(); }, 20s);

@@ -39,7 +39,7 @@ protected:
 
     QWidget window;
     std::unique_ptr<StandInNotificationServer> server;
-    QtDesktop desktop{[this] { return &window; }, [] {}};
+    QtDesktop desktop{[this] { return &window; }};
     int stops = 0;
     std::function<void()> stop = [this] { ++stops; };
 };
@@ -148,7 +148,7 @@ TEST_F(Notifications, AreClosedWhenWithdrawnAlsoOnTheirWayAndWhenTheProgramEnds)
     EXPECT_TRUE(closed(1)) << "withdrawn on its way, yet left on the screen";
 
     {
-        QtDesktop ending{[this] { return &window; }, [] {}};
+        QtDesktop ending{[this] { return &window; }};
         ending.requestUserAttention("[Alert] Tea", nullptr);
         ASSERT_TRUE(notified(3));
         settle();
@@ -184,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(Servers, UnreachableServer, ::testing::Values(false, tr
 TEST(NoSessionBus, AttentionIsAskedWithoutNotificationsAndOneLogLine) {
     std::optional<QWidget> window;
     int stops = 0;
-    QtDesktop desktop{[&] { return window ? &*window : nullptr; }, [] {}};
+    QtDesktop desktop{[&] { return window ? &*window : nullptr; }};
     test::CapturedStderr captured;
     desktop.requestUserAttention("[Alert] Tea", [&] { ++stops; });
     window.emplace();

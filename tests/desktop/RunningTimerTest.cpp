@@ -2,8 +2,8 @@
 // services on the session's private bus. The machine is kept awake: at most
 // one inhibition is held, exactly while it is wanted, whatever order the
 // answers come in and whichever service serves. Its progress is drawn on the
-// launcher icon and the window's indicator. What the controller asks for and
-// when is tested in tests/unit.
+// launcher icon. What the controller asks for and when is tested in
+// tests/unit.
 
 #include "platform/desktop/QtDesktop.h"
 
@@ -13,7 +13,7 @@
 
 #include <QDBusConnection>
 #include <QGuiApplication>
-#include <QProgressBar>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,7 @@ protected:
     }
 
     QWidget window;
-    std::unique_ptr<QtDesktop> desktop = std::make_unique<QtDesktop>([this] { return &window; }, [] {});
+    std::unique_ptr<QtDesktop> desktop = std::make_unique<QtDesktop>([this] { return &window; });
 };
 
 TEST_F(RunningTimer, ThePortalInhibitsSuspendWhileWantedAndLateAnswersEndAsLastWished) {
@@ -121,8 +121,6 @@ TEST_F(RunningTimer, TheLauncherIconShowsTheBarAndMinutesWhileRunningAndAttentio
     StandInDock dock(QStringLiteral("application://") + QGuiApplication::desktopFileName() +
                      QStringLiteral(".desktop"));
     ASSERT_TRUE(dock.start()) << "run through with-session.sh --dbus";
-    auto* indicator = new QProgressBar(&window);
-    indicator->setObjectName(QStringLiteral("timerProgress"));
     const auto show = [&](const TimerProgress& progress) {
         desktop->showProgress(progress);
         settle(dock.bus);
@@ -131,11 +129,9 @@ TEST_F(RunningTimer, TheLauncherIconShowsTheBarAndMinutesWhileRunningAndAttentio
     show({State::Running, 0.0, 3});
     show({State::Running, 0.004, 3}); // too little to see
     show({State::Running, 0.5, 2});
-    EXPECT_EQ(indicator->value(), indicator->maximum() / 2);
     show({State::Running, 0.995, 1});
     show({State::Running, 1.0, 1}); // a full bar must not stop at 99%
     show({State::Firing, 0.0, 0});
-    EXPECT_EQ(indicator->value(), 0) << "the window's indicator is not empty while firing";
     show({State::Idle, 0.0, 0});
     EXPECT_EQ(dock.drawn, (std::vector<Drawn>{{true, 0.0, true, 3, false},
                                               {true, 0.5, true, 2, false},

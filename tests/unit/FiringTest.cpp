@@ -52,8 +52,8 @@ TEST_F(FiringTest, SoundRepeatsHalfASecondAfterEachEndUntilStopAndEndsOutsideFir
     EXPECT_EQ(chime->plays, 5);
     // The notification's Stop acts like the button while playing; the sound
     // reports an unfinished end.
-    ASSERT_TRUE(world.desktop.lastStop);
-    auto stop = world.desktop.lastStop;
+    ASSERT_TRUE(world.attention.lastStop);
+    auto stop = world.attention.lastStop;
     stop();
     EXPECT_EQ(master->status(), TimerStatusNotSet);
     EXPECT_FALSE(chime->playing);
@@ -89,7 +89,7 @@ TEST_P(FallbackRing, RingsTheDefaultSoundWithTheSoundsPauseUntilStopAndSaysWhyOn
     const FallbackCase& c = GetParam();
     world.media.media["/music/a.mp3"] = {90, 30};
     if (c.target == Target::Music) {
-        world.desktop.openPanelAnswers = {c.chosen};
+        world.panels.openPanelAnswers = {c.chosen};
         master->selectTargetMusic(nullptr);
     } else {
         window().targetSoundPopup.addItemWithTitle("Gone");
@@ -121,10 +121,9 @@ TEST_P(FallbackRing, RingsTheDefaultSoundWithTheSoundsPauseUntilStopAndSaysWhyOn
 
     fake::FakeSound& fallback = world.sounds.fallback;
     EXPECT_EQ(master->sound(), &fallback);
-    EXPECT_EQ(
-        std::ranges::count_if(journal(), [](const std::string& e) { return e.starts_with("desktop.log"); }),
-        1);
-    EXPECT_TRUE(journalHas("desktop.log ringing with the default sound: " + std::string(c.said)));
+    EXPECT_EQ(std::ranges::count_if(journal(), [](const std::string& e) { return e.starts_with("log "); }),
+              1);
+    EXPECT_TRUE(journalHas("log ringing with the default sound: " + std::string(c.said)));
     for (int play = 1; play <= 3; ++play) {
         EXPECT_EQ(fallback.plays, play);
         world.runLoop.advanceBy(1.5);
@@ -180,7 +179,7 @@ TEST_F(FiringTest, WhenNoSoundCanPlayTheRingStillShowsSaysSoOnceAndKeepsTrying) 
         EXPECT_EQ(master->status(), TimerStatusFiring);
         EXPECT_TRUE(journalHas("desktop.attention [Sound] Chime (stoppable)"));
         EXPECT_EQ(fallback.plays - before, 4); // at 0, 0.5, 1 and 1.5 s
-        EXPECT_EQ(std::ranges::count(journal(), "desktop.log ringing without sound: no sound can be played "
+        EXPECT_EQ(std::ranges::count(journal(), "log ringing without sound: no sound can be played "
                                                 "(connection refused)"),
                   1);
         if (ring == 2) {
@@ -198,7 +197,7 @@ TEST_F(FiringTest, WhenNoSoundCanPlayTheRingStillShowsSaysSoOnceAndKeepsTrying) 
 
 TEST_F(FiringTest, MusicLoopsInAMovieViewUntilStop) {
     world.media.media["/music/a.mp3"] = {90, 30}; // three seconds
-    world.desktop.openPanelAnswers = {"/music/a.mp3"};
+    world.panels.openPanelAnswers = {"/music/a.mp3"};
     master->selectTargetMusic(nullptr);
     chime->setDelegate(master.get()); // left over from an earlier sound firing
     startAndFire();
@@ -230,33 +229,33 @@ void PrintTo(const SingleShotCase& c, std::ostream* out) {
 class SingleShotTarget : public FiringTest, public ::testing::WithParamInterface<SingleShotCase> {};
 
 TEST_P(SingleShotTarget, EndsTheTimerWhenItFires) {
-    world.desktop.openPanelAnswers = {"/tmp/a $(rm -rf ~) `x`.txt"};
+    world.panels.openPanelAnswers = {"/tmp/a $(rm -rf ~) `x`.txt"};
     master->selectTargetFile(nullptr);
     if (!GetParam().opens)
-        world.desktop.unopenable = {"/tmp/a $(rm -rf ~) `x`.txt"};
+        world.opener.unopenable = {"/tmp/a $(rm -rf ~) `x`.txt"};
     selectTarget(GetParam().row);
     startAndFire();
     for (const std::string& entry : GetParam().done)
         EXPECT_TRUE(journalHas(entry)) << entry;
-    EXPECT_EQ(journalHas("desktop.beep"), !GetParam().opens);
+    EXPECT_EQ(journalHas("beep"), !GetParam().opens);
     EXPECT_LT(journalIndex(GetParam().done.back()), journalIndex("targetSelecter.enable"));
     EXPECT_EQ(window().timerButton.titleText, "START");
     EXPECT_EQ(master->status(), TimerStatusNotSet);
     EXPECT_EQ(master->countDownTimer(), nullptr);
-    EXPECT_EQ(world.desktop.lastStop, nullptr);
+    EXPECT_EQ(world.attention.lastStop, nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, SingleShotTarget,
                          ::testing::Values(SingleShotCase{"File",
                                                           2,
                                                           true,
-                                                          {"desktop.log OpenFile:/tmp/a $(rm -rf ~) `x`.txt",
+                                                          {"log OpenFile:/tmp/a $(rm -rf ~) `x`.txt",
                                                            "desktop.open /tmp/a $(rm -rf ~) `x`.txt",
                                                            "desktop.attention [File] a $(rm -rf ~) `x`.txt"}},
                                            SingleShotCase{"FileThatCannotBeOpened",
                                                           2,
                                                           false,
-                                                          {"desktop.log OpenFile:/tmp/a $(rm -rf ~) `x`.txt",
+                                                          {"log OpenFile:/tmp/a $(rm -rf ~) `x`.txt",
                                                            "desktop.open /tmp/a $(rm -rf ~) `x`.txt",
                                                            "desktop.attention [File] a $(rm -rf ~) `x`.txt "
                                                            "(could not be opened)"}},
@@ -269,11 +268,11 @@ TEST_F(FiringTest, AlertBeepsFirstAndEverythingElseWaitsForItsDismissal) {
     window().targetAlertMessage.text = " "; // a blank is a message
     bool lockedWhileShown = false;
     std::vector<TimerProgress> progressWhileShown;
-    world.desktop.whileAlertShows = [&] {
+    world.panels.whileAlertShows = [&] {
         lockedWhileShown = !window().targetSelecter.enabled;
-        progressWhileShown = world.desktop.progressShown;
+        progressWhileShown = world.progress.shown;
     };
-    world.desktop.alertOpenFor = 10.0; // the user reads it for ten seconds, ticks due meanwhile
+    world.panels.alertOpenFor = 10.0; // the user reads it for ten seconds, ticks due meanwhile
     press();
     world.runLoop.advanceBy(29.0);
     const std::string lastState = window().statTimer.text, lastSeconds = window().statSeconds.text;
@@ -284,10 +283,10 @@ TEST_F(FiringTest, AlertBeepsFirstAndEverythingElseWaitsForItsDismissal) {
     // A single-shot target shows no progress from the moment it fires.
     ASSERT_FALSE(progressWhileShown.empty());
     EXPECT_EQ(progressWhileShown.back(), TimerProgress{});
-    EXPECT_EQ(world.desktop.progressShown.back(), TimerProgress{});
+    EXPECT_EQ(world.progress.shown.back(), TimerProgress{});
     ASSERT_GE(journal().size(), 4u);
     EXPECT_EQ(journal()[0], "desktop.letSleep");
-    EXPECT_EQ(journal()[1], "desktop.beep");
+    EXPECT_EQ(journal()[1], "beep");
     EXPECT_EQ(journal()[2], "desktop.alert  |Time has come.\n|OK");
     EXPECT_EQ(journal()[3], "desktop.alert dismissed");
     EXPECT_LT(journalIndex("desktop.alert dismissed"), journalIndex("targetSelecter.enable"));

@@ -1,6 +1,6 @@
-// What the controller tells the desktop through a timer's life: its progress,
-// for the window's indicator and the launcher icon; to keep the machine
-// awake; and when the ring it announced is over.
+// What the controller shows and tells the desktop through a timer's life:
+// its progress, in the window's bar and for the launcher icon; to keep the
+// machine awake; and when the ring it announced is over.
 
 #include "tests/unit/ControllerFixture.h"
 
@@ -12,8 +12,9 @@ using State = TimerProgress::State;
 // Every timer here is the three minutes of the preset the window opens on.
 class ProgressTest : public ControllerTest {
 protected:
-    const std::vector<TimerProgress>& shown() const { return world.desktop.progressShown; }
+    const std::vector<TimerProgress>& shown() const { return world.progress.shown; }
     TimerProgress last() const { return shown().empty() ? TimerProgress{} : shown().back(); }
+    double bar() { return window().timerProgress.value; }
 };
 
 TEST_F(ProgressTest, RunningItTellsThePartPassedAndTheMinutesLeftRoundedUp) {
@@ -22,6 +23,7 @@ TEST_F(ProgressTest, RunningItTellsThePartPassedAndTheMinutesLeftRoundedUp) {
     world.runLoop.advanceBy(61.0);
     EXPECT_EQ(last().state, State::Running);
     EXPECT_NEAR(last().passed, 61.0 / 180.0, 1e-9);
+    EXPECT_EQ(bar(), last().passed);
     EXPECT_EQ(last().minutesLeft, 2); // 119 s left
     world.runLoop.advanceBy(58.0);
     EXPECT_EQ(last().minutesLeft, 2); // 61 s
@@ -41,9 +43,13 @@ TEST_F(ProgressTest, ALoopingTargetFiresUntilStopAndAfterClearOrStopNothingShows
     world.runLoop.advanceBy(10.0);
     press(); // CLEAR
     EXPECT_EQ(last(), TimerProgress{});
+    EXPECT_EQ(bar(), 0.0);
     press();
-    world.runLoop.advanceBy(180.0);
+    world.runLoop.advanceBy(179.0);
+    EXPECT_GT(bar(), 0.99);
+    world.runLoop.advanceBy(1.0);
     EXPECT_EQ(last(), (TimerProgress{State::Firing, 0.0, 0}));
+    EXPECT_EQ(bar(), 0.0) << "the window's bar is not empty while firing";
     world.runLoop.advanceBy(5.0);
     EXPECT_EQ(last().state, State::Firing);
     press(); // STOP
@@ -55,18 +61,18 @@ TEST_F(ProgressTest, ALoopingTargetFiresUntilStopAndAfterClearOrStopNothingShows
 
 TEST_F(ProgressTest, TheMachineStaysAwakeWhileATimerCountsOrRingsAndTheRingIsWithdrawnWhenOver) {
     press();
-    EXPECT_TRUE(world.desktop.keptAwake);
+    EXPECT_TRUE(world.progress.keptAwake);
     press(); // CLEAR
-    EXPECT_FALSE(world.desktop.keptAwake);
+    EXPECT_FALSE(world.progress.keptAwake);
 
     // A looping target holds it until STOP, which withdraws its notice.
     press();
     journal().clear();
     world.runLoop.advanceBy(185.0);
-    EXPECT_TRUE(world.desktop.keptAwake);
+    EXPECT_TRUE(world.progress.keptAwake);
     EXPECT_FALSE(journalHas("desktop.withdrawAttention"));
     press(); // STOP
-    EXPECT_FALSE(world.desktop.keptAwake);
+    EXPECT_FALSE(world.progress.keptAwake);
     EXPECT_LT(journalIndex("desktop.attention [Sound] Chime (stoppable)"),
               journalIndex("desktop.withdrawAttention"));
 
@@ -75,7 +81,7 @@ TEST_F(ProgressTest, TheMachineStaysAwakeWhileATimerCountsOrRingsAndTheRingIsWit
     selectTarget(3);
     window().targetAlertMessage.text = "Tea";
     bool awakeWhileAlertShows = true;
-    world.desktop.whileAlertShows = [&] { awakeWhileAlertShows = world.desktop.keptAwake; };
+    world.panels.whileAlertShows = [&] { awakeWhileAlertShows = world.progress.keptAwake; };
     press();
     journal().clear();
     world.runLoop.advanceBy(180.0);
@@ -85,9 +91,9 @@ TEST_F(ProgressTest, TheMachineStaysAwakeWhileATimerCountsOrRingsAndTheRingIsWit
     journal().clear();
     press();
     EXPECT_EQ(journal().front(), "desktop.withdrawAttention");
-    EXPECT_TRUE(world.desktop.keptAwake);
+    EXPECT_TRUE(world.progress.keptAwake);
     press(); // CLEAR
-    EXPECT_FALSE(world.desktop.keptAwake);
+    EXPECT_FALSE(world.progress.keptAwake);
 }
 
 } // namespace

@@ -67,7 +67,7 @@ TEST_P(RefusedStart, BeepsAndLeavesEverythingButTheNotice) {
     EXPECT_TRUE(world.settings.writtenKeys.empty());
 }
 
-const std::vector<std::string> kBeep{"desktop.beep"}, kNotice{"statFireTarget.set", "desktop.beep"};
+const std::vector<std::string> kBeep{"beep"}, kNotice{"statFireTarget.set", "beep"};
 INSTANTIATE_TEST_SUITE_P(
     Refusals, RefusedStart,
     ::testing::Values(
@@ -75,13 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"PresetColumnPastTheLast", 0, 5, 0, false, kBeep, "before"},
         RefusedCase{"NoSoundInTheList", 0, 1, 0, true, kBeep, "before"},
         // The mode is settled before the incomplete target.
-        RefusedCase{"NoModeBeforeAnIncompleteTarget",
-                    -1,
-                    1,
-                    1,
-                    false,
-                    {"desktop.beep", "desktop.log tab:-1"},
-                    "before"},
+        RefusedCase{"NoModeBeforeAnIncompleteTarget", -1, 1, 1, false, {"beep", "log tab:-1"}, "before"},
         RefusedCase{"NoMusic", 0, 1, 1, false, kNotice, "!Nortice! [Music] Music not selected."},
         RefusedCase{"NoFile", 0, 1, 2, false, kNotice, "!Nortice! [File] File not selected."},
         RefusedCase{"NoMessage", 0, 1, 3, false, kNotice, "!Nortice! [Alert] Message not set."}),
@@ -91,7 +85,7 @@ TEST_F(SchedulingTest, ANoticeStaysUntilTheNextRedrawEvenOnceTheTargetIsComplete
     selectTarget(2);
     press();
     ASSERT_EQ(window().statFireTarget.text, "!Nortice! [File] File not selected.");
-    world.desktop.openPanelAnswers = {"/docs/a.pdf"};
+    world.panels.openPanelAnswers = {"/docs/a.pdf"};
     master->selectTargetFile(nullptr);
     world.runLoop.advanceBy(5.0);
     EXPECT_EQ(window().statFireTarget.text, "!Nortice! [File] File not selected.");

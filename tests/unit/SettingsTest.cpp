@@ -16,7 +16,7 @@ protected:
 
 TEST_F(SettingsTest, SavesAllThirteenKeysInOrderWhateverIsInUse) {
     master->awakeFromNib();
-    world.desktop.openPanelAnswers = {"/m/Song.mp3"};
+    world.panels.openPanelAnswers = {"/m/Song.mp3"};
     master->selectTargetMusic(nullptr);
     window().targetSoundPopup.selectItemWithTitle("Bell");
     window().targetAlertMessage.text = "";

@@ -39,21 +39,21 @@ TEST_F(TargetChoiceTest, ConfirmedChoicesSetThePathTheNameAndTheTargetAndCancell
     EXPECT_EQ(window().targetSelecter.row, 0);
 
     selectTarget(3);
-    world.desktop.openPanelAnswers = {"/home/user/Music/Song Title.mp3"};
+    world.panels.openPanelAnswers = {"/home/user/Music/Song Title.mp3"};
     master->selectTargetMusic(nullptr);
     EXPECT_EQ(master->musicPath(), "/home/user/Music/Song Title.mp3");
     EXPECT_EQ(window().targetMusicName.text, "Song Title.mp3");
     EXPECT_EQ(window().targetSelecter.row, 1);
     EXPECT_TRUE(journalHas("desktop.openPanel Select music file"));
-    EXPECT_EQ(world.desktop.lastOpenPanelExtensions, kMusicExtensions);
+    EXPECT_EQ(world.panels.lastOpenPanelExtensions, kMusicExtensions);
 
-    world.desktop.openPanelAnswers = {"/srv/a/report.pdf", std::nullopt};
+    world.panels.openPanelAnswers = {"/srv/a/report.pdf", std::nullopt};
     master->selectTargetFile(nullptr);
     EXPECT_EQ(master->filePath(), "/srv/a/report.pdf");
     EXPECT_EQ(window().targetFileName.text, "report.pdf");
     EXPECT_EQ(window().targetSelecter.row, 2);
     EXPECT_TRUE(journalHas("desktop.openPanel Select file"));
-    EXPECT_TRUE(world.desktop.lastOpenPanelExtensions.empty());
+    EXPECT_TRUE(world.panels.lastOpenPanelExtensions.empty());
     selectTarget(3);
     master->selectTargetFile(nullptr); // cancelled
     EXPECT_EQ(master->filePath(), "/srv/a/report.pdf");

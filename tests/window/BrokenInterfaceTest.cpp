@@ -79,6 +79,11 @@ INSTANTIATE_TEST_SUITE_P(
             "WrongClass", "class=\"QLabel\" name=\"statTimer\"", "class=\"QPushButton\" name=\"statTimer\"",
             "the control \"statTimer\" in the interface file is a QPushButton, where a text field (QLineEdit "
             "or QLabel) is needed"},
+        Breakage{
+            "ProgressBarOfAnotherClass", "class=\"QProgressBar\" name=\"timerProgress\"",
+            "class=\"QSlider\" name=\"timerProgress\"",
+            "the control \"timerProgress\" in the interface file is a QSlider, where a progress indicator "
+            "(QProgressBar) is needed"},
         Breakage{"MatrixWithoutGrid", "<layout class=\"QGridLayout\" name=\"modeAlcAMPMSelecterLayout\">",
                  "<layout class=\"QVBoxLayout\" name=\"modeAlcAMPMSelecterLayout\">",
                  "the control \"modeAlcAMPMSelecter\" in the interface file is a QWidget, where a matrix (a "

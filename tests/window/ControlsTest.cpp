@@ -8,7 +8,9 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 
@@ -165,6 +167,23 @@ TEST(QtTabView, StepsStopAtTheEndsAndIndicesBeyondThemChangeNothing) {
     EXPECT_EQ(tabView.indexOfSelectedItem(), 0);
     tabView.selectNextItem();
     EXPECT_EQ(tabView.indexOfSelectedItem(), 1);
+}
+
+// The window's bar counts in hundredths: a change too small to see draws
+// nothing, and a bar come to its end is full, not at 99.
+TEST(QtProgressIndicator, CountsInTheBarsStepsUpToAFullBar) {
+    QProgressBar bar;
+    bar.setValue(0);
+    QtProgressIndicator indicator(&bar);
+    QSignalSpy changes(&bar, &QProgressBar::valueChanged);
+    indicator.setDoubleValue(0.004);
+    EXPECT_EQ(changes.count(), 0);
+    indicator.setDoubleValue(0.5);
+    EXPECT_EQ(bar.value(), bar.maximum() / 2);
+    indicator.setDoubleValue(1.0);
+    EXPECT_EQ(bar.value(), bar.maximum());
+    indicator.setDoubleValue(0.0);
+    EXPECT_EQ(bar.value(), 0);
 }
 
 } // namespace
