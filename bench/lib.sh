@@ -105,7 +105,8 @@ measure_counting() {
     focus_window_of "$pid"
     xdotool key ctrl+Return
     sleep 2
-    grep -q '^mode=' "$XDG_CONFIG_HOME/eggtimer/eggtimer.conf" || echo "warning: the timer did not start" >&2
+    # A start saves every choice, and the settings written above hold only some.
+    grep -q '^modeDhmMin=' "$XDG_CONFIG_HOME/eggtimer/eggtimer.conf" || echo "warning: the timer did not start" >&2
     [[ $key == hidden_ ]] && close_window_of "$pid"
     measure_rest "$pid" "${key}cpu" "${key}ctx"
     record "${key}rss" "$(awk '/^Rss:/ { printf "%.1f", $2 / 1024 }' "/proc/$pid/smaps_rollup")"
