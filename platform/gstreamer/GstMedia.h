@@ -1,7 +1,10 @@
 #pragma once
 // Sounds and movies played with GStreamer through the desktop's sound server.
 //
-// GStreamer starts at the first play or the first movie, never at start-up.
+// GStreamer does not hold up start-up: it starts on a thread of its own
+// (gst::startInBackground) once the window is first on the screen
+// (app/Application.cpp) or a sound is prepared, and at the latest at the
+// first play or the first movie.
 // Sounds report the end of their playing on the Qt event loop of the thread
 // that made them (the main thread), always after play() or stop() has
 // returned. A play that cannot be heard (its file gone, no sound server, a
