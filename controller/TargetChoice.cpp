@@ -4,6 +4,7 @@
 #include "controller/KRMaster.h"
 
 #include "controller/MusicFiles.h"
+#include "platform/LastPathComponent.h"
 #include "text/PathText.h"
 
 #include <string_view>
