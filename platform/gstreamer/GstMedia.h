@@ -22,12 +22,12 @@
 
 namespace eggtimer {
 
-// Finds "<name>.aiff", then "<name>.aif", in the system sound folder, then in
-// the user's. A name that no longer names a readable file gives nothing, also
-// when it did before; the sound handed out then stays alive but plays
-// nothing. Names holding a '/' give nothing. The default sound is the
-// shipped GentleAlarm.aiff of the system folder, a sound of its own even
-// when the name "GentleAlarm" finds the same file.
+// Finds the name with each of kSoundFileExtensions in turn (Media.h), in the
+// system sound folder, then in the user's. A name that no longer names a
+// readable file gives nothing, also when it did before; the sound handed out
+// then stays alive but plays nothing. Names holding a '/' give nothing. The
+// default sound is the shipped GentleAlarm.aiff of the system folder, a sound
+// of its own even when the name "GentleAlarm" finds the same file.
 class GstSoundRegistry final : public SoundRegistry {
 public:
     explicit GstSoundRegistry(const FileSystem& files);

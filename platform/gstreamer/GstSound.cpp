@@ -149,7 +149,7 @@ Sound* GstSoundRegistry::soundNamed(const std::string& name) {
     for (const std::string& folder : folders) {
         if (folder.empty())
             continue;
-        for (const char* extension : {".aiff", ".aif"}) {
+        for (const char* extension : kSoundFileExtensions) {
             const std::string path = joinPath(folder, name + extension);
             if (!gst::isPlayableFile(path))
                 continue;
