@@ -130,7 +130,7 @@ private:
 };
 
 std::string joinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty() || folder.back() == '/')
+    if (folder.empty() || folder.ends_with('/'))
         return folder + name;
     return folder + "/" + name;
 }
