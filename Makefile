@@ -1,4 +1,4 @@
-# Two commands do everything on a fresh Debian 12 machine:
+# Two commands do everything on a fresh Debian 12 or 13 machine:
 #   make run    install what is missing, build, start eggtimer
 #   make test   install what is missing, build, run every test
 BUILD ?= build

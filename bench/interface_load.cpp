@@ -1,10 +1,11 @@
-// How long loading and checking the window takes: the part of start-up that
-// reads the interface file, before the controller or the platform exist.
+// How long loading the window and checking it against the controller's
+// contract takes: the part of start-up that reads the interface file, before
+// the controller or the platform exist.
 //   interface_load [loads=50]
-// Prints the median and the worst time in milliseconds. Runs on whatever Qt
-// platform is set (QT_QPA_PLATFORM=offscreen needs no display).
+// Prints the first, the median and the worst time in milliseconds. Runs on
+// whatever Qt platform is set (QT_QPA_PLATFORM=offscreen needs no display).
 
-#include "platform/window/InterfaceLoader.h"
+#include "app/Binding.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -24,7 +25,7 @@ int main(int argc, char** argv) {
         QElapsedTimer clock;
         clock.start();
         std::string error;
-        const auto loaded = eggtimer::LoadedInterface::load(eggtimer::LoadedInterface::defaultPath(), error);
+        const auto loaded = eggtimer::loadControllerWindow(eggtimer::LoadedInterface::defaultPath(), error);
         times.push_back(double(clock.nsecsElapsed()) / 1e6);
         if (!loaded) {
             std::fprintf(stderr, "interface_load: %s\n", error.c_str());

@@ -74,6 +74,9 @@ echo "== a long alert message stored (median, min–max over 5 runs), on X and o
 echo
 echo "== the sound list"
 "$build/bench/sound_list" 10000
+echo
+echo "== the interface file"
+"$build/bench/interface_load" 50
 if [[ -x "$here/media.sh" ]]; then
   echo
   "$here/media.sh" "$build"

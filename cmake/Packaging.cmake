@@ -41,13 +41,12 @@ set(EGGTIMER_RUNTIME_DEPENDS
   fluid-soundfont-gm
   shared-mime-info)
 list(JOIN EGGTIMER_RUNTIME_DEPENDS ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
-# The icon theme the icons go into; xdg-open, which Qt uses to open a file
-# with its default application outside the big desktops; and Qt's Wayland
-# platform, without which the program runs through XWayland on a Wayland
-# desktop (GNOME's and Plasma's default) without a word.
+# The icon theme the icons go into, and Qt's Wayland platform, without which
+# the program runs through XWayland on a Wayland desktop (GNOME's and Plasma's
+# default) without a word. Files open with their default application through
+# GIO (platform/desktop/OpenFile.cpp), which needs no xdg-open.
 set(EGGTIMER_RUNTIME_RECOMMENDS
   hicolor-icon-theme
-  xdg-utils
   qt6-wayland)
 list(JOIN EGGTIMER_RUNTIME_RECOMMENDS ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS)
 

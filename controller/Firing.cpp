@@ -3,7 +3,7 @@
 #include "controller/KRMaster.h"
 
 #include "media/KRMovieView.h"
-#include "text/PathText.h"
+#include "platform/LastPathComponent.h"
 
 #include <algorithm>
 

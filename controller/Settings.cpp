@@ -3,8 +3,8 @@
 
 #include "controller/KRMaster.h"
 
+#include "platform/LastPathComponent.h"
 #include "text/NumberText.h"
-#include "text/PathText.h"
 
 #include <array>
 #include <variant>

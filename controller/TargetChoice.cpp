@@ -4,19 +4,13 @@
 #include "controller/KRMaster.h"
 
 #include "controller/MusicFiles.h"
+#include "platform/LastPathComponent.h"
+#include "platform/Media.h"
 #include "text/PathText.h"
 
-#include <string_view>
+#include <algorithm>
 
 namespace eggtimer {
-namespace {
-
-bool endsWith(const std::string& name, std::string_view ending) {
-    return name.size() >= ending.size() &&
-           name.compare(name.size() - ending.size(), ending.size(), ending) == 0;
-}
-
-} // namespace
 
 void KRMaster::readySoundPopup() {
     // An unreadable system folder must not hide the user's own sounds.
@@ -29,7 +23,8 @@ void KRMaster::readySoundPopup() {
     PopUpButton& popup = *outlet.targetSoundPopup;
     popup.removeAllItems();
     for (const std::string& entry : entries)
-        if (endsWith(entry, ".aiff") || endsWith(entry, ".aif"))
+        if (std::ranges::any_of(kSoundFileExtensions,
+                                [&](const char* extension) { return entry.ends_with(extension); }))
             popup.addItemWithTitle(deletingPathExtension(entry));
 }
 

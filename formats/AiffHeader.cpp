@@ -5,7 +5,7 @@
 namespace eggtimer::aiff {
 
 bool isAiffHeader(std::string_view head) {
-    return head.size() >= 12 && head.substr(0, 4) == "FORM" &&
+    return head.size() >= 12 && head.starts_with("FORM") &&
            (head.substr(8, 4) == "AIFF" || head.substr(8, 4) == "AIFC");
 }
 

@@ -40,8 +40,12 @@ public:
     virtual void prepare() {}
 };
 
-// Finds sounds by name (a file name without its extension) in the sound
-// folders and keeps every sound it has handed out alive for the whole run.
+// The endings of a sound's file: a sound's name is the name of a file in a
+// sound folder without one of these.
+inline constexpr const char* kSoundFileExtensions[] = {".aiff", ".aif"};
+
+// Finds sounds by name in the sound folders and keeps every sound it has
+// handed out alive for the whole run.
 class SoundRegistry {
 public:
     virtual ~SoundRegistry() = default;

@@ -8,7 +8,7 @@ build_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-tools-dev libqt6uitools6 libqt6opengl6-dev qt6-qpa-plugins libgl-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev libglib2.0-dev libxcb1-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev
 )
 runtime_packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad

@@ -87,12 +87,10 @@ start_xvfb() {
   [[ -n "$display" ]] || { echo "with-session.sh: Xvfb did not start" >&2; cat "$session/xvfb.log" >&2; exit 1; }
 }
 
-# Starts a private session bus that writes its address to the file given and
-# sets `bus_address` to it.
-# Starts a session bus called NAME, of its own configuration: it starts no
-# service of the machine's (a notification daemon installed here would
-# answer for a missing one), only those in EGGTIMER_DBUS_SERVICE_DIR, when a
-# test names such a folder. Sets bus_address and bus_pid.
+# Starts a private session bus called NAME, of its own configuration: it
+# starts no service of the machine's (a notification daemon installed here
+# would answer for a missing one), only those in EGGTIMER_DBUS_SERVICE_DIR,
+# when a test names such a folder. Sets bus_address and bus_pid.
 start_bus() {
   mkdir -p "$session/$1-services"
   cat >"$session/$1.conf" <<CONF

@@ -1,7 +1,10 @@
 #pragma once
 // Sounds and movies played with GStreamer through the desktop's sound server.
 //
-// GStreamer starts at the first play or the first movie, never at start-up.
+// GStreamer does not hold up start-up: it starts on a thread of its own
+// (gst::startInBackground) once the window is first on the screen
+// (app/Application.cpp) or a sound is prepared, and at the latest at the
+// first play or the first movie.
 // Sounds report the end of their playing on the Qt event loop of the thread
 // that made them (the main thread), always after play() or stop() has
 // returned. A play that cannot be heard (its file gone, no sound server, a
@@ -19,12 +22,12 @@
 
 namespace eggtimer {
 
-// Finds "<name>.aiff", then "<name>.aif", in the system sound folder, then in
-// the user's. A name that no longer names a readable file gives nothing, also
-// when it did before; the sound handed out then stays alive but plays
-// nothing. Names holding a '/' give nothing. The default sound is the
-// shipped GentleAlarm.aiff of the system folder, a sound of its own even
-// when the name "GentleAlarm" finds the same file.
+// Finds the name with each of kSoundFileExtensions in turn (Media.h), in the
+// system sound folder, then in the user's. A name that no longer names a
+// readable file gives nothing, also when it did before; the sound handed out
+// then stays alive but plays nothing. Names holding a '/' give nothing. The
+// default sound is the shipped GentleAlarm.aiff of the system folder, a sound
+// of its own even when the name "GentleAlarm" finds the same file.
 class GstSoundRegistry final : public SoundRegistry {
 public:
     explicit GstSoundRegistry(const FileSystem& files);

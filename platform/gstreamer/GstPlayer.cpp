@@ -1,6 +1,7 @@
 #include "platform/gstreamer/GstPlayer.h"
 
 #include "formats/AiffHeader.h"
+#include "platform/LastPathComponent.h"
 #include "platform/mediafiles/GstAiff.h"
 #include "platform/mediafiles/GstSupport.h"
 
@@ -60,11 +61,6 @@ GstElement* makeAudioSink(GstPlayer::Role role) {
         return sink;
     }
     return gst_element_factory_make("autoaudiosink", nullptr);
-}
-
-std::string baseName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace
@@ -129,7 +125,7 @@ GstElement* GstPlayer::makePlaybin(std::string* whyNot) const {
     GstElement* playbin = gst_element_factory_make("playbin", nullptr);
     if (!playbin) {
         const std::string why = "GStreamer's playbin is not installed";
-        gst::reportOnce("cannot play " + baseName(path), why);
+        gst::reportOnce("cannot play " + lastPathComponent(path), why);
         if (whyNot)
             *whyNot = why;
         return nullptr;
@@ -306,7 +302,8 @@ void GstPlayer::watchForTheEnd(unsigned generationThen, unsigned pipelineThen) {
 // The watch is stopped by every pause, rewind and release, and by the end of
 // stream: when it goes off, the play is still running.
 void GstPlayer::endStalledPlay() {
-    gst::reportOnce("timing " + baseName(path), "the sound server stopped playing it; the player is rebuilt");
+    gst::reportOnce("timing " + lastPathComponent(path),
+                    "the sound server stopped playing it; the player is rebuilt");
     state = State::Spent;
     // Not pause(): a start still awaited is told with the end. Also drops an
     // end of stream that comes after all.
@@ -322,7 +319,8 @@ void GstPlayer::reportStarted(const gst::StartWatch::Start& start) {
 
 void GstPlayer::began(std::chrono::steady_clock::time_point when, bool clockFailed) {
     if (clockFailed) {
-        gst::reportOnce("timing " + baseName(path), "the sound server's clock failed; the player is rebuilt");
+        gst::reportOnce("timing " + lastPathComponent(path),
+                        "the sound server's clock failed; the player is rebuilt");
         state = State::Spent;
     }
     startAwaited.reset();
@@ -331,7 +329,7 @@ void GstPlayer::began(std::chrono::steady_clock::time_point when, bool clockFail
 }
 
 void GstPlayer::fail(const std::string& why) {
-    gst::reportOnce("cannot play " + baseName(path), why);
+    gst::reportOnce("cannot play " + lastPathComponent(path), why);
     release();
     if (callbacks.failed)
         callbacks.failed(why);

@@ -130,7 +130,7 @@ private:
 };
 
 std::string joinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty() || folder.back() == '/')
+    if (folder.empty() || folder.ends_with('/'))
         return folder + name;
     return folder + "/" + name;
 }
@@ -149,7 +149,7 @@ Sound* GstSoundRegistry::soundNamed(const std::string& name) {
     for (const std::string& folder : folders) {
         if (folder.empty())
             continue;
-        for (const char* extension : {".aiff", ".aif"}) {
+        for (const char* extension : kSoundFileExtensions) {
             const std::string path = joinPath(folder, name + extension);
             if (!gst::isPlayableFile(path))
                 continue;

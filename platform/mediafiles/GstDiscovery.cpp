@@ -2,6 +2,7 @@
 
 #include "formats/AiffHeader.h"
 #include "formats/MpegAudioGapless.h"
+#include "platform/LastPathComponent.h"
 #include "platform/mediafiles/GstAiff.h"
 #include "platform/mediafiles/GstSupport.h"
 
@@ -30,10 +31,9 @@ std::string reportMissing(const std::string& path, GstDiscovererInfo* info) {
             missing += fields[3];
         g_strfreev(fields);
     }
-    const auto slash = path.find_last_of('/');
     const std::string why =
         "missing GStreamer plug-in: " + (missing.empty() ? std::string("unknown") : missing);
-    reportOnce("cannot play " + path.substr(slash == std::string::npos ? 0 : slash + 1), why);
+    reportOnce("cannot play " + lastPathComponent(path), why);
     return why;
 }
 

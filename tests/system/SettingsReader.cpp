@@ -1,6 +1,6 @@
 // Reads a setting in a process of its own, as the next run of the program
 // would:
-//   desktop_helper FILE KEY
+//   settings_reader FILE KEY
 //       writes the key's value to standard output as it is; exit status 3
 //       when the key has no value
 

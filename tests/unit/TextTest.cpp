@@ -1,5 +1,6 @@
 // Reading numbers out of typed text, and taking paths apart.
 
+#include "platform/LastPathComponent.h"
 #include "tests/unit/ControllerFixture.h"
 #include "text/NumberText.h"
 #include "text/PathText.h"
