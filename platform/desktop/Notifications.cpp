@@ -10,6 +10,7 @@
 #include <QVariantMap>
 
 #include <algorithm>
+#include <utility>
 
 namespace eggtimer {
 namespace {
@@ -104,8 +105,11 @@ void Notifications::takeBack(Deadline deadline) {
     std::vector<uint> left;
     if (shownId != 0)
         left.push_back(shownId);
-    // Shown, but their ids not yet known: waited for until the deadline.
-    for (auto& [number, notify] : onTheirWay) {
+    // Shown, but their ids not yet known: waited for until the deadline. The
+    // list is taken out first: an answer handled in the wait below finds its
+    // entry gone and leaves the closing to this loop.
+    const auto waitingFor = std::exchange(onTheirWay, {});
+    for (const auto& [number, notify] : waitingFor) {
         QDBusPendingCallWatcher waiting(notify);
         const int limit = millisecondsUntil(deadline);
         if (limit > 0 && !waiting.isFinished()) {
@@ -118,7 +122,6 @@ void Notifications::takeBack(Deadline deadline) {
         if (reply.isFinished() && reply.isValid() && reply.value() != shownId)
             left.push_back(reply.value());
     }
-    onTheirWay.clear();
     for (const uint id : left) {
         QDBusMessage message = call(QStringLiteral("CloseNotification"));
         message << id;
