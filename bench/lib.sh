@@ -19,24 +19,52 @@ summary() {
 
 worst() { tr ' ' '\n' <<<"${SAMPLES[$1]:-}" | grep -v '^$' | sort -g | tail -n 1; }
 
-# CPU time (ms) and context switches of every thread of a process, so far.
-# (schedstat counts nanoseconds on the CPU; /proc/PID/stat only 10 ms ticks.)
-cpu_ms() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ n += $1 } END { printf "%.3f", n / 1e6 }'; }
-# Voluntary ones are the program's own wake-ups; the others are the
-# scheduler's preemptions (on two cores, mostly the X server's turn).
-ctx_switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n }'; }
-all_ctx_switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/ctxt_switches/ { n += $2 } END { print n }'; }
+# One line per thread of a process: its id, nanoseconds on the CPU (schedstat;
+# /proc/PID/stat counts only 10 ms ticks), voluntary and all context switches.
+thread_counts() {
+  local task tid cpu vol inv
+  for task in /proc/"$1"/task/*; do
+    tid=${task##*/}
+    read -r cpu _ 2>/dev/null < "$task/schedstat" || continue
+    vol=$(awk '/^voluntary_ctxt_switches/ { print $2 }' "$task/status" 2>/dev/null) || continue
+    inv=$(awk '/^nonvoluntary_ctxt_switches/ { print $2 }' "$task/status" 2>/dev/null) || continue
+    echo "$tid $cpu $vol $((vol + inv))"
+  done
+}
 
-# CPU ms, wake-ups and all context switches per minute over IDLE_SECONDS.
+# What the threads did between two snapshots, per minute of SECONDS: "cpu_ms
+# wakeups all_switches", or nothing when a thread of the first snapshot is gone
+# (its counts went with it, so the sum would read low).
+counts_per_minute() {
+  awk -v s="$3" '
+    FNR == NR { cpu[$1] = $2; vol[$1] = $3; all[$1] = $4; next }
+    { seen[$1] = 1; c += $2 - cpu[$1]; v += $3 - vol[$1]; a += $4 - all[$1] }
+    END {
+      for (t in cpu) if (!(t in seen)) exit 1
+      printf "%.1f %.1f %.1f\n", c / 1e6 * 60 / s, v * 60 / s, a * 60 / s
+    }' "$1" "$2"
+}
+
+# CPU ms, wake-ups (voluntary switches: the program's own) and all context
+# switches (with the scheduler's preemptions) per minute over IDLE_SECONDS. A
+# window in which a thread ended is measured again, up to three times.
 measure_rest() {
   local pid=$1 cpu_key=$2 ctx_key=$3
-  local cpu0 ctx0 cpu1 ctx1 all0 all1
-  cpu0=$(cpu_ms "$pid") ctx0=$(ctx_switches "$pid") all0=$(all_ctx_switches "$pid")
-  sleep "$IDLE_SECONDS"
-  cpu1=$(cpu_ms "$pid") ctx1=$(ctx_switches "$pid") all1=$(all_ctx_switches "$pid")
-  record "${ctx_key}_all" "$(awk -v a="$all0" -v b="$all1" -v s="$IDLE_SECONDS" 'BEGIN { printf "%.1f", (b - a) * 60 / s }')"
-  record "$cpu_key" "$(awk -v a="$cpu0" -v b="$cpu1" -v s="$IDLE_SECONDS" 'BEGIN { printf "%.1f", (b - a) * 60 / s }')"
-  record "$ctx_key" "$(awk -v a="$ctx0" -v b="$ctx1" -v s="$IDLE_SECONDS" 'BEGIN { printf "%.1f", (b - a) * 60 / s }')"
+  local before after per_minute try cpu wake all
+  before=$(mktemp) after=$(mktemp)
+  for try in 1 2 3; do
+    thread_counts "$pid" > "$before"
+    sleep "$IDLE_SECONDS"
+    thread_counts "$pid" > "$after"
+    per_minute=$(counts_per_minute "$before" "$after" "$IDLE_SECONDS") && break
+    echo "  (a thread ended while measuring; measuring again)" >&2
+  done
+  rm -f "$before" "$after"
+  [[ -n $per_minute ]] || return 0
+  read -r cpu wake all <<<"$per_minute"
+  record "${ctx_key}_all" "$all"
+  record "$cpu_key" "$cpu"
+  record "$ctx_key" "$wake"
 }
 
 stop_program() {
