@@ -47,10 +47,9 @@ FakeWindow::FakeWindow() {
     targetFileName.text = targetMusicName.text = "(none)";
 }
 
-Outlets FakeWindow::outlets() const {
-    auto* self = const_cast<FakeWindow*>(this);
+Outlets FakeWindow::outlets() {
     Outlets o;
-#define EGGTIMER_FAKE_OUTLET_ADDRESS(name, kind) o.name = &self->name;
+#define EGGTIMER_FAKE_OUTLET_ADDRESS(name, kind) o.name = &name;
     EGGTIMER_OUTLETS(EGGTIMER_FAKE_OUTLET_ADDRESS)
 #undef EGGTIMER_FAKE_OUTLET_ADDRESS
     return o;

@@ -12,75 +12,74 @@ namespace eggtimer::fake {
 
 using Journal = std::vector<std::string>;
 
-class FakeControl {
-public:
-    FakeControl(std::string name, Journal& journal)
-        : name(std::move(name))
-        , journal(journal) {}
-    void note(const std::string& what) const { journal.push_back(name + "." + what); }
-
-    std::string name;
+// What every fake shares: the journal it writes what it is asked into.
+struct Recorder {
+    explicit Recorder(Journal& journal)
+        : journal(journal) {}
     Journal& journal;
 };
 
-class FakeMatrix final : public Matrix, public FakeControl {
+// A control of the given kind, journalled under its outlet's name.
+template <typename Kind> class FakeControl : public Kind, public Recorder {
 public:
-    using FakeControl::FakeControl;
+    FakeControl(std::string name, Journal& journal)
+        : Recorder(journal)
+        , name(std::move(name)) {}
+    void note(const std::string& what) const { journal.push_back(name + "." + what); }
+    std::string name;
+};
+
+// One that can be enabled and disabled, as every target control can.
+template <typename Kind> class FakeEnablable : public FakeControl<Kind> {
+public:
+    using FakeControl<Kind>::FakeControl;
+    void setEnabled(bool on) override { enabled = on, this->note(on ? "enable" : "disable"); }
+    bool isEnabled() const override { return enabled; }
+    bool enabled = true;
+};
+
+class FakeMatrix final : public FakeEnablable<Matrix> {
+public:
+    using FakeEnablable::FakeEnablable;
     int selectedRow() const override { return row; }
     int selectedColumn() const override { return column; }
     void selectCell(int r, int c) override;
-    void setEnabled(bool on) override { enabled = on, note(on ? "enable" : "disable"); }
-    bool isEnabled() const override { return enabled; }
-
     int rows = 1, columns = 1, row = 0, column = 0;
-    bool enabled = true;
 };
 
-class FakeTextField final : public TextField, public FakeControl {
+class FakeTextField final : public FakeEnablable<TextField> {
 public:
-    using FakeControl::FakeControl;
+    using FakeEnablable::FakeEnablable;
     std::string stringValue() const override { return text; }
     void setStringValue(const std::string& value) override { text = value, note("set"); }
-    void setEnabled(bool on) override { enabled = on, note(on ? "enable" : "disable"); }
-    bool isEnabled() const override { return enabled; }
-
     std::string text;
-    bool enabled = true;
 };
 
-class FakeButton final : public Button, public FakeControl {
+class FakeButton final : public FakeEnablable<Button> {
 public:
-    using FakeControl::FakeControl;
+    using FakeEnablable::FakeEnablable;
     FakeButton(std::string name, Journal& journal, int tag)
-        : FakeControl(std::move(name), journal)
+        : FakeEnablable(std::move(name), journal)
         , tagValue(tag) {}
     int tag() const override { return tagValue; }
     std::string title() const override { return titleText; }
     void setTitle(const std::string& value) override { titleText = value, note("title " + value); }
-    void setEnabled(bool on) override { enabled = on, note(on ? "enable" : "disable"); }
-    bool isEnabled() const override { return enabled; }
-
     int tagValue = 0;
     std::string titleText = "START";
-    bool enabled = true;
 };
 
-class FakePopUpButton final : public PopUpButton, public FakeControl {
+class FakePopUpButton final : public FakeEnablable<PopUpButton> {
 public:
-    using FakeControl::FakeControl;
+    using FakeEnablable::FakeEnablable;
     void removeAllItems() override { items.clear(), selected = -1; }
     void addItemWithTitle(const std::string& title) override;
     std::optional<std::string> selectedItemTitle() const override;
     void selectItemWithTitle(const std::string& title) override;
-    void setEnabled(bool on) override { enabled = on, note(on ? "enable" : "disable"); }
-    bool isEnabled() const override { return enabled; }
-
     std::vector<std::string> items;
     int selected = -1;
-    bool enabled = true;
 };
 
-class FakeTabView final : public TabView, public FakeControl {
+class FakeTabView final : public FakeControl<TabView> {
 public:
     using FakeControl::FakeControl;
     int indexOfSelectedItem() const override { return index; }
@@ -90,12 +89,10 @@ public:
     void selectNextItem() override { selectItemAtIndex(index + 1); }
     void selectLastItem() override { selectItemAtIndex(count - 1); }
     void selectPreviousItem() override { selectItemAtIndex(index - 1); }
-
-    int count = 1;
-    int index = 0;
+    int count = 1, index = 0;
 };
 
-class FakeDrawer final : public Drawer, public FakeControl {
+class FakeDrawer final : public FakeControl<Drawer> {
 public:
     using FakeControl::FakeControl;
     void close() override { open = false, note("close"); }
@@ -103,13 +100,10 @@ public:
     bool open = true;
 };
 
-class FakeView final : public View, public FakeControl {
-public:
-    using FakeControl::FakeControl;
-};
+using FakeView = FakeControl<View>;
 
 // Set at every tick, so left out of the journal.
-class FakeProgressIndicator final : public ProgressIndicator, public FakeControl {
+class FakeProgressIndicator final : public FakeControl<ProgressIndicator> {
 public:
     using FakeControl::FakeControl;
     void setDoubleValue(double set) override { value = set; }
@@ -121,7 +115,7 @@ public:
 // fake control of the outlet's kind per outlet, named after it.
 struct FakeWindow {
     FakeWindow();
-    Outlets outlets() const;
+    Outlets outlets();
 
     Journal journal;
 #define EGGTIMER_FAKE_OUTLET(name, kind) Fake##kind name{#name, journal};

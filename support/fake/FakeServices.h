@@ -16,44 +16,43 @@
 
 namespace eggtimer::fake {
 
-class FakeAttention final : public Attention {
-public:
-    explicit FakeAttention(Journal& journal)
-        : journal(journal) {}
-    void requestUserAttention(const std::string& whatFired, std::function<void()> stop) override;
-    void withdrawAttention() override { journal.push_back("desktop.withdrawAttention"); }
-    void bringWindowForward() override { ++windowBroughtForward; }
-
-    Journal& journal;
-    std::function<void()> lastStop;
-    int windowBroughtForward = 0;
+// A fake that also works on the run loop's clock.
+struct TimedRecorder : Recorder {
+    TimedRecorder(Journal& journal, FakeRunLoop& runLoop)
+        : Recorder(journal)
+        , runLoop(runLoop) {}
+    FakeRunLoop& runLoop;
 };
 
-class FakeDesktopProgress final : public DesktopProgress {
+class FakeAttention final : public Attention, public Recorder {
 public:
-    explicit FakeDesktopProgress(Journal& journal)
-        : journal(journal) {}
+    using Recorder::Recorder;
+    void requestUserAttention(const std::string& whatFired, std::function<void()> stop) override;
+    void withdrawAttention() override { journal.push_back("desktop.withdrawAttention"); }
+    void bringWindowForward() override { journal.push_back("desktop.bringWindowForward"); }
+
+    std::function<void()> lastStop;
+};
+
+class FakeDesktopProgress final : public DesktopProgress, public Recorder {
+public:
+    using Recorder::Recorder;
     void showProgress(const TimerProgress& progress) override { shown.push_back(progress); }
     // As the real desktop, acts on a change only; the journal has the changes.
     void keepAwake(bool awake) override;
 
-    Journal& journal;
     std::vector<TimerProgress> shown;
     bool keptAwake = false;
 };
 
-class FakePanels final : public Panels {
+class FakePanels final : public Panels, public TimedRecorder {
 public:
-    FakePanels(Journal& journal, FakeRunLoop& runLoop)
-        : journal(journal)
-        , runLoop(runLoop) {}
+    using TimedRecorder::TimedRecorder;
     void runAlertPanel(const std::string& title, const std::string& message,
                        const std::string& button) override;
     std::optional<std::string> runOpenPanel(const std::string& title,
                                             const std::vector<std::string>* extensions) override;
 
-    Journal& journal;
-    FakeRunLoop& runLoop;
     // Like the real modal panel, the alert runs a nested loop: timers that
     // fall due while it is open run, for as long as the user leaves it up.
     double alertOpenFor = 5.0;
@@ -63,43 +62,36 @@ public:
     std::vector<std::string> lastOpenPanelExtensions;
 };
 
-class FakeFileOpener final : public FileOpener {
+class FakeFileOpener final : public FileOpener, public Recorder {
 public:
-    explicit FakeFileOpener(Journal& journal)
-        : journal(journal) {}
+    using Recorder::Recorder;
     bool openFile(const std::string& path) override;
 
-    Journal& journal;
     // Files that no application opens, or that are gone.
     std::set<std::string> unopenable;
 };
 
-class FakeBeeper final : public Beeper {
+class FakeBeeper final : public Beeper, public Recorder {
 public:
-    explicit FakeBeeper(Journal& journal)
-        : journal(journal) {}
+    using Recorder::Recorder;
     void beep() override { journal.push_back("beep"); }
-    Journal& journal;
 };
 
-class FakeLogger final : public Logger {
+class FakeLogger final : public Logger, public Recorder {
 public:
-    explicit FakeLogger(Journal& journal)
-        : journal(journal) {}
+    using Recorder::Recorder;
     void log(const std::string& line) override { journal.push_back("log " + line); }
-    Journal& journal;
 };
 
 // A sound on the run loop's clock. As a real one, a play that cannot be
 // heard is told on the run loop, never inside play(): each play while
 // `cannotPlay` holds a reason (its file gone, no sound server), and the play
 // under way that fail() breaks off.
-class FakeSound final : public Sound {
+class FakeSound final : public Sound, public TimedRecorder {
 public:
-    FakeSound(std::string name, Journal& journal, RunLoop& runLoop)
-        : soundName(std::move(name))
-        , journal(journal)
-        , runLoop(runLoop) {}
+    FakeSound(std::string name, Journal& journal, FakeRunLoop& runLoop)
+        : TimedRecorder(journal, runLoop)
+        , soundName(std::move(name)) {}
     const std::string& name() const override { return soundName; }
     void play() override;
     void stop() override;
@@ -112,8 +104,6 @@ public:
     void fail(const std::string& why);
 
     std::string soundName;
-    Journal& journal;
-    RunLoop& runLoop;
     SoundDelegate* delegate = nullptr;
     std::optional<std::string> cannotPlay;
     bool playing = false;
@@ -123,18 +113,14 @@ public:
 
 // As the real registry, keeps every sound it made alive: one whose file is
 // removed is no longer found, and its plays tell that it is gone.
-class FakeSoundRegistry final : public SoundRegistry {
+class FakeSoundRegistry final : public SoundRegistry, public TimedRecorder {
 public:
-    FakeSoundRegistry(Journal& journal, RunLoop& runLoop)
-        : journal(journal)
-        , runLoop(runLoop) {}
+    using TimedRecorder::TimedRecorder;
     Sound* soundNamed(const std::string& name) override;
     Sound& defaultSound() override { return fallback; }
     FakeSound& add(const std::string& name);
     void removeFile(const std::string& name);
 
-    Journal& journal;
-    RunLoop& runLoop;
     std::map<std::string, std::unique_ptr<FakeSound>> sounds;
     std::vector<std::unique_ptr<FakeSound>> removed;
     FakeSound fallback{"default", journal, runLoop};
@@ -147,13 +133,12 @@ public:
 // seconds from its first sample, by default its length; for ever without a
 // positive time scale or when infinite). stop() and the destructor cancel the
 // start, its report and the end.
-class FakeMovie final : public Movie {
+class FakeMovie final : public Movie, public TimedRecorder {
 public:
-    FakeMovie(std::int32_t duration, std::int32_t timeScale, Journal& journal, RunLoop& runLoop)
-        : length(duration)
-        , scale(timeScale)
-        , journal(journal)
-        , runLoop(runLoop) {}
+    FakeMovie(std::int32_t duration, std::int32_t timeScale, Journal& journal, FakeRunLoop& runLoop)
+        : TimedRecorder(journal, runLoop)
+        , length(duration)
+        , scale(timeScale) {}
     ~FakeMovie() override { cancelPending(); }
     std::int32_t duration() const override { return length; }
     std::int32_t timeScale() const override { return scale; }
@@ -167,8 +152,6 @@ public:
     void fail(const std::string& why);
 
     std::int32_t length, scale;
-    Journal& journal;
-    RunLoop& runLoop;
     MovieDelegate* delegate = nullptr;
     double startDelay = 0.0;
     double reportLatency = 0.0;
@@ -184,30 +167,24 @@ private:
     std::shared_ptr<Timer> pendingStart, pendingEnd;
 };
 
-class FakeMediaLibrary final : public MediaLibrary {
+class FakeMediaLibrary final : public MediaLibrary, public TimedRecorder {
 public:
-    FakeMediaLibrary(Journal& journal, RunLoop& runLoop)
-        : journal(journal)
-        , runLoop(runLoop) {}
+    using TimedRecorder::TimedRecorder;
     std::unique_ptr<Movie> movieWithPath(const std::string& path, std::string* whyNot = nullptr) override;
 
-    Journal& journal;
-    RunLoop& runLoop;
     // Paths that read as media, with their duration and time scale; the
     // others are "gone or cannot be read".
     std::map<std::string, std::pair<std::int32_t, std::int32_t>> media;
     FakeMovie* lastMovie = nullptr;
 };
 
-class FakeSettingsStore final : public SettingsStore {
+class FakeSettingsStore final : public SettingsStore, public Recorder {
 public:
-    explicit FakeSettingsStore(Journal& journal)
-        : journal(journal) {}
+    using Recorder::Recorder;
     void setInteger(const std::string& key, int value) override;
     void setString(const std::string& key, const std::optional<std::string>& value) override;
     std::optional<std::string> stringForKey(const std::string& key) const override;
 
-    Journal& journal;
     std::map<std::string, std::string> values;
     std::vector<std::string> writtenKeys;
 };
