@@ -4,6 +4,7 @@
 
 #include "controller/Outlets.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,7 +44,13 @@ public:
     using FakeEnablable::FakeEnablable;
     int selectedRow() const override { return row; }
     int selectedColumn() const override { return column; }
-    void selectCell(int r, int c) override;
+    void selectCell(int r, int c) override {
+        note("select " + std::to_string(r) + "," + std::to_string(c));
+        if (r == -1 || c == -1)
+            row = column = -1;
+        else if (r >= 0 && r < rows && c >= 0 && c < columns)
+            row = r, column = c;
+    }
     int rows = 1, columns = 1, row = 0, column = 0;
 };
 
@@ -72,9 +79,19 @@ class FakePopUpButton final : public FakeEnablable<PopUpButton> {
 public:
     using FakeEnablable::FakeEnablable;
     void removeAllItems() override { items.clear(), selected = -1; }
-    void addItemWithTitle(const std::string& title) override;
-    std::optional<std::string> selectedItemTitle() const override;
-    void selectItemWithTitle(const std::string& title) override;
+    void addItemWithTitle(const std::string& title) override {
+        items.push_back(title);
+        selected = std::max(selected, 0);
+    }
+    std::optional<std::string> selectedItemTitle() const override {
+        if (selected < 0 || selected >= std::ssize(items))
+            return std::nullopt;
+        return items[static_cast<std::size_t>(selected)];
+    }
+    void selectItemWithTitle(const std::string& title) override {
+        if (auto found = std::ranges::find(items, title); found != items.end())
+            selected = static_cast<int>(found - items.begin());
+    }
     std::vector<std::string> items;
     int selected = -1;
 };
@@ -84,7 +101,11 @@ public:
     using FakeControl::FakeControl;
     int indexOfSelectedItem() const override { return index; }
     int numberOfItems() const override { return count; }
-    void selectItemAtIndex(int i) override;
+    void selectItemAtIndex(int i) override {
+        note("select " + std::to_string(i));
+        if (i >= 0 && i < count)
+            index = i;
+    }
     void selectFirstItem() override { selectItemAtIndex(0); }
     void selectNextItem() override { selectItemAtIndex(index + 1); }
     void selectLastItem() override { selectItemAtIndex(count - 1); }
@@ -114,8 +135,21 @@ public:
 // five presets in one row, four targets and AM/PM in one column each. One
 // fake control of the outlet's kind per outlet, named after it.
 struct FakeWindow {
-    FakeWindow();
-    Outlets outlets();
+    FakeWindow() {
+        modeAlcAMPMSelecter.rows = 2;
+        modeMinSelecter.columns = 5;
+        modeMinSelecter.column = 1;
+        modeTab.count = 3;
+        targetSelecter.rows = 4;
+        targetFileName.text = targetMusicName.text = "(none)";
+    }
+    Outlets outlets() {
+        Outlets o;
+#define EGGTIMER_FAKE_OUTLET_ADDRESS(name, kind) o.name = &name;
+        EGGTIMER_OUTLETS(EGGTIMER_FAKE_OUTLET_ADDRESS)
+#undef EGGTIMER_FAKE_OUTLET_ADDRESS
+        return o;
+    }
 
     Journal journal;
 #define EGGTIMER_FAKE_OUTLET(name, kind) Fake##kind name{#name, journal};

@@ -6,12 +6,14 @@
 #include "support/fake/FakeControls.h"
 #include "support/fake/FakeRunLoop.h"
 
+#include <cmath>
 #include <deque>
 #include <functional>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace eggtimer::fake {
@@ -24,10 +26,20 @@ struct TimedRecorder : Recorder {
     FakeRunLoop& runLoop;
 };
 
+// The value under a key, or nothing.
+template <typename Map>
+std::optional<typename Map::mapped_type> valueIn(const Map& map, const std::string& key) {
+    auto found = map.find(key);
+    return found == map.end() ? std::nullopt : std::optional(found->second);
+}
+
 class FakeAttention final : public Attention, public Recorder {
 public:
     using Recorder::Recorder;
-    void requestUserAttention(const std::string& whatFired, std::function<void()> stop) override;
+    void requestUserAttention(const std::string& whatFired, std::function<void()> stop) override {
+        journal.push_back("desktop.attention " + whatFired + (stop ? " (stoppable)" : ""));
+        lastStop = std::move(stop);
+    }
     void withdrawAttention() override { journal.push_back("desktop.withdrawAttention"); }
     void bringWindowForward() override { journal.push_back("desktop.bringWindowForward"); }
 
@@ -39,7 +51,11 @@ public:
     using Recorder::Recorder;
     void showProgress(const TimerProgress& progress) override { shown.push_back(progress); }
     // As the real desktop, acts on a change only; the journal has the changes.
-    void keepAwake(bool awake) override;
+    void keepAwake(bool awake) override {
+        if (awake != keptAwake)
+            journal.push_back(awake ? "desktop.keepAwake" : "desktop.letSleep");
+        keptAwake = awake;
+    }
 
     std::vector<TimerProgress> shown;
     bool keptAwake = false;
@@ -49,9 +65,23 @@ class FakePanels final : public Panels, public TimedRecorder {
 public:
     using TimedRecorder::TimedRecorder;
     void runAlertPanel(const std::string& title, const std::string& message,
-                       const std::string& button) override;
+                       const std::string& button) override {
+        journal.push_back("desktop.alert " + title + "|" + message + "|" + button);
+        if (whileAlertShows)
+            whileAlertShows();
+        runLoop.advanceBy(alertOpenFor);
+        journal.push_back("desktop.alert dismissed");
+    }
     std::optional<std::string> runOpenPanel(const std::string& title,
-                                            const std::vector<std::string>* extensions) override;
+                                            const std::vector<std::string>* extensions) override {
+        journal.push_back("desktop.openPanel " + title);
+        lastOpenPanelExtensions = extensions ? *extensions : std::vector<std::string>{};
+        if (openPanelAnswers.empty())
+            return std::nullopt;
+        std::optional<std::string> answer = openPanelAnswers.front();
+        openPanelAnswers.pop_front();
+        return answer;
+    }
 
     // Like the real modal panel, the alert runs a nested loop: timers that
     // fall due while it is open run, for as long as the user leaves it up.
@@ -65,7 +95,10 @@ public:
 class FakeFileOpener final : public FileOpener, public Recorder {
 public:
     using Recorder::Recorder;
-    bool openFile(const std::string& path) override;
+    bool openFile(const std::string& path) override {
+        journal.push_back("desktop.open " + path);
+        return !unopenable.contains(path);
+    }
 
     // Files that no application opens, or that are gone.
     std::set<std::string> unopenable;
@@ -93,15 +126,40 @@ public:
         : TimedRecorder(journal, runLoop)
         , soundName(std::move(name)) {}
     const std::string& name() const override { return soundName; }
-    void play() override;
-    void stop() override;
+    void play() override {
+        journal.push_back("sound." + soundName + ".play");
+        if (playing)
+            return;
+        ++plays;
+        playing = !cannotPlay;
+        if (cannotPlay)
+            runLoop.scheduleTimer(0.0, false, [this, why = *cannotPlay](Timer&) {
+                if (delegate)
+                    delegate->soundCouldNotPlay(*this, why);
+            });
+    }
+    void stop() override {
+        journal.push_back("sound." + soundName + ".stop");
+        if (playing)
+            finish(false);
+    }
     bool isPlaying() const override { return playing; }
     void setDelegate(SoundDelegate* d) override { delegate = d; }
     void prepare() override { ++prepares, journal.push_back("sound." + soundName + ".prepare"); }
-    // The sound reaches its end, as the media framework would report it.
-    void finish();
+    // The sound reaches its end, or is stopped, as the media framework would
+    // report it.
+    void finish(bool finished = true) {
+        playing = false;
+        if (delegate)
+            delegate->soundDidFinishPlaying(*this, finished);
+    }
     // The play under way breaks off, as the media framework would report it.
-    void fail(const std::string& why);
+    void fail(const std::string& why) {
+        if (!std::exchange(playing, false))
+            return;
+        if (delegate)
+            delegate->soundCouldNotPlay(*this, why);
+    }
 
     std::string soundName;
     SoundDelegate* delegate = nullptr;
@@ -116,10 +174,19 @@ public:
 class FakeSoundRegistry final : public SoundRegistry, public TimedRecorder {
 public:
     using TimedRecorder::TimedRecorder;
-    Sound* soundNamed(const std::string& name) override;
+    Sound* soundNamed(const std::string& name) override {
+        auto found = sounds.find(name);
+        return found == sounds.end() ? nullptr : found->second.get();
+    }
     Sound& defaultSound() override { return fallback; }
-    FakeSound& add(const std::string& name);
-    void removeFile(const std::string& name);
+    FakeSound& add(const std::string& name) {
+        return *(sounds[name] = std::make_unique<FakeSound>(name, journal, runLoop));
+    }
+    void removeFile(const std::string& name) {
+        sounds.at(name)->cannotPlay = "it is gone or cannot be read";
+        removed.push_back(std::move(sounds.at(name)));
+        sounds.erase(name);
+    }
 
     std::map<std::string, std::unique_ptr<FakeSound>> sounds;
     std::vector<std::unique_ptr<FakeSound>> removed;
@@ -142,14 +209,33 @@ public:
     ~FakeMovie() override { cancelPending(); }
     std::int32_t duration() const override { return length; }
     std::int32_t timeScale() const override { return scale; }
-    void play() override;
-    void stop() override;
+    void play() override {
+        journal.push_back("movie.play");
+        ++plays;
+        if (playing)
+            return; // as the real one: a play while playing does nothing
+        playing = true;
+        // The first sample sounds at startDelay; its report comes
+        // reportLatency later, which is when this runs.
+        pendingStart = runLoop.scheduleTimer(startDelay + reportLatency, false, [this](Timer&) { begin(); });
+    }
+    void stop() override {
+        journal.push_back("movie.stop");
+        playing = false;
+        cancelPending();
+    }
     void gotoBeginning() override { journal.push_back("movie.rewind"); }
     bool isPlaying() const override { return playing; }
     void setDelegate(MovieDelegate* d) override { delegate = d; }
     // The play under way, begun or on its way, cannot go on, as the media
     // framework would report it.
-    void fail(const std::string& why);
+    void fail(const std::string& why) {
+        if (!std::exchange(playing, false))
+            return;
+        cancelPending();
+        if (delegate)
+            delegate->movieCouldNotPlay(*this, why);
+    }
 
     std::int32_t length, scale;
     MovieDelegate* delegate = nullptr;
@@ -162,15 +248,42 @@ public:
     std::vector<WallTime> startedAt, endedAt;
 
 private:
-    void begin();
-    void cancelPending();
+    void begin() {
+        pendingStart.reset();
+        startedAt.push_back(runLoop.now() - reportLatency);
+        const double heard = heardFor.value_or(scale > 0 ? double(length) / scale : INFINITY);
+        if (std::isfinite(heard))
+            pendingEnd = runLoop.scheduleTimer(heard - reportLatency, false, [this](Timer&) {
+                pendingEnd.reset();
+                playing = false;
+                endedAt.push_back(runLoop.now());
+            });
+        if (delegate)
+            delegate->movieDidStartPlaying(*this, reportLatency);
+    }
+    void cancelPending() {
+        for (auto* timer : {&pendingStart, &pendingEnd})
+            if (*timer)
+                std::exchange(*timer, nullptr)->invalidate();
+    }
     std::shared_ptr<Timer> pendingStart, pendingEnd;
 };
 
 class FakeMediaLibrary final : public MediaLibrary, public TimedRecorder {
 public:
     using TimedRecorder::TimedRecorder;
-    std::unique_ptr<Movie> movieWithPath(const std::string& path, std::string* whyNot = nullptr) override;
+    std::unique_ptr<Movie> movieWithPath(const std::string& path, std::string* whyNot = nullptr) override {
+        journal.push_back("media.open " + path);
+        auto found = media.find(path);
+        if (found == media.end()) {
+            if (whyNot)
+                *whyNot = "it is gone or cannot be read";
+            return nullptr;
+        }
+        auto movie = std::make_unique<FakeMovie>(found->second.first, found->second.second, journal, runLoop);
+        lastMovie = movie.get();
+        return movie;
+    }
 
     // Paths that read as media, with their duration and time scale; the
     // others are "gone or cannot be read".
@@ -181,9 +294,17 @@ public:
 class FakeSettingsStore final : public SettingsStore, public Recorder {
 public:
     using Recorder::Recorder;
-    void setInteger(const std::string& key, int value) override;
-    void setString(const std::string& key, const std::optional<std::string>& value) override;
-    std::optional<std::string> stringForKey(const std::string& key) const override;
+    void setInteger(const std::string& key, int value) override { setString(key, std::to_string(value)); }
+    void setString(const std::string& key, const std::optional<std::string>& value) override {
+        writtenKeys.push_back(key);
+        if (value)
+            values[key] = *value;
+        else
+            values.erase(key);
+    }
+    std::optional<std::string> stringForKey(const std::string& key) const override {
+        return valueIn(values, key);
+    }
 
     std::map<std::string, std::string> values;
     std::vector<std::string> writtenKeys;
@@ -191,7 +312,9 @@ public:
 
 class FakeFileSystem final : public FileSystem {
 public:
-    std::optional<std::vector<std::string>> directoryContents(const std::string& path) const override;
+    std::optional<std::vector<std::string>> directoryContents(const std::string& path) const override {
+        return valueIn(folders, path);
+    }
     std::string systemSoundFolder() const override { return "/usr/share/eggtimer/sounds/"; }
     std::string userSoundFolder() const override { return "/home/user/.local/share/sounds/"; }
 
