@@ -33,22 +33,22 @@ std::optional<typename Map::mapped_type> valueIn(const Map& map, const std::stri
     return found == map.end() ? std::nullopt : std::optional(found->second);
 }
 
-class FakeAttention final : public Attention, public Recorder {
+// The desktop's duties the controller asks for, all journalled in turn.
+class FakeDesktop final : public Attention,
+                          public DesktopProgress,
+                          public Panels,
+                          public FileOpener,
+                          public Beeper,
+                          public Logger,
+                          public TimedRecorder {
 public:
-    using Recorder::Recorder;
+    using TimedRecorder::TimedRecorder;
     void requestUserAttention(const std::string& whatFired, std::function<void()> stop) override {
         journal.push_back("desktop.attention " + whatFired + (stop ? " (stoppable)" : ""));
         lastStop = std::move(stop);
     }
     void withdrawAttention() override { journal.push_back("desktop.withdrawAttention"); }
     void bringWindowForward() override { journal.push_back("desktop.bringWindowForward"); }
-
-    std::function<void()> lastStop;
-};
-
-class FakeDesktopProgress final : public DesktopProgress, public Recorder {
-public:
-    using Recorder::Recorder;
     void showProgress(const TimerProgress& progress) override { shown.push_back(progress); }
     // As the real desktop, acts on a change only; the journal has the changes.
     void keepAwake(bool awake) override {
@@ -56,14 +56,6 @@ public:
             journal.push_back(awake ? "desktop.keepAwake" : "desktop.letSleep");
         keptAwake = awake;
     }
-
-    std::vector<TimerProgress> shown;
-    bool keptAwake = false;
-};
-
-class FakePanels final : public Panels, public TimedRecorder {
-public:
-    using TimedRecorder::TimedRecorder;
     void runAlertPanel(const std::string& title, const std::string& message,
                        const std::string& button) override {
         journal.push_back("desktop.alert " + title + "|" + message + "|" + button);
@@ -82,7 +74,16 @@ public:
         openPanelAnswers.pop_front();
         return answer;
     }
+    bool openFile(const std::string& path) override {
+        journal.push_back("desktop.open " + path);
+        return !unopenable.contains(path);
+    }
+    void beep() override { journal.push_back("beep"); }
+    void log(const std::string& line) override { journal.push_back("log " + line); }
 
+    std::function<void()> lastStop;
+    std::vector<TimerProgress> shown;
+    bool keptAwake = false;
     // Like the real modal panel, the alert runs a nested loop: timers that
     // fall due while it is open run, for as long as the user leaves it up.
     double alertOpenFor = 5.0;
@@ -90,30 +91,8 @@ public:
     // What the next open-file dialogs answer, in turn; cancelled when empty.
     std::deque<std::optional<std::string>> openPanelAnswers;
     std::vector<std::string> lastOpenPanelExtensions;
-};
-
-class FakeFileOpener final : public FileOpener, public Recorder {
-public:
-    using Recorder::Recorder;
-    bool openFile(const std::string& path) override {
-        journal.push_back("desktop.open " + path);
-        return !unopenable.contains(path);
-    }
-
     // Files that no application opens, or that are gone.
     std::set<std::string> unopenable;
-};
-
-class FakeBeeper final : public Beeper, public Recorder {
-public:
-    using Recorder::Recorder;
-    void beep() override { journal.push_back("beep"); }
-};
-
-class FakeLogger final : public Logger, public Recorder {
-public:
-    using Recorder::Recorder;
-    void log(const std::string& line) override { journal.push_back("log " + line); }
 };
 
 // A sound on the run loop's clock. As a real one, a play that cannot be
@@ -327,17 +306,16 @@ struct FakeWorld {
     explicit FakeWorld(WallTime start = 1'800'000'000.0)
         : runLoop(start) {}
     Services services() {
-        return {runLoop, attention, progress, panels, opener, beeper, logger, sounds, media, settings, files};
+        return {runLoop, desktop, desktop, desktop,  desktop, desktop,
+                desktop, sounds,  media,   settings, files};
     }
 
     FakeWindow window;
     FakeRunLoop runLoop;
-    FakeAttention attention{window.journal};
-    FakeDesktopProgress progress{window.journal};
-    FakePanels panels{window.journal, runLoop};
-    FakeFileOpener opener{window.journal};
-    FakeBeeper beeper{window.journal};
-    FakeLogger logger{window.journal};
+    FakeDesktop desktop{window.journal, runLoop};
+    // The desktop under the name of each duty, as Services has them.
+    FakeDesktop &attention = desktop, &progress = desktop, &panels = desktop, &opener = desktop;
+    FakeDesktop &beeper = desktop, &logger = desktop;
     FakeSoundRegistry sounds{window.journal, runLoop};
     FakeMediaLibrary media{window.journal, runLoop};
     FakeSettingsStore settings{window.journal};

@@ -23,51 +23,40 @@ TEST_F(SchedulingTest, PresetColumnsGiveTheirMinutes) {
     }
 }
 
-struct RefusedCase {
-    const char* name;
-    int tab, column, row;
-    bool noSounds;
-    std::vector<std::string> journal;
-    const char* targetLine;
-};
-void PrintTo(const RefusedCase& c, std::ostream* out) {
-    *out << c.name;
+// Nothing locked, closed, retitled, saved or scheduled.
+TEST_F(SchedulingTest, ARefusedStartBeepsAndLeavesEverythingButTheNotice) {
+    const fake::Journal beep{"beep"}, notice{"statFireTarget.set", "beep"};
+    const struct {
+        const char* name;
+        int tab, column, row;
+        bool noSounds;
+        fake::Journal journal;
+        const char* targetLine;
+    } cases[] = {{"no preset column", 0, -1, 0, false, beep, "before"},
+                 {"preset column past the last", 0, 5, 0, false, beep, "before"},
+                 // The mode is settled before the incomplete target.
+                 {"no mode, before an incomplete target", -1, 1, 1, false, {"beep", "log tab:-1"}, "before"},
+                 {"no music", 0, 1, 1, false, notice, "!Nortice! [Music] Music not selected."},
+                 {"no file", 0, 1, 2, false, notice, "!Nortice! [File] File not selected."},
+                 {"no message", 0, 1, 3, false, notice, "!Nortice! [Alert] Message not set."},
+                 {"no sound in the list", 0, 1, 0, true, beep, "before"}}; // the last: it empties the list
+    for (const auto& c : cases) {
+        selectMode(c.tab);
+        window().modeMinSelecter.column = c.column;
+        selectTarget(c.row);
+        if (c.noSounds)
+            window().targetSoundPopup.removeAllItems();
+        window().statFireTarget.text = "before";
+        journal().clear();
+        press();
+        EXPECT_EQ(journal(), c.journal) << c.name;
+        EXPECT_EQ(window().statFireTarget.text, c.targetLine) << c.name;
+        EXPECT_EQ(master->status(), TimerStatusNotSet) << c.name;
+        EXPECT_EQ(master->mainTimer(), nullptr) << c.name;
+        EXPECT_EQ(world.runLoop.pendingCount(), 0u) << c.name;
+        EXPECT_TRUE(world.settings.writtenKeys.empty()) << c.name;
+    }
 }
-
-class RefusedStart : public ControllerTest, public ::testing::WithParamInterface<RefusedCase> {};
-
-TEST_P(RefusedStart, BeepsAndLeavesEverythingButTheNotice) {
-    const RefusedCase& c = GetParam();
-    selectMode(c.tab);
-    window().modeMinSelecter.column = c.column;
-    selectTarget(c.row);
-    if (c.noSounds)
-        window().targetSoundPopup.removeAllItems();
-    window().statFireTarget.text = "before";
-    journal().clear();
-    press();
-    // Nothing locked, closed, retitled, saved or scheduled.
-    EXPECT_EQ(journal(), fake::Journal(c.journal));
-    EXPECT_EQ(window().statFireTarget.text, c.targetLine);
-    EXPECT_EQ(master->status(), TimerStatusNotSet);
-    EXPECT_EQ(master->mainTimer(), nullptr);
-    EXPECT_EQ(world.runLoop.pendingCount(), 0u);
-    EXPECT_TRUE(world.settings.writtenKeys.empty());
-}
-
-const std::vector<std::string> kBeep{"beep"}, kNotice{"statFireTarget.set", "beep"};
-INSTANTIATE_TEST_SUITE_P(
-    Refusals, RefusedStart,
-    ::testing::Values(
-        RefusedCase{"NoPresetColumn", 0, -1, 0, false, kBeep, "before"},
-        RefusedCase{"PresetColumnPastTheLast", 0, 5, 0, false, kBeep, "before"},
-        RefusedCase{"NoSoundInTheList", 0, 1, 0, true, kBeep, "before"},
-        // The mode is settled before the incomplete target.
-        RefusedCase{"NoModeBeforeAnIncompleteTarget", -1, 1, 1, false, {"beep", "log tab:-1"}, "before"},
-        RefusedCase{"NoMusic", 0, 1, 1, false, kNotice, "!Nortice! [Music] Music not selected."},
-        RefusedCase{"NoFile", 0, 1, 2, false, kNotice, "!Nortice! [File] File not selected."},
-        RefusedCase{"NoMessage", 0, 1, 3, false, kNotice, "!Nortice! [Alert] Message not set."}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SchedulingTest, ANoticeStaysUntilTheNextRedrawEvenOnceTheTargetIsComplete) {
     selectTarget(2);
