@@ -46,10 +46,12 @@ public:
     int selectedColumn() const override { return column; }
     void selectCell(int r, int c) override {
         note("select " + std::to_string(r) + "," + std::to_string(c));
-        if (r == -1 || c == -1)
+        if (r == -1 || c == -1) {
             row = column = -1;
-        else if (r >= 0 && r < rows && c >= 0 && c < columns)
-            row = r, column = c;
+        } else if (r >= 0 && r < rows && c >= 0 && c < columns) {
+            row = r;
+            column = c;
+        }
     }
     int rows = 1, columns = 1, row = 0, column = 0;
 };
@@ -64,14 +66,13 @@ public:
 
 class FakeButton final : public FakeEnablable<Button> {
 public:
-    using FakeEnablable::FakeEnablable;
-    FakeButton(std::string name, Journal& journal, int tag)
+    FakeButton(std::string name, Journal& journal, int tag = 0)
         : FakeEnablable(std::move(name), journal)
         , tagValue(tag) {}
     int tag() const override { return tagValue; }
     std::string title() const override { return titleText; }
     void setTitle(const std::string& value) override { titleText = value, note("title " + value); }
-    int tagValue = 0;
+    int tagValue;
     std::string titleText = "START";
 };
 
