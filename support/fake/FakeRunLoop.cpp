@@ -1,20 +1,17 @@
 #include "support/fake/FakeRunLoop.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace eggtimer::fake {
 
 class FakeRunLoop::FakeTimer final : public Timer {
 public:
-    FakeTimer(double interval, bool repeats, Action action, std::any userInfo, WallTime due,
-              std::uint64_t sequence)
+    FakeTimer(double interval, bool repeats, Action action, std::any userInfo, WallTime due)
         : interval(interval)
         , repeats(repeats)
         , action(std::move(action))
         , info(std::move(userInfo))
-        , due(due)
-        , sequence(sequence) {}
+        , due(due) {}
 
     bool isValid() const override { return valid; }
     WallTime fireDate() const override { return due; }
@@ -26,7 +23,7 @@ public:
     Action action;
     std::any info;
     WallTime due;
-    std::uint64_t sequence;
+    std::uint64_t sequence = 0;
     bool valid = true;
 };
 
@@ -36,25 +33,23 @@ std::shared_ptr<Timer> FakeRunLoop::scheduleTimer(double interval, bool repeats,
     if (repeats && !(interval > 0.0))
         interval = 0.0001;
     auto timer = std::make_shared<FakeTimer>(interval, repeats, std::move(action), std::move(userInfo),
-                                             clock + interval, nextSequence++);
+                                             clock + interval);
+    timer->sequence = nextSequence++;
     queue.push_back(timer);
     return timer;
 }
 
-std::shared_ptr<FakeRunLoop::FakeTimer> FakeRunLoop::nextDue(WallTime limit) const {
-    std::shared_ptr<FakeTimer> best;
-    for (const auto& timer : queue) {
-        if (!timer->valid || !(timer->due <= limit))
-            continue;
-        if (!best || timer->due < best->due || (timer->due == best->due && timer->sequence < best->sequence))
-            best = timer;
-    }
-    return best;
-}
-
 void FakeRunLoop::advanceBy(double seconds) {
     const WallTime limit = clock + seconds;
-    while (auto timer = nextDue(limit)) {
+    for (;;) {
+        std::erase_if(queue, [](const auto& t) { return !t->valid; });
+        std::shared_ptr<FakeTimer> timer; // the first due; kept alive while its action runs
+        for (const auto& t : queue)
+            if (t->due <= limit &&
+                (!timer || t->due < timer->due || (t->due == timer->due && t->sequence < timer->sequence)))
+                timer = t;
+        if (!timer)
+            break;
         clock = std::max(clock, timer->due);
         if (timer->repeats) {
             // Ticks missed while the clock jumped are dropped, not made up.
@@ -65,24 +60,13 @@ void FakeRunLoop::advanceBy(double seconds) {
         } else {
             timer->valid = false;
         }
-        timer->action(*timer); // `timer` keeps it alive while its action runs
-        std::erase_if(queue, [](const auto& t) { return !t->valid; });
+        timer->action(*timer);
     }
     clock = std::max(clock, limit);
-    std::erase_if(queue, [](const auto& t) { return !t->valid; });
 }
 
 std::size_t FakeRunLoop::pendingCount() const {
-    return static_cast<std::size_t>(
-        std::count_if(queue.begin(), queue.end(), [](const auto& t) { return t->valid; }));
-}
-
-std::vector<std::shared_ptr<Timer>> FakeRunLoop::pending() const {
-    std::vector<std::shared_ptr<Timer>> result;
-    for (const auto& timer : queue)
-        if (timer->valid)
-            result.push_back(timer);
-    return result;
+    return static_cast<std::size_t>(std::ranges::count_if(queue, [](const auto& t) { return t->valid; }));
 }
 
 } // namespace eggtimer::fake

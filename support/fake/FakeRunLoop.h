@@ -27,14 +27,11 @@ public:
     // Moves the wall clock without running anything, as a suspend or a
     // setting of the system clock does. Due timers run at the next advance.
     void jumpWallClock(double seconds) { clock += seconds; }
-
     // Timers still waiting to fire.
     std::size_t pendingCount() const;
-    std::vector<std::shared_ptr<Timer>> pending() const;
 
 private:
     class FakeTimer;
-    std::shared_ptr<FakeTimer> nextDue(WallTime limit) const;
 
     WallTime clock;
     std::uint64_t nextSequence = 0;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
@@ -48,7 +49,9 @@ protected:
         world.window.modeDhmMin.text = minutes;
     }
     // Seconds from now to the main timer's fire date.
-    double scheduledInterval() const { return master->mainTimer()->fireDate() - world.runLoop.now(); }
+    double scheduledInterval() const {
+        return master->mainTimer() ? master->mainTimer()->fireDate() - world.runLoop.now() : NAN;
+    }
     // Position of an entry in the journal, or -1.
     long journalIndex(const std::string& entry) const {
         auto found = std::find(world.window.journal.begin(), world.window.journal.end(), entry);

@@ -65,15 +65,12 @@ TEST_F(FiringTest, SoundRepeatsHalfASecondAfterEachEndUntilStopAndEndsOutsideFir
     EXPECT_EQ(master->status(), TimerStatusRunning);
 }
 
-// How what was chosen to ring fails to be heard.
-enum class Failure { NotFound, RemovedWhileRinging, CannotBegin, BreaksOff };
-
 struct FallbackCase {
     const char* name;
     Target target;
     const char* chosen; // the sound's name or the music's path
-    Failure failure;
-    const char* said; // in the log: what cannot be played, and why
+    bool breaksOff;     // found, and breaks off a second into the play; else never found
+    const char* said;   // in the log: what cannot be played, and why
     const char* shown;
 };
 void PrintTo(const FallbackCase& c, std::ostream* out) {
@@ -87,8 +84,9 @@ class FallbackRing : public FiringTest, public ::testing::WithParamInterface<Fal
 // reported as success.
 TEST_P(FallbackRing, RingsTheDefaultSoundWithTheSoundsPauseUntilStopAndSaysWhyOnce) {
     const FallbackCase& c = GetParam();
+    const bool music = c.target == Target::Music;
     world.media.media["/music/a.mp3"] = {90, 30};
-    if (c.target == Target::Music) {
+    if (music) {
         world.panels.openPanelAnswers = {c.chosen};
         master->selectTargetMusic(nullptr);
     } else {
@@ -97,27 +95,12 @@ TEST_P(FallbackRing, RingsTheDefaultSoundWithTheSoundsPauseUntilStopAndSaysWhyOn
     }
     startAndFire();
     fake::FakeMovie* movie = world.media.lastMovie;
-    const std::string why = "internal data stream error";
-    switch (c.failure) {
-    case Failure::NotFound:
-        break;
-    case Failure::RemovedWhileRinging:
+    ASSERT_EQ(movie != nullptr, music && c.breaksOff);
+    if (c.breaksOff) {
         world.runLoop.advanceBy(1.0);
-        chime->finish();
-        world.sounds.removeFile("Chime");
-        world.runLoop.advanceBy(0.5); // the replay
-        break;
-    case Failure::CannotBegin:
-        ASSERT_NE(movie, nullptr);
-        movie->fail(why); // on its way to begin
-        break;
-    case Failure::BreaksOff:
-        world.runLoop.advanceBy(1.0);
-        c.target == Target::Music ? movie->fail(why) : chime->fail(why);
-        break;
+        music ? movie->fail("internal data stream error") : chime->fail("internal data stream error");
     }
     world.runLoop.runDue();
-    const int chosenPlays = c.target == Target::Music ? (movie ? movie->plays : 0) : chime->plays;
 
     fake::FakeSound& fallback = world.sounds.fallback;
     EXPECT_EQ(master->sound(), &fallback);
@@ -137,8 +120,7 @@ TEST_P(FallbackRing, RingsTheDefaultSoundWithTheSoundsPauseUntilStopAndSaysWhyOn
     EXPECT_EQ(window().statFireTarget.text, c.shown);
     EXPECT_EQ(window().timerButton.titleText, "STOP");
     EXPECT_TRUE(journalHas("desktop.attention " + std::string(c.shown) + " (stoppable)"));
-    EXPECT_EQ(c.target == Target::Music ? (movie ? movie->plays : 0) : chime->plays, chosenPlays)
-        << "what cannot play was tried again";
+    EXPECT_EQ(movie ? movie->plays : chime->plays, c.breaksOff ? 1 : 0) << "what cannot play was tried again";
 
     press();
     EXPECT_FALSE(fallback.playing);
@@ -150,19 +132,15 @@ TEST_P(FallbackRing, RingsTheDefaultSoundWithTheSoundsPauseUntilStopAndSaysWhyOn
 INSTANTIATE_TEST_SUITE_P(
     Failures, FallbackRing,
     ::testing::Values(
-        FallbackCase{"SoundNotFound", Target::Sound, "Gone", Failure::NotFound,
+        FallbackCase{"SoundNotFound", Target::Sound, "Gone", false,
                      "the sound \"Gone\" cannot be played (it is in no sound folder or cannot be read)",
                      "[Sound] Gone"},
-        FallbackCase{"SoundRemovedWhileRinging", Target::Sound, "Chime", Failure::RemovedWhileRinging,
-                     "the sound \"Chime\" cannot be played (it is gone or cannot be read)", "[Sound] Chime"},
-        FallbackCase{"SoundBreaksOff", Target::Sound, "Chime", Failure::BreaksOff,
+        FallbackCase{"SoundBreaksOff", Target::Sound, "Chime", true,
                      "the sound \"Chime\" cannot be played (internal data stream error)", "[Sound] Chime"},
-        FallbackCase{"MusicNotMedia", Target::Music, "/music/song.mp3", Failure::NotFound,
+        FallbackCase{"MusicNotMedia", Target::Music, "/music/song.mp3", false,
                      "\"/music/song.mp3\" cannot be played (it is gone or cannot be read)",
                      "[Music] song.mp3"},
-        FallbackCase{"MusicCannotBegin", Target::Music, "/music/a.mp3", Failure::CannotBegin,
-                     "\"/music/a.mp3\" cannot be played (internal data stream error)", "[Music] a.mp3"},
-        FallbackCase{"MusicBreaksOff", Target::Music, "/music/a.mp3", Failure::BreaksOff,
+        FallbackCase{"MusicBreaksOff", Target::Music, "/music/a.mp3", true,
                      "\"/music/a.mp3\" cannot be played (internal data stream error)", "[Music] a.mp3"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -216,51 +194,35 @@ TEST_F(FiringTest, MusicLoopsInAMovieViewUntilStop) {
     EXPECT_EQ(world.runLoop.pendingCount(), 0u);
 }
 
-struct SingleShotCase {
-    const char* name;
-    int row;
-    bool opens;
-    std::vector<std::string> done;
-};
-void PrintTo(const SingleShotCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class SingleShotTarget : public FiringTest, public ::testing::WithParamInterface<SingleShotCase> {};
-
-TEST_P(SingleShotTarget, EndsTheTimerWhenItFires) {
-    world.panels.openPanelAnswers = {"/tmp/a $(rm -rf ~) `x`.txt"};
+// A file, opened or not, and no target at all end the timer as they fire.
+TEST_F(FiringTest, SingleShotTargetsEndTheTimerAsTheyFire) {
+    const std::string path = "/tmp/a $(rm -rf ~) `x`.txt"; // opened as it is, never through a shell
+    world.panels.openPanelAnswers = {path};
     master->selectTargetFile(nullptr);
-    if (!GetParam().opens)
-        world.opener.unopenable = {"/tmp/a $(rm -rf ~) `x`.txt"};
-    selectTarget(GetParam().row);
-    startAndFire();
-    for (const std::string& entry : GetParam().done)
-        EXPECT_TRUE(journalHas(entry)) << entry;
-    EXPECT_EQ(journalHas("beep"), !GetParam().opens);
-    EXPECT_LT(journalIndex(GetParam().done.back()), journalIndex("targetSelecter.enable"));
-    EXPECT_EQ(window().timerButton.titleText, "START");
-    EXPECT_EQ(master->status(), TimerStatusNotSet);
-    EXPECT_EQ(master->countDownTimer(), nullptr);
-    EXPECT_EQ(world.attention.lastStop, nullptr);
+    const struct {
+        int row;
+        bool opens;
+        std::string notice;
+    } cases[] = {{2, true, "[File] a $(rm -rf ~) `x`.txt"},
+                 {2, false, "[File] a $(rm -rf ~) `x`.txt (could not be opened)"},
+                 {-1, true, "Timer"}};
+    for (const auto& c : cases) {
+        if (!c.opens)
+            world.opener.unopenable = {path};
+        selectTarget(c.row);
+        startAndFire();
+        EXPECT_EQ(journalHas("log OpenFile:" + path), c.row == 2) << c.notice;
+        EXPECT_EQ(journalHas("desktop.open " + path), c.row == 2) << c.notice;
+        EXPECT_EQ(journalHas("beep"), !c.opens) << c.notice;
+        const long notice = journalIndex("desktop.attention " + c.notice);
+        EXPECT_GE(notice, 0) << c.notice;
+        EXPECT_LT(notice, journalIndex("targetSelecter.enable")) << c.notice;
+        EXPECT_EQ(window().timerButton.titleText, "START");
+        EXPECT_EQ(master->status(), TimerStatusNotSet);
+        EXPECT_EQ(master->countDownTimer(), nullptr);
+        EXPECT_EQ(world.attention.lastStop, nullptr);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Targets, SingleShotTarget,
-                         ::testing::Values(SingleShotCase{"File",
-                                                          2,
-                                                          true,
-                                                          {"log OpenFile:/tmp/a $(rm -rf ~) `x`.txt",
-                                                           "desktop.open /tmp/a $(rm -rf ~) `x`.txt",
-                                                           "desktop.attention [File] a $(rm -rf ~) `x`.txt"}},
-                                           SingleShotCase{"FileThatCannotBeOpened",
-                                                          2,
-                                                          false,
-                                                          {"log OpenFile:/tmp/a $(rm -rf ~) `x`.txt",
-                                                           "desktop.open /tmp/a $(rm -rf ~) `x`.txt",
-                                                           "desktop.attention [File] a $(rm -rf ~) `x`.txt "
-                                                           "(could not be opened)"}},
-                                           SingleShotCase{"NoTarget", -1, true, {"desktop.attention Timer"}}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // The fake panel, like the real one, runs what falls due while it is open.
 TEST_F(FiringTest, AlertBeepsFirstAndEverythingElseWaitsForItsDismissal) {
@@ -284,19 +246,23 @@ TEST_F(FiringTest, AlertBeepsFirstAndEverythingElseWaitsForItsDismissal) {
     ASSERT_FALSE(progressWhileShown.empty());
     EXPECT_EQ(progressWhileShown.back(), TimerProgress{});
     EXPECT_EQ(world.progress.shown.back(), TimerProgress{});
-    ASSERT_GE(journal().size(), 4u);
-    EXPECT_EQ(journal()[0], "desktop.letSleep");
-    EXPECT_EQ(journal()[1], "beep");
-    EXPECT_EQ(journal()[2], "desktop.alert  |Time has come.\n|OK");
-    EXPECT_EQ(journal()[3], "desktop.alert dismissed");
-    EXPECT_LT(journalIndex("desktop.alert dismissed"), journalIndex("targetSelecter.enable"));
-    EXPECT_EQ(window().timerButton.titleText, "START");
+    // The window comes forward first: the panel belongs to it. Nothing ticks
+    // while it shows.
+    EXPECT_EQ(journal(),
+              (fake::Journal{"desktop.bringWindowForward", "desktop.letSleep", "beep",
+                             "desktop.alert  |Time has come.\n|OK", "desktop.alert dismissed",
+                             "desktop.attention [Alert]  ", "targetFileSelect.enable",
+                             "targetMusicSelect.enable", "targetAlertMessage.enable", "targetSelecter.enable",
+                             "targetSoundPopup.enable", "timerButton.title START"}));
     EXPECT_EQ(master->status(), TimerStatusNotSet);
-    EXPECT_EQ(master->countDownTimer(), nullptr);
-    // The status area keeps its last tick, while the panel shows and after.
+    // The status area keeps its last tick, and the notice stays, until the
+    // next START withdraws it first.
+    journal().clear();
     world.runLoop.advanceBy(60.0);
     EXPECT_EQ(window().statTimer.text, lastState);
     EXPECT_EQ(window().statSeconds.text, lastSeconds);
+    press();
+    EXPECT_EQ(journal().front(), "desktop.withdrawAttention");
 }
 
 } // namespace

@@ -23,31 +23,13 @@ protected:
     KRMovieView view{loop};
 };
 
-struct IntervalCase {
-    const char* name;
-    std::int32_t length, scale;
-    std::optional<double> interval;
-    friend void PrintTo(const IntervalCase& row, std::ostream* out) { *out << row.name; }
-};
-
-class MovieViewLoopInterval : public ::testing::TestWithParam<IntervalCase> {};
-
-TEST_P(MovieViewLoopInterval, IsTheLengthPlusOneSecondUnroundedOrNoneWithoutALength) {
-    const std::optional<double> interval = KRMovieView::loopInterval(GetParam().length, GetParam().scale);
-    ASSERT_EQ(interval.has_value(), GetParam().interval.has_value());
-    if (interval) {
-        EXPECT_NEAR(*interval, *GetParam().interval, 1e-6);
-    }
+TEST(MovieViewLoopInterval, IsTheLengthPlusOneSecondUnroundedOrNoneWithoutALength) {
+    EXPECT_NEAR(KRMovieView::loopInterval(100, 60).value(), 100.0 / 60.0 + 1.0, 1e-9);
+    EXPECT_EQ(KRMovieView::loopInterval(0, 600), 1.0);
+    EXPECT_EQ(KRMovieView::loopInterval(2147483647, 1), 2147483648.0);
+    EXPECT_EQ(KRMovieView::loopInterval(100, 0), std::nullopt);
+    EXPECT_EQ(KRMovieView::loopInterval(-5, 30), std::nullopt);
 }
-
-INSTANTIATE_TEST_SUITE_P(Lengths, MovieViewLoopInterval,
-                         ::testing::Values(IntervalCase{"WholeSeconds", 90, 30, 4.0},
-                                           IntervalCase{"Unrounded", 100, 60, 100.0 / 60.0 + 1.0},
-                                           IntervalCase{"Empty", 0, 600, 1.0},
-                                           IntervalCase{"Longest", 2147483647, 1, 2147483648.0},
-                                           IntervalCase{"NoScale", 100, 0, std::nullopt},
-                                           IntervalCase{"NegativeLength", -5, 30, std::nullopt}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MovieViewTest, ReplaysOneSecondAfterEachEndAlsoWhenTheFirstStartIsLateUntilStopped) {
     fake::FakeMovie* movie = load(90, 30, 0.3); // a pipeline's first start on a busy machine
@@ -85,6 +67,23 @@ TEST_F(MovieViewTest, AStopBeforeTheMovieBeginsLeavesNoTimerAndTheNextStartIsTim
     ASSERT_EQ(movie->startedAt.size(), 1u);
     ASSERT_NE(view.pendingLoopTimer(), nullptr);
     EXPECT_NEAR(view.pendingLoopTimer()->fireDate() - movie->startedAt[0], 4.0, 1e-6);
+}
+
+// Before it begins as after, a play that fails ends the loop, and the owner
+// hears why.
+TEST_F(MovieViewTest, AFailedPlayIsToldAndNotRepeated) {
+    std::vector<std::string> told;
+    view.setFailureHandler([&](const std::string& why) { told.push_back(why); });
+    fake::FakeMovie* movie = load(90, 30, 0.5);
+    for (double failAfter : {0.2, 2.0}) {
+        view.start(this);
+        loop.advanceBy(failAfter);
+        movie->fail("no decoder");
+        loop.advanceBy(10.0);
+        EXPECT_EQ(loop.pendingCount(), 0u) << failAfter;
+    }
+    EXPECT_EQ(told, (std::vector<std::string>{"no decoder", "no decoder"}));
+    EXPECT_EQ(movie->plays, 2);
 }
 
 TEST_F(MovieViewTest, ReplayWhileStillPlayingStopsRewindsAndStartsWithOneTimer) {

@@ -1,6 +1,6 @@
 // What the controller shows and tells the desktop through a timer's life:
-// its progress, in the window's bar and for the launcher icon; to keep the
-// machine awake; and when the ring it announced is over.
+// its progress, in the window's bar and for the launcher icon, and to keep
+// the machine awake.
 
 #include "tests/unit/ControllerFixture.h"
 
@@ -38,13 +38,19 @@ TEST_F(ProgressTest, RunningItTellsThePartPassedAndTheMinutesLeftRoundedUp) {
                             [](const TimerProgress& p) { return p.passed >= 0.0 && p.passed <= 1.0; }));
 }
 
+// Nor does it keep the machine awake then; a looping target holds it until
+// STOP, which withdraws the ring's notice. A single-shot target lets it go
+// as it fires (FiringTest).
 TEST_F(ProgressTest, ALoopingTargetFiresUntilStopAndAfterClearOrStopNothingShows) {
     press();
+    EXPECT_TRUE(world.progress.keptAwake);
     world.runLoop.advanceBy(10.0);
     press(); // CLEAR
     EXPECT_EQ(last(), TimerProgress{});
     EXPECT_EQ(bar(), 0.0);
+    EXPECT_FALSE(world.progress.keptAwake);
     press();
+    journal().clear();
     world.runLoop.advanceBy(179.0);
     EXPECT_GT(bar(), 0.99);
     world.runLoop.advanceBy(1.0);
@@ -52,48 +58,15 @@ TEST_F(ProgressTest, ALoopingTargetFiresUntilStopAndAfterClearOrStopNothingShows
     EXPECT_EQ(bar(), 0.0) << "the window's bar is not empty while firing";
     world.runLoop.advanceBy(5.0);
     EXPECT_EQ(last().state, State::Firing);
+    EXPECT_TRUE(world.progress.keptAwake);
     press(); // STOP
     EXPECT_EQ(last(), TimerProgress{});
-    const std::size_t told = shown().size();
-    world.runLoop.advanceBy(60.0);
-    EXPECT_EQ(shown().size(), told) << "told again at rest";
-}
-
-TEST_F(ProgressTest, TheMachineStaysAwakeWhileATimerCountsOrRingsAndTheRingIsWithdrawnWhenOver) {
-    press();
-    EXPECT_TRUE(world.progress.keptAwake);
-    press(); // CLEAR
-    EXPECT_FALSE(world.progress.keptAwake);
-
-    // A looping target holds it until STOP, which withdraws its notice.
-    press();
-    journal().clear();
-    world.runLoop.advanceBy(185.0);
-    EXPECT_TRUE(world.progress.keptAwake);
-    EXPECT_FALSE(journalHas("desktop.withdrawAttention"));
-    press(); // STOP
     EXPECT_FALSE(world.progress.keptAwake);
     EXPECT_LT(journalIndex("desktop.attention [Sound] Chime (stoppable)"),
               journalIndex("desktop.withdrawAttention"));
-
-    // A single-shot target lets it go as it fires; its notice stays until
-    // the next START.
-    selectTarget(3);
-    window().targetAlertMessage.text = "Tea";
-    bool awakeWhileAlertShows = true;
-    world.panels.whileAlertShows = [&] { awakeWhileAlertShows = world.progress.keptAwake; };
-    press();
-    journal().clear();
-    world.runLoop.advanceBy(180.0);
-    EXPECT_FALSE(awakeWhileAlertShows);
-    EXPECT_TRUE(journalHas("desktop.attention [Alert] Tea"));
-    EXPECT_FALSE(journalHas("desktop.withdrawAttention"));
-    journal().clear();
-    press();
-    EXPECT_EQ(journal().front(), "desktop.withdrawAttention");
-    EXPECT_TRUE(world.progress.keptAwake);
-    press(); // CLEAR
-    EXPECT_FALSE(world.progress.keptAwake);
+    const std::size_t told = shown().size();
+    world.runLoop.advanceBy(60.0);
+    EXPECT_EQ(shown().size(), told) << "told again at rest";
 }
 
 } // namespace

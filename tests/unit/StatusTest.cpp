@@ -7,38 +7,28 @@ namespace {
 
 using StatusTest = ControllerTest;
 
-struct TargetLineCase {
-    const char* name;
-    int row;
-    std::vector<std::string> sounds;
-    const char* line;
-};
-void PrintTo(const TargetLineCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-class TargetLine : public ControllerTest, public ::testing::WithParamInterface<TargetLineCase> {};
-
-TEST_P(TargetLine, AtStartUpFollowsTheTargetControlsAsTheyStand) {
+TEST_F(StatusTest, TargetLineAtStartUpFollowsTheTargetControlsAsTheyStand) {
     window().targetMusicName.text = "Song Title.mp3";
     window().targetFileName.text = "";
     window().targetAlertMessage.text = "Tea is ready %@";
-    world.files.folders[world.files.systemSoundFolder()] = GetParam().sounds;
-    selectTarget(GetParam().row);
-    master->awakeFromNib();
-    EXPECT_EQ(window().statFireTarget.text, GetParam().line);
+    const struct {
+        int row;
+        std::vector<std::string> sounds;
+        const char* line;
+    } cases[] = {{0, {"Chime.aiff"}, "[Sound] Chime"},
+                 {0, {}, "[Sound] "},
+                 {1, {"Chime.aiff"}, "[Music] Song Title.mp3"},
+                 {2, {"Chime.aiff"}, "[File] "},
+                 {3, {"Chime.aiff"}, "[Alert] Tea is ready %@"},
+                 {-1, {"Chime.aiff"}, "[?] "},
+                 {7, {"Chime.aiff"}, "[?] "}};
+    for (const auto& c : cases) {
+        world.files.folders[world.files.systemSoundFolder()] = c.sounds;
+        selectTarget(c.row);
+        master->awakeFromNib();
+        EXPECT_EQ(window().statFireTarget.text, c.line) << c.row;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, TargetLine,
-    ::testing::Values(TargetLineCase{"Sound", 0, {"Chime.aiff"}, "[Sound] Chime"},
-                      TargetLineCase{"NoSoundToList", 0, {}, "[Sound] "},
-                      TargetLineCase{"Music", 1, {"Chime.aiff"}, "[Music] Song Title.mp3"},
-                      TargetLineCase{"FileNotChosen", 2, {"Chime.aiff"}, "[File] "},
-                      TargetLineCase{"Alert", 3, {"Chime.aiff"}, "[Alert] Tea is ready %@"},
-                      TargetLineCase{"NoRow", -1, {"Chime.aiff"}, "[?] "},
-                      TargetLineCase{"RowPastTheLast", 7, {"Chime.aiff"}, "[?] "}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StatusTest, SecondsLeftAreRoundedAsCFormatsThem) {
     typeDuration("", "", "0.5"); // 30 s
