@@ -314,7 +314,8 @@ TEST_P(QuitOnSignal, WhileASoundRingsTakesBackWhatItShowsOnTheDesktop) {
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);
     settleBus({ringing.portal.bus, ringing.notifications.bus, ringing.dock.bus});
-    EXPECT_EQ(ringing.notifications.closed, std::vector<uint>{ringing.notifications.notifications.front().id});
+    EXPECT_EQ(ringing.notifications.closed,
+              std::vector<uint>{ringing.notifications.notifications.front().id});
     ASSERT_FALSE(ringing.dock.drawn.empty());
     EXPECT_EQ(ringing.dock.drawn.back(), StandInDock::kNothing) << "the icon still asks for attention";
     EXPECT_EQ(ringing.portal.held(), 0);
