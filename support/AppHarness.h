@@ -8,18 +8,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTabWidget>
 #include <QTest>
 
 #include <chrono>

@@ -12,6 +12,7 @@
 #include "tests/support/StandInServices.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 
