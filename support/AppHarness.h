@@ -4,6 +4,7 @@
 
 #include "app/Application.h"
 #include "controller/KRMaster.h"
+#include "support/SinkRecorder.h"
 #include "support/Wait.h"
 
 #include <QAbstractButton>
@@ -87,6 +88,21 @@ inline void writeSettings(const QVariantMap& values) {
     QSettings store(settingsFile(), QSettings::IniFormat);
     for (auto it = values.begin(); it != values.end(); ++it)
         store.setValue(it.key(), it.value());
+}
+
+// How many times a sound begins in a recording of the test sink: it rises
+// above a whisper after at least `quiet` seconds of quiet (or at the start).
+inline int playsIn(const std::vector<float>& samples, double quiet) {
+    constexpr std::size_t kFrame = SinkRecorder::kRate / 100; // 10 ms
+    const auto quietFrames = std::size_t(quiet * 100);
+    int count = 0;
+    for (std::size_t at = 0, still = quietFrames; at + kFrame <= samples.size(); at += kFrame) {
+        const bool loud = SinkRecorder::rms(samples, at, at + kFrame) > 0.02;
+        if (loud && still >= quietFrames)
+            ++count;
+        still = loud ? 0 : still + 1;
+    }
+    return count;
 }
 
 } // namespace eggtimer::test

@@ -145,21 +145,6 @@ private:
     QList<QByteArray> messages;
 };
 
-// How many times a sound began in `samples`: rises above a whisper after at
-// least a fifth of a second of quiet.
-int onsets(const std::vector<float>& samples) {
-    constexpr std::size_t kFrame = SinkRecorder::kRate / 100;
-    int count = 0;
-    std::size_t quietFrames = 20;
-    for (std::size_t at = 0; at + kFrame <= samples.size(); at += kFrame) {
-        const bool loud = SinkRecorder::rms(samples, at, at + kFrame) > 0.02;
-        if (loud && quietFrames >= 20)
-            ++count;
-        quietFrames = loud ? 0 : quietFrames + 1;
-    }
-    return count;
-}
-
 bool silentFor(const SinkRecorder& recorder, std::chrono::milliseconds quiet) {
     const auto samples = recorder.samplesSince(SinkRecorder::Clock::now() - quiet);
     return samples.size() >= std::size_t(SinkRecorder::kRate * quiet.count() / 1000 * 9 / 10) &&
@@ -257,7 +242,7 @@ struct RingingProgram {
             throw std::runtime_error("the timer did not start");
         started = SinkRecorder::Clock::now();
     }
-    int plays() const { return onsets(recorder.samplesSince(started)); }
+    int plays() const { return playsIn(recorder.samplesSince(started), 0.2); }
 
     SinkRecorder recorder;
     StandInPortal portal;
