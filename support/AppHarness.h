@@ -34,19 +34,21 @@ struct App {
         if (!application)
             throw std::runtime_error(error);
         application->show();
-        // Keyboard shortcuts reach only the active window.
+        // Keyboard shortcuts reach only the active window. A compositor on a
+        // loaded machine may take seconds to show it: the bound is generous.
         QWidget* window = application->window();
+        constexpr int kLimitMs = 30000;
         if (QGuiApplication::platformName() == QStringLiteral("wayland")) {
             // A Wayland client cannot activate its own window, and Qt says
             // so; the compositor activates it when it shows it. Qt makes it
             // the application's active window, which shortcuts go by, a
             // round trip after the platform's own flag says it is active.
-            if (!QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }))
+            if (!QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }, kLimitMs))
                 throw std::runtime_error("the compositor never activated the window");
             return;
         }
         window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window))
+        if (!QTest::qWaitForWindowActive(window, kLimitMs))
             throw std::runtime_error("the window never became active");
     }
 
