@@ -62,7 +62,9 @@ TEST(AppTest, OpensOnTheSessionsDisplayReadyToPlayAndStartsAndClearsByMouseAndKe
     // Qt on Wayland counts a window unexposed while its compositor is late
     // with a frame callback, as a busy mutter can be.
     EXPECT_TRUE(app.waitFor([window] { return window->isExposed(); }, 10));
-    ASSERT_TRUE(app.waitFor(soundPlugInsLoaded, 10)) << "not readied for the first play";
+    // GStreamer scans its plug-ins first, the session's cache being new: on
+    // a loaded machine that takes more than ten seconds.
+    ASSERT_TRUE(app.waitFor(soundPlugInsLoaded, 30)) << "not readied for the first play";
     app.waitFor([] { return false; }, 0.3);
     EXPECT_EQ(soundServerStreams(), 0);
     EXPECT_GT(app.find<QComboBox>("targetSoundPopup")->count(), 3);
