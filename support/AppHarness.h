@@ -4,22 +4,19 @@
 
 #include "app/Application.h"
 #include "controller/KRMaster.h"
+#include "support/SinkRecorder.h"
 #include "support/Wait.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTabWidget>
 #include <QTest>
 
 #include <chrono>
@@ -37,19 +34,21 @@ struct App {
         if (!application)
             throw std::runtime_error(error);
         application->show();
-        // Keyboard shortcuts reach only the active window.
+        // Keyboard shortcuts reach only the active window. A compositor on a
+        // loaded machine may take seconds to show it: the bound is generous.
         QWidget* window = application->window();
+        constexpr int kLimitMs = 30000;
         if (QGuiApplication::platformName() == QStringLiteral("wayland")) {
             // A Wayland client cannot activate its own window, and Qt says
             // so; the compositor activates it when it shows it. Qt makes it
             // the application's active window, which shortcuts go by, a
             // round trip after the platform's own flag says it is active.
-            if (!QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }))
+            if (!QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }, kLimitMs))
                 throw std::runtime_error("the compositor never activated the window");
             return;
         }
         window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window))
+        if (!QTest::qWaitForWindowActive(window, kLimitMs))
             throw std::runtime_error("the window never became active");
     }
 
@@ -91,6 +90,21 @@ inline void writeSettings(const QVariantMap& values) {
     QSettings store(settingsFile(), QSettings::IniFormat);
     for (auto it = values.begin(); it != values.end(); ++it)
         store.setValue(it.key(), it.value());
+}
+
+// How many times a sound begins in a recording of the test sink: it rises
+// above a whisper after at least `quiet` seconds of quiet (or at the start).
+inline int playsIn(const std::vector<float>& samples, double quiet) {
+    constexpr std::size_t kFrame = SinkRecorder::kRate / 100; // 10 ms
+    const auto quietFrames = std::size_t(quiet * 100);
+    int count = 0;
+    for (std::size_t at = 0, still = quietFrames; at + kFrame <= samples.size(); at += kFrame) {
+        const bool loud = SinkRecorder::rms(samples, at, at + kFrame) > 0.02;
+        if (loud && still >= quietFrames)
+            ++count;
+        still = loud ? 0 : still + 1;
+    }
+    return count;
 }
 
 } // namespace eggtimer::test

@@ -1,8 +1,10 @@
 // The program as its own processes on the session's private bus and X server:
 // one eggtimer per session (a second launch shows the first's window and
 // ends), each on its own without a bus or when the name's owner does not
-// answer; and a session bus or notification server that stops answering
-// holds up neither the ring nor quitting.
+// answer; a session bus or notification server that stops answering holds
+// up neither the ring nor quitting; and ended by its session (SIGTERM at a
+// logout, SIGHUP when its terminal goes, SIGINT for Ctrl+C) while a sound
+// rings, it quits as its Quit menu does.
 
 #include "support/AppHarness.h"
 #include "support/SinkRecorder.h"
@@ -10,6 +12,7 @@
 #include "tests/support/StandInServices.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 
@@ -27,13 +30,6 @@ using namespace std::chrono_literals;
 
 const QString kAppId = QStringLiteral(EGGTIMER_APP_ID);
 
-QStringList lines(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(10000);
-    return QString::fromLatin1(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-}
-
 xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
@@ -47,6 +43,12 @@ struct Program {
     explicit Program(const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
         process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::ForwardedChannels);
+        // As from a terminal: a test run in the background has SIGINT ignored,
+        // and the program would rightly leave it so.
+        process.setChildProcessModifier([] {
+            for (const int number : {SIGTERM, SIGINT, SIGHUP})
+                ::signal(number, SIG_DFL);
+        });
         process.start(QCoreApplication::applicationDirPath() + QStringLiteral("/eggtimer"), QStringList{});
     }
     ~Program() {
@@ -57,7 +59,10 @@ struct Program {
     }
     // Its windows on the screen, by X id.
     QStringList windows() const {
-        return lines("xdotool", {"search", "--onlyvisible", "--pid", QString::number(process.processId())});
+        QProcess search;
+        search.start("xdotool", {"search", "--onlyvisible", "--pid", QString::number(process.processId())});
+        search.waitForFinished(10000);
+        return QString::fromLatin1(search.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     }
     bool showsAWindow() {
         return waitUntil([&] { return !windows().isEmpty(); }, 10s);
@@ -140,21 +145,6 @@ private:
     QList<QByteArray> messages;
 };
 
-// How many times a sound began in `samples`: rises above a whisper after at
-// least a fifth of a second of quiet.
-int onsets(const std::vector<float>& samples) {
-    constexpr std::size_t kFrame = SinkRecorder::kRate / 100;
-    int count = 0;
-    std::size_t quietFrames = 20;
-    for (std::size_t at = 0; at + kFrame <= samples.size(); at += kFrame) {
-        const bool loud = SinkRecorder::rms(samples, at, at + kFrame) > 0.02;
-        if (loud && quietFrames >= 20)
-            ++count;
-        quietFrames = loud ? 0 : quietFrames + 1;
-    }
-    return count;
-}
-
 bool silentFor(const SinkRecorder& recorder, std::chrono::milliseconds quiet) {
     const auto samples = recorder.samplesSince(SinkRecorder::Clock::now() - quiet);
     return samples.size() >= std::size_t(SinkRecorder::kRate * quiet.count() / 1000 * 9 / 10) &&
@@ -178,12 +168,12 @@ public Q_SLOTS:
     }
 };
 
-class SecondLaunch : public ::testing::TestWithParam<bool> {};
-
-// With the first's window open or closed: its window is shown, its timer
-// runs on, and the second touches no settings; the launcher's startup id is
-// passed on, and the first tells the launcher that the start is complete.
-TEST_P(SecondLaunch, ShowsTheRunningProgramsWindowAndEnds) {
+// A second launch while the first runs a timer with its window closed: the
+// first's window is shown again and its timer runs on, the second touches no
+// settings and ends; the launcher's startup id is passed on, and the first
+// tells the launcher that the start is complete. Closed at rest, the window
+// ends the program as it ends any other.
+TEST(SecondLaunch, ShowsTheRunningProgramsClosedWindowAndEnds) {
     StandInPortal portal;
     ASSERT_TRUE(portal.start()) << "no session bus";
     writeSettings({{"mode", 1}, {"targetSelecter", 0}, {"targetSound", "WoodTick"}, {"modeDhmMin", "30"}});
@@ -194,9 +184,7 @@ TEST_P(SecondLaunch, ShowsTheRunningProgramsWindowAndEnds) {
     // START saves every choice, this test wrote only some.
     const auto settings = [] { return readFile(settingsFile().toStdString()); };
     ASSERT_TRUE(waitUntil([&] { return settings().find("modeAlcAMPMSelecter") != std::string::npos; }, 10s));
-    if (GetParam()) {
-        ASSERT_TRUE(first.closeWindow());
-    }
+    ASSERT_TRUE(first.closeWindow());
     const std::string saved = settings();
     const auto savedAt = QFileInfo(settingsFile()).lastModified();
 
@@ -207,26 +195,18 @@ TEST_P(SecondLaunch, ShowsTheRunningProgramsWindowAndEnds) {
     ASSERT_TRUE(second.ended()) << "a second eggtimer runs";
     EXPECT_EQ(second.process.exitCode(), 0);
     EXPECT_TRUE(first.showsAWindow());
-    EXPECT_EQ(first.process.state(), QProcess::Running);
     EXPECT_TRUE(waitUntil([&] { return startup.seen("remove: ID=\"launcher-42_TIME1000\""); }, 10s))
         << "the launcher was not told that the start is complete";
     settleBus({portal.bus});
     EXPECT_EQ(portal.held(), 1) << "the first one's timer did not run on";
     EXPECT_EQ(settings(), saved);
     EXPECT_EQ(QFileInfo(settingsFile()).lastModified(), savedAt);
-}
 
-INSTANTIATE_TEST_SUITE_P(Window, SecondLaunch, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Closed" : "Open"; });
-
-// With nothing running, closing the window ends the program, as it ends any
-// other; with a timer running it goes on (SecondLaunch).
-TEST(ClosingTheWindow, AtRestEndsTheProgram) {
-    Program program;
-    ASSERT_TRUE(program.showsAWindow());
-    ASSERT_TRUE(program.closeWindow());
-    EXPECT_TRUE(program.ended());
-    EXPECT_EQ(program.process.exitCode(), 0);
+    ASSERT_TRUE(first.press("ctrl+Return")); // CLEAR
+    ASSERT_TRUE(waitUntil([&] { return portal.held() == 0; }, 10s));
+    ASSERT_TRUE(first.closeWindow());
+    EXPECT_TRUE(first.ended());
+    EXPECT_EQ(first.process.exitCode(), 0);
 }
 
 // Without a session bus, or when the name's owner does not answer, a launch
@@ -253,7 +233,7 @@ TEST(OwnLaunch, WithoutABusOrAnAnswerEachRunsOnItsOwn) {
 struct RingingProgram {
     explicit RingingProgram(const char* sound, bool notificationsAnswer = true)
         : notifications({QStringLiteral("actions")}, notificationsAnswer) {
-        if (!recorder.start() || !portal.start() || !notifications.start())
+        if (!recorder.start() || !portal.start() || !notifications.start() || !dock.start())
             throw std::runtime_error("no sound server or session bus");
         writeSettings({{"mode", 1}, {"targetSelecter", 0}, {"targetSound", sound}, {"modeDhmMin", "0.05"}});
         program.emplace();
@@ -262,11 +242,12 @@ struct RingingProgram {
             throw std::runtime_error("the timer did not start");
         started = SinkRecorder::Clock::now();
     }
-    int plays() const { return onsets(recorder.samplesSince(started)); }
+    int plays() const { return playsIn(recorder.samplesSince(started), 0.2); }
 
     SinkRecorder recorder;
     StandInPortal portal;
     StandInNotificationServer notifications;
+    StandInDock dock{QStringLiteral("application://" EGGTIMER_APP_ID ".desktop")};
     std::optional<Program> program;
     SinkRecorder::Clock::time_point started;
 };
@@ -305,6 +286,29 @@ TEST(StuckDesktop, QuitSilencesTheRingBeforeWaitingOnTheNotificationServer) {
     EXPECT_TRUE(ringing.program->ended());
     EXPECT_EQ(ringing.program->process.exitCode(), 0);
 }
+
+class QuitOnSignal : public ::testing::TestWithParam<int> {};
+
+// The notification, the launcher icon's state and the inhibition of sleep are
+// all taken back, and the program exits normally.
+TEST_P(QuitOnSignal, WhileASoundRingsTakesBackWhatItShowsOnTheDesktop) {
+    RingingProgram ringing("WoodTick");
+    ASSERT_TRUE(waitUntil([&] { return !ringing.notifications.notifications.empty(); }, 10s)) << "never rang";
+    QProcess& process = ringing.program->process;
+    ::kill(static_cast<pid_t>(process.processId()), GetParam());
+    ASSERT_TRUE(ringing.program->ended());
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    settleBus({ringing.portal.bus, ringing.notifications.bus, ringing.dock.bus});
+    EXPECT_EQ(ringing.notifications.closed,
+              std::vector<uint>{ringing.notifications.notifications.front().id});
+    ASSERT_FALSE(ringing.dock.drawn.empty());
+    EXPECT_EQ(ringing.dock.drawn.back(), StandInDock::kNothing) << "the icon still asks for attention";
+    EXPECT_EQ(ringing.portal.held(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, QuitOnSignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
 } // namespace
 } // namespace eggtimer::test

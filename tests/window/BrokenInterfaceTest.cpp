@@ -44,11 +44,8 @@ struct Breakage {
     const char* from; // replaced where it first occurs
     const char* to;
     const char* message;
+    friend void PrintTo(const Breakage& breakage, std::ostream* out) { *out << breakage.what; }
 };
-
-void PrintTo(const Breakage& breakage, std::ostream* out) {
-    *out << breakage.what;
-}
 
 class BrokenInterfaceFile : public testing::TestWithParam<Breakage> {};
 

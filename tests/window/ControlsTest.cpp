@@ -17,68 +17,43 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 
 namespace eggtimer::test {
 namespace {
 
-// A 2x3 grid of cells with the cell at row 1, column 2 missing.
-class QtMatrixTest : public ::testing::Test {
-protected:
-    QtMatrixTest() {
-        auto* grid = new QGridLayout(&container);
-        for (int cell = 0; cell < 5; ++cell)
-            grid->addWidget(new QRadioButton, cell / 3, cell % 3);
-        cells = container.findChildren<QRadioButton*>();
-        matrix = std::make_unique<QtMatrix>(&container);
-    }
-    std::pair<int, int> selected() const { return {matrix->selectedRow(), matrix->selectedColumn()}; }
-    long checked() const {
-        return std::count_if(cells.begin(), cells.end(), [](auto* cell) { return cell->isChecked(); });
-    }
-
+// A cell the grid does not have changes nothing (a hole, a row below minus
+// one); minus one in either place clears the selection, after which the
+// cells are exclusive again.
+TEST(QtMatrix, SelectsOnlyCellsOfTheGridAndMinusOneClears) {
+    // A 2x3 grid of cells with the cell at row 1, column 2 missing.
     QWidget container;
-    QList<QRadioButton*> cells;
-    std::unique_ptr<QtMatrix> matrix; // over the grid once it is laid out
-};
+    auto* grid = new QGridLayout(&container);
+    for (int cell = 0; cell < 5; ++cell)
+        grid->addWidget(new QRadioButton, cell / 3, cell % 3);
+    const QList<QRadioButton*> cells = container.findChildren<QRadioButton*>();
+    QtMatrix matrix(&container);
+    const auto selected = [&] { return std::pair(matrix.selectedRow(), matrix.selectedColumn()); };
+    const auto checked = [&] {
+        return std::count_if(cells.begin(), cells.end(), [](auto* c) { return c->isChecked(); });
+    };
 
-TEST_F(QtMatrixTest, StartsWithNothingSelectedAndAfterAClearTheCellsAreExclusiveAgain) {
     EXPECT_EQ(selected(), std::pair(-1, -1));
-    matrix->selectCell(0, 2);
-    matrix->selectCell(-1, 0);
-    matrix->selectCell(1, 1);
+    matrix.selectCell(0, 1);
+    for (const auto& [row, column] : {std::pair(1, 2), std::pair(-2, 0)}) {
+        matrix.selectCell(row, column);
+        EXPECT_EQ(selected(), std::pair(0, 1)) << row << "," << column;
+    }
+    matrix.selectCell(-1, 0);
+    EXPECT_EQ(selected(), std::pair(-1, -1));
+    EXPECT_EQ(checked(), 0);
+    matrix.selectCell(0, 2);
+    matrix.selectCell(0, -1);
+    EXPECT_EQ(selected(), std::pair(-1, -1));
+    matrix.selectCell(1, 1);
     EXPECT_EQ(selected(), std::pair(1, 1));
     cells.at(4)->click(); // the user's click
     EXPECT_EQ(checked(), 1);
 }
-
-// A cell the grid does not have changes nothing; minus one in either place
-// clears the selection.
-struct CellCase {
-    const char* name;
-    int row, column;
-    std::pair<int, int> selected;
-};
-void PrintTo(const CellCase& c, std::ostream* out) {
-    *out << c.row << "," << c.column;
-}
-
-class QtMatrixCell : public QtMatrixTest, public ::testing::WithParamInterface<CellCase> {};
-
-TEST_P(QtMatrixCell, SelectsOnlyACellOfTheGrid) {
-    matrix->selectCell(0, 1);
-    matrix->selectCell(GetParam().row, GetParam().column);
-    EXPECT_EQ(selected(), GetParam().selected);
-    EXPECT_EQ(checked(), GetParam().selected.first < 0 ? 0 : 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cells, QtMatrixCell,
-    ::testing::Values(CellCase{"HoleInTheGrid", 1, 2, {0, 1}}, CellCase{"RowPastTheLast", 2, 0, {0, 1}},
-                      CellCase{"ColumnPastTheLast", 0, 3, {0, 1}},
-                      CellCase{"RowBelowMinusOne", -2, 0, {0, 1}}, CellCase{"NoRow", -1, 0, {-1, -1}},
-                      CellCase{"NoColumn", 0, -1, {-1, -1}}, CellCase{"Neither", -1, -1, {-1, -1}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // File names need not be UTF-8; what the controller set must come back.
 TEST(QtTextField, GivesBackTheBytesItWasGivenWhileTheyAreShown) {
