@@ -10,9 +10,9 @@
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <regex>
-#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,7 +21,6 @@ namespace {
 
 TEST(BadMediaTest, GivesNoMovieAndReturnsPromptly) {
     ScratchFolder f;
-    writeFile(f / "empty.mp3", "");
     // Cut short: an MP4 without its index (ffmpeg writes it at the end).
     makeToneFile(f / "good.mp4");
     ASSERT_TRUE(run("head -c 4000 " + f / "good.mp4" + " > " + f / "cut.mp4"));
@@ -29,19 +28,16 @@ TEST(BadMediaTest, GivesNoMovieAndReturnsPromptly) {
     std::string noise(64 * 1024, '\0');
     std::generate(noise.begin(), noise.end(), [&] { return static_cast<char>(generator()); });
     writeFile(f / "noise.mp3", noise);
-    ASSERT_EQ(::mkdir((f / "album.mp3").c_str(), 0755), 0);
-    ASSERT_EQ(::symlink((f / "nowhere.mp3").c_str(), (f / "link.mp3").c_str()), 0);
     ASSERT_EQ(::mkfifo((f / "pipe.mp3").c_str(), 0644), 0);
     ASSERT_EQ(::chmod((f / "good.mp4").c_str(), 0), 0);
-
-    std::vector<std::string> paths{f / "empty.mp3", f / "cut.mp4",  f / "noise.mp3", f / "album.mp3",
-                                   f / "link.mp3",  f / "pipe.mp3", "/dev/zero",     ""};
-    if (::geteuid() != 0) // root reads a file whatever its mode
-        paths.push_back(f / "good.mp4");
-    // Not a readable regular file with something in it.
-    const std::set<std::string> noFile{
-        f / "empty.mp3", f / "album.mp3", f / "link.mp3", f / "pipe.mp3", "/dev/zero", "", f / "good.mp4"};
-    for (const std::string& path : paths) {
+    // What is not a readable regular file (the kinds of it are the sound
+    // registry's table) is never opened by the discoverer: a pipe would hold
+    // it up. Root reads a file whatever its mode.
+    std::map<std::string, bool> readable{
+        {f / "cut.mp4", true}, {f / "noise.mp3", true}, {f / "pipe.mp3", false}};
+    if (::geteuid() != 0)
+        readable[f / "good.mp4"] = false;
+    for (const auto& [path, isFile] : readable) {
         const auto before = std::chrono::steady_clock::now();
         std::string why;
         EXPECT_EQ(GstMediaLibrary().movieWithPath(path, &why), nullptr) << path;
@@ -49,7 +45,7 @@ TEST(BadMediaTest, GivesNoMovieAndReturnsPromptly) {
         // MPEG program stream).
         EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(15)) << path;
         // What the discoverer found, for a file it could read.
-        EXPECT_EQ(why == "it is gone or cannot be read", noFile.contains(path)) << path << ": " << why;
+        EXPECT_EQ(why == "it is gone or cannot be read", !isFile) << path << ": " << why;
         EXPECT_FALSE(why.empty()) << path;
     }
 }
