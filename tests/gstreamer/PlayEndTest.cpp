@@ -2,7 +2,8 @@
 // event loop, never from inside play() or stop(), and stop() silences it at
 // once; a play the sound server stalls for good (its sink suspended) still
 // ends, a little after the rest of its length, and the next is heard again;
-// a movie keeps one stream between plays until a play's clock fails;
+// a movie made early is heard from its play and keeps one stream between
+// plays until a play's clock fails;
 // without any sound server (gstreamer_silent_tests alone) each play of a
 // sound or a movie tells at once that it could not play, with one line in
 // the log at most, and a movie never begins.
@@ -108,10 +109,12 @@ std::vector<int> ourStreams() {
     return streams;
 }
 
-// A movie keeps one stream on the sound server from play to play, however
-// long it rests between them. A play the server holds up past the start
-// watch's limit (its clock failed) is told as begun and still ends; the
-// rewind at its end lets the stream go, and the next play makes a new one.
+// A movie played seconds after it was made is heard from its play, not as
+// late as it waited (libpulse lets a stream that never played run its time),
+// and keeps one stream on the sound server from play to play, however long
+// it rests between them. A play the server holds up past the start watch's
+// limit (its clock failed) is told as begun and still ends; the rewind at
+// its end lets the stream go, and the next play makes a new one.
 TEST(StalledServerTest, AMovieKeepsItsStreamUntilItsClockFails) {
     ScratchFolder folder;
     makeToneFile(folder / "tone.mp3");
@@ -121,8 +124,14 @@ TEST(StalledServerTest, AMovieKeepsItsStreamUntilItsClockFails) {
     movie->setDelegate(&starts);
     SinkRecorder recorder;
     ASSERT_TRUE(recorder.start());
+    serveEventsFor(3s);
     const auto built = std::chrono::steady_clock::now();
-    EXPECT_GT(playToTheEnd(*movie, recorder).rms, kAudible);
+    const Heard heard = playToTheEnd(*movie, recorder);
+    EXPECT_GT(heard.rms, kAudible) << "nothing was heard";
+    EXPECT_NEAR(heard.seconds, 1.0, 0.2);
+    EXPECT_LT(heard.began - built, 1s) << "heard as late as it waited";
+    ASSERT_EQ(starts.began.size(), 1u);
+    EXPECT_NEAR(std::chrono::duration<double>(starts.began.back() - heard.began).count(), 0.0, 0.15);
     const std::vector<int> kept = ourStreams();
     ASSERT_EQ(kept.size(), 1u);
     movie->gotoBeginning();
