@@ -7,6 +7,7 @@
 //
 // Header-only; tests and benchmark programs share it through eggtimer_harness.
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,9 +17,8 @@
 #include <cmath>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <limits>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -34,30 +34,26 @@ public:
     using Clock = std::chrono::steady_clock;
     static constexpr int kRate = 48000;
 
-    SinkRecorder() = default;
     ~SinkRecorder() { stop(); }
-    SinkRecorder(const SinkRecorder&) = delete;
-    SinkRecorder& operator=(const SinkRecorder&) = delete;
 
     // Starts the silent stream and the recorder and waits until the first
     // samples have come in. False when either cannot start.
     bool start() {
-        const char* sinkName = std::getenv("PULSE_SINK");
-        const std::string sink = sinkName && *sinkName ? sinkName : "eggtimer_test";
+        const char* sink = std::getenv("PULSE_SINK");
         const std::string format = "--format=s16le", rate = "--rate=" + std::to_string(kRate),
-                          channels = "--channels=1";
-        keepAlive = spawn({"pacat", "--playback", "--raw", format, rate, channels, "--latency-msec=10",
+                          mono = "--channels=1";
+        keepAlive = spawn({"pacat", "--playback", "--raw", format, rate, mono, "--latency-msec=10",
                            "--client-name=eggtimer-test-silence", "/dev/zero"},
                           nullptr);
         int output = -1;
-        recorder = spawn({"parec", "--raw", format, rate, channels, "--latency-msec=5",
-                          "--client-name=eggtimer-test-recorder", "--device=" + sink + ".monitor"},
+        recorder = spawn({"parec", "--raw", format, rate, mono, "--latency-msec=5",
+                          "--client-name=eggtimer-test-recorder",
+                          "--device=" + std::string(sink && *sink ? sink : "eggtimer_test") + ".monitor"},
                          &output);
         if (keepAlive <= 0 || recorder <= 0 || output < 0)
             return false;
         reader = std::thread([this, output] { readFrom(output); });
-        const auto deadline = Clock::now() + std::chrono::seconds(5);
-        while (Clock::now() < deadline) {
+        for (const auto deadline = Clock::now() + std::chrono::seconds(5); Clock::now() < deadline;) {
             if (sampleCount() > kRate / 20)
                 return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -135,6 +131,8 @@ public:
     }
 
 private:
+    // Runs `arguments`, its standard output into a pipe whose end goes to
+    // `output` when given; the process id, or -1.
     static pid_t spawn(const std::vector<std::string>& arguments, int* output) {
         std::vector<char*> argv;
         for (const std::string& argument : arguments)
@@ -143,11 +141,8 @@ private:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         int pipeEnds[2] = {-1, -1};
-        if (output) {
-            if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
-                return -1;
+        if (output && ::pipe2(pipeEnds, O_CLOEXEC) == 0)
             posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-        }
         pid_t pid = -1;
         if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
             pid = -1;
@@ -160,29 +155,21 @@ private:
     }
 
     void readFrom(int fd) {
-        // 240 samples: 5 ms blocks keep the arrival stamps close to the truth.
+        // Unbuffered, each read waits for a whole block of 240 samples: 5 ms
+        // blocks keep the arrival stamps close to the truth.
+        FILE* pipe = ::fdopen(fd, "r");
+        std::setvbuf(pipe, nullptr, _IONBF, 0);
         std::int16_t block[240];
-        std::size_t pendingBytes = 0;
-        auto* bytes = reinterpret_cast<char*>(block);
-        for (;;) {
-            const ssize_t got = ::read(fd, bytes + pendingBytes, sizeof block - pendingBytes);
-            if (got <= 0)
-                break;
+        while (const std::size_t got = std::fread(block, sizeof block[0], std::size(block), pipe)) {
             const auto now = Clock::now();
-            pendingBytes += static_cast<std::size_t>(got);
-            const std::size_t whole = pendingBytes / sizeof(std::int16_t);
             const std::lock_guard lock(mutex);
-            for (std::size_t i = 0; i < whole; ++i)
+            for (std::size_t i = 0; i < got; ++i)
                 samples.push_back(float(block[i]) / 32768.0f);
             const auto start =
                 now - std::chrono::nanoseconds(static_cast<std::int64_t>(samples.size() * 1e9 / kRate));
-            if (samples.size() == whole || start < firstSampleTime)
-                firstSampleTime = start;
-            const std::size_t rest = pendingBytes - whole * sizeof(std::int16_t);
-            std::copy(bytes + whole * sizeof(std::int16_t), bytes + pendingBytes, bytes);
-            pendingBytes = rest;
+            firstSampleTime = std::min(firstSampleTime, start);
         }
-        ::close(fd);
+        std::fclose(pipe);
     }
 
     pid_t keepAlive = -1;

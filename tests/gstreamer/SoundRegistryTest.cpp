@@ -23,66 +23,48 @@ protected:
     GstSoundRegistry registry{files};
 };
 
-struct UnknownCase {
-    const char *name, *sound;
-    friend void PrintTo(const UnknownCase& row, std::ostream* out) { *out << row.name; }
-};
-
 // Files that are not a sound's, or not a readable file, around the names.
-class UnknownSound : public SoundRegistryTest, public ::testing::WithParamInterface<UnknownCase> {
-protected:
-    void SetUp() override {
-        SoundRegistryTest::SetUp();
-        for (const char* path : {"system/Gong.AIFF", "system/Chime.wav", "system/Tick", "Outside.aiff"})
-            writeFile(scratch / path, "FORM");
-        ASSERT_EQ(::mkdir((system + "/Folder.aiff").c_str(), 0755), 0);
-        writeFile(system + "/Empty.aiff", "");
-        ASSERT_EQ(::symlink("/nonexistent/x.aiff", (user + "/Dangling.aiff").c_str()), 0);
-        ASSERT_EQ(::mkfifo((user + "/Pipe.aiff").c_str(), 0644), 0);
-    }
-};
-
-TEST_P(UnknownSound, IsNothing) {
-    EXPECT_EQ(registry.soundNamed(GetParam().sound), nullptr);
+TEST_F(SoundRegistryTest, ANameWithoutASoundFileFindsNothing) {
+    for (const char* path : {"system/Gong.AIFF", "system/Chime.wav", "system/Tick", "Outside.aiff"})
+        writeFile(scratch / path, "FORM");
+    ASSERT_EQ(::mkdir((system + "/Folder.aiff").c_str(), 0755), 0);
+    writeFile(system + "/Empty.aiff", "");
+    ASSERT_EQ(::symlink("/nonexistent/x.aiff", (user + "/Dangling.aiff").c_str()), 0);
+    ASSERT_EQ(::mkfifo((user + "/Pipe.aiff").c_str(), 0644), 0);
+    // No file; an upper-case, other or no extension; a folder, an empty file,
+    // a dangling link, a pipe; outside the folders; no name; a file's name.
+    for (const char* name : {"Unknown", "Gong", "Chime", "Tick", "Folder", "Empty", "Dangling", "Pipe",
+                             "../Outside", "", "Chime.wav"})
+        EXPECT_EQ(registry.soundNamed(name), nullptr) << '"' << name << '"';
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, UnknownSound,
-    ::testing::Values(UnknownCase{"NoFile", "Unknown"}, UnknownCase{"UpperCaseExtension", "Gong"},
-                      UnknownCase{"OtherExtension", "Chime"}, UnknownCase{"NoExtension", "Tick"},
-                      UnknownCase{"AFolder", "Folder"}, UnknownCase{"AnEmptyFile", "Empty"},
-                      UnknownCase{"ADanglingLink", "Dangling"}, UnknownCase{"APipe", "Pipe"},
-                      UnknownCase{"OutsideTheFolders", "../Outside"}, UnknownCase{"NoName", ""},
-                      UnknownCase{"WithItsExtension", "Chime.aiff"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-struct Precedence {
-    const char *name, *winner, *loser;
-    friend void PrintTo(const Precedence& row, std::ostream* out) { *out << row.name; }
-};
-
-class SoundPrecedence : public SoundRegistryTest, public ::testing::WithParamInterface<Precedence> {};
 
 // Of two files of one name, in either folder, with either extension, the
 // winner is the one found, under the bare name: removing the other changes
 // nothing, removing the winner does, removing both leaves none.
-TEST_P(SoundPrecedence, TheWinnerIsTheOneFound) {
-    const std::string winner = scratch / GetParam().winner, loser = scratch / GetParam().loser;
-    writeFile(winner, "FORM");
-    writeFile(loser, "FORM");
-    Sound* both = registry.soundNamed("Chime");
-    ASSERT_NE(both, nullptr);
-    EXPECT_EQ(both->name(), "Chime");
-    ASSERT_EQ(std::remove(loser.c_str()), 0);
-    EXPECT_EQ(registry.soundNamed("Chime"), both) << "the other was the one found";
-    writeFile(loser, "FORM");
-    ASSERT_EQ(std::remove(winner.c_str()), 0);
-    Sound* other = registry.soundNamed("Chime");
-    ASSERT_TRUE(other && other != both) << "the winner was not the one found";
-    // Its file gone, a sound is no longer found, and its plays say so,
-    // after play() has returned.
-    ASSERT_EQ(std::remove(loser.c_str()), 0);
-    EXPECT_EQ(registry.soundNamed("Chime"), nullptr);
+TEST_F(SoundRegistryTest, OfTwoFilesOfOneNameTheWinnerIsTheOneFound) {
+    const std::pair<const char*, const char*> winnerAndLoser[] = {{"system/Chime.aiff", "system/Chime.aif"},
+                                                                  {"user/Chime.aiff", "user/Chime.aif"},
+                                                                  {"system/Chime.aiff", "user/Chime.aiff"},
+                                                                  {"system/Chime.aif", "user/Chime.aiff"}};
+    Sound* other = nullptr;
+    for (const auto& [winnerName, loserName] : winnerAndLoser) {
+        SCOPED_TRACE(std::string(winnerName) + " before " + loserName);
+        const std::string winner = scratch / winnerName, loser = scratch / loserName;
+        writeFile(winner, "FORM");
+        writeFile(loser, "FORM");
+        Sound* both = registry.soundNamed("Chime");
+        ASSERT_NE(both, nullptr);
+        EXPECT_EQ(both->name(), "Chime");
+        ASSERT_EQ(std::remove(loser.c_str()), 0);
+        EXPECT_EQ(registry.soundNamed("Chime"), both) << "the other was the one found";
+        writeFile(loser, "FORM");
+        ASSERT_EQ(std::remove(winner.c_str()), 0);
+        other = registry.soundNamed("Chime");
+        ASSERT_TRUE(other && other != both) << "the winner was not the one found";
+        ASSERT_EQ(std::remove(loser.c_str()), 0);
+        EXPECT_EQ(registry.soundNamed("Chime"), nullptr);
+    }
+    // Its file gone, a sound's plays say so, after play() has returned.
     RecordingDelegate told;
     other->setDelegate(&told);
     other->play();
@@ -92,14 +74,6 @@ TEST_P(SoundPrecedence, TheWinnerIsTheOneFound) {
     EXPECT_EQ(told.failures, std::vector<std::string>{"it is gone or cannot be read"});
     EXPECT_TRUE(told.ends.empty());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Folders, SoundPrecedence,
-    ::testing::Values(Precedence{"AiffBeforeAif", "system/Chime.aiff", "system/Chime.aif"},
-                      Precedence{"UserAiffBeforeUserAif", "user/Chime.aiff", "user/Chime.aif"},
-                      Precedence{"SystemBeforeUser", "system/Chime.aiff", "user/Chime.aiff"},
-                      Precedence{"SystemAifBeforeUserAiff", "system/Chime.aif", "user/Chime.aiff"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace eggtimer::test

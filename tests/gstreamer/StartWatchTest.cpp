@@ -27,12 +27,9 @@ using gst::StartWatch;
 constexpr auto kLimit = 300ms;
 constexpr GstClockTime kStood = 5 * GST_SECOND;
 
-struct ScriptedSink {
-    GstAudioSink parent;
-};
-struct ScriptedSinkClass {
-    GstAudioSinkClass parent;
-};
+// A type of its own, adding nothing to the audio sink's instance or class.
+using ScriptedSink = GstAudioSink;
+using ScriptedSinkClass = GstAudioSinkClass;
 G_DEFINE_TYPE(ScriptedSink, scripted_sink, GST_TYPE_AUDIO_SINK)
 void scripted_sink_class_init(ScriptedSinkClass* sinkClass) {
     static GstStaticPadTemplate pads =
