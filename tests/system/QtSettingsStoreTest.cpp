@@ -156,32 +156,17 @@ TEST_F(SettingsStore, AFullDiskKeepsTheOldFileAndIsLoggedOnce) {
         << "temporary files were left behind";
 }
 
-// A damaged file: the keys that can be read are read, and saving keeps them.
-struct DamagedCase {
-    const char* name;
-    std::string contents;
-    std::string mode; // what "mode" reads as
-};
-
-class DamagedSettings : public SettingsStore, public ::testing::WithParamInterface<DamagedCase> {};
-
-TEST_P(DamagedSettings, KeysThatCanBeReadAreReadAndKept) {
-    writeFile(file, GetParam().contents);
+// A damaged, hand-edited file: the keys that can be read are read (an
+// unquoted comma makes a list, read as typed), and saving keeps them.
+TEST_F(SettingsStore, KeysOfADamagedFileThatCanBeReadAreReadAndKept) {
+    writeFile(file, "[General]\nmode=1, 2\n=orphan\n\x01\xff[Gen\ntargetMessage=\"open");
     QtSettingsStore store(fromUtf8(file));
-    EXPECT_EQ(store.stringForKey("mode"), GetParam().mode);
+    EXPECT_EQ(store.stringForKey("mode"), "1, 2");
     store.setString("targetSound", "Glass");
     EXPECT_TRUE(store.save());
     EXPECT_EQ(readElsewhere(file, "targetSound"), "Glass");
-    EXPECT_EQ(readElsewhere(file, "mode"), GetParam().mode) << "a readable key was lost on saving";
+    EXPECT_EQ(readElsewhere(file, "mode"), "1, 2") << "a readable key was lost on saving";
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, DamagedSettings,
-    ::testing::Values(DamagedCase{"Garbage", "[General]\nmode=1\n=orphan\n\x01\xff[Gen\ntargetMessage=\"open",
-                                  "1"},
-                      // An unquoted comma, as typed by hand.
-                      DamagedCase{"CommaList", "[General]\nmode=1, 2\n", "1, 2"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace eggtimer::test
