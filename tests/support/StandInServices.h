@@ -257,16 +257,12 @@ public:
     }
 
     std::vector<Drawn> drawn;
-    // Signals for another entry than the one listened for.
-    int strangers = 0;
 
 public Q_SLOTS:
     void update(const QDBusMessage& message) {
         const QList<QVariant> arguments = message.arguments();
-        if (arguments.size() != 2 || arguments[0].toString() != appUri) {
-            ++strangers;
+        if (arguments.size() != 2 || arguments[0].toString() != appUri)
             return;
-        }
         const QVariantMap properties = qdbus_cast<QVariantMap>(arguments[1]);
         drawn.emplace_back(properties.value("progress-visible").toBool(),
                            properties.value("progress").toDouble(),
