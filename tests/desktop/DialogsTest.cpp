@@ -9,7 +9,7 @@
 
 #include "platform/system/Utf8.h"
 #include "support/Wait.h"
-#include "tests/support/CapturedStderr.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <QAbstractButton>
 #include <QApplication>

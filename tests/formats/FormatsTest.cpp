@@ -84,13 +84,17 @@ TEST(GaplessRead, GivesTheSamplesHeardBetweenDelayAndPaddingInEachLayout) {
         std::uint32_t frames, delay, padding, sampleRate;
         std::uint64_t audible;
     };
-    for (const Case& c : {Case{kMpeg1Mono, 40, 576, 1404, 44100, 44100},
-                          Case{kMpeg1Stereo, 1000, 1105, 2500, 48000, 1148395},
-                          Case{kMpeg2Mono, 100, 4095, 0, 22050, 53505},
-                          Case{kMpeg25Stereo, 10, 0, 1000, 11025, 4760}}) {
+    const Case cases[] = {
+        {kMpeg1Mono, 40, 576, 1404, 44100, 44100},
+        {kMpeg1Stereo, 1000, 1105, 2500, 48000, 1148395},
+        {kMpeg2Mono, 100, 4095, 0, 22050, 53505},
+        {kMpeg25Stereo, 10, 0, 1000, 11025, 4760},
+    };
+    for (const Case& c : cases) {
         // Nothing read reads as a rate of 0.
         const mpeg::GaplessInfo info =
-            mpeg::parseGaplessInfo(headerFrame(c.layout, c.frames, c.delay, c.padding) + std::string(800, 'U'))
+            mpeg::parseGaplessInfo(headerFrame(c.layout, c.frames, c.delay, c.padding) +
+                                   std::string(800, 'U'))
                 .value_or(mpeg::GaplessInfo{});
         EXPECT_EQ(info.sampleRate, c.sampleRate) << c.layout.name;
         EXPECT_EQ(info.audibleSamples(), c.audible) << c.layout.name;

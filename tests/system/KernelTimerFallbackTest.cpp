@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     ::testing::AddGlobalTestEnvironment(new eggtimer::test::RefusalLoggedOnce);
     const bool create = refused == "create";
-    if (!eggtimer::test::refuseSyscall(create ? SYS_timerfd_create : SYS_timerfd_settime, create ? EMFILE : EINVAL)) {
+    if (!eggtimer::test::refuseSyscall(create ? SYS_timerfd_create : SYS_timerfd_settime,
+                                       create ? EMFILE : EINVAL)) {
         std::perror("seccomp");
         return 2;
     }

@@ -23,16 +23,16 @@ TEST(LogLine, IsStampProgramProcessAndTheMessageOnOneLine) {
         const char* zone;
         std::string message, line;
     };
-    for (const auto& [when, zone, message, line] : {
-             // Printf's conversions, controls and bytes that are not UTF-8.
-             Case{instant + milliseconds(123), "UTC",
-                  std::string("%s %n a\nb\tc\rd\x01\x1b[31m\x7f\0e \xc3\xa4 \xff", 27),
-                  "2026-12-06 15:41:36.123 eggtimer[1234]: %s %n "
-                  "a\\nb\\tc\\rd\\x01\\x1b[31m\\x7f\\x00e \xc3\xa4 \xff"},
-             // Milliseconds padded, not rounded.
-             Case{instant + microseconds(5999), "UTC", "x", "2026-12-06 15:41:36.005 eggtimer[1234]: x"},
-             // UTC+9, no daylight saving.
-             Case{instant, "Asia/Tokyo", "x", "2026-12-07 00:41:36.000 eggtimer[1234]: x"}}) {
+    for (const auto& [when, zone, message, line] :
+         {// Printf's conversions, controls and bytes that are not UTF-8.
+          Case{instant + milliseconds(123), "UTC",
+               std::string("%s %n a\nb\tc\rd\x01\x1b[31m\x7f\0e \xc3\xa4 \xff", 27),
+               "2026-12-06 15:41:36.123 eggtimer[1234]: %s %n "
+               "a\\nb\\tc\\rd\\x01\\x1b[31m\\x7f\\x00e \xc3\xa4 \xff"},
+          // Milliseconds padded, not rounded.
+          Case{instant + microseconds(5999), "UTC", "x", "2026-12-06 15:41:36.005 eggtimer[1234]: x"},
+          // UTC+9, no daylight saving.
+          Case{instant, "Asia/Tokyo", "x", "2026-12-07 00:41:36.000 eggtimer[1234]: x"}}) {
         ::setenv("TZ", zone, 1);
         ::tzset();
         EXPECT_EQ(formatLogLine(when, "eggtimer", 1234, message), line);
@@ -45,8 +45,8 @@ TEST(LogLine, WritesOneWholeStampedLineToStandardError) {
     const std::string message = "tab:3 " + std::string(200000, 'x');
     logLine(message);
     const std::string text = captured.text();
-    const std::string end = std::string(" ") + program_invocation_short_name + "[" + std::to_string(::getpid()) +
-                            "]: " + message + "\n";
+    const std::string end = std::string(" ") + program_invocation_short_name + "[" +
+                            std::to_string(::getpid()) + "]: " + message + "\n";
     EXPECT_EQ(text.size(), std::string("2026-12-06 15:41:36.123").size() + end.size()) << text.substr(0, 100);
     EXPECT_TRUE(text.ends_with(end)) << text.substr(0, 100);
 }

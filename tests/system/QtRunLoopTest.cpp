@@ -76,7 +76,8 @@ TEST(QtRunLoopTest, TimersFireOnceAtTheirDateAndTheirActionsMayInvalidateAndSche
         },
         42);
     EXPECT_NEAR(timer->fireDate() - loop.now(), 0.2, 0.05);
-    std::shared_ptr<Timer> victim = loop.scheduleTimer(0.3, false, [&](Timer&) { ADD_FAILURE() << "cancelled"; });
+    std::shared_ptr<Timer> victim =
+        loop.scheduleTimer(0.3, false, [&](Timer&) { ADD_FAILURE() << "cancelled"; });
     auto ticker = loop.scheduleTimer(0.05, true, [&](Timer& t) {
         if (++ticks == 1) {
             victim->invalidate();
