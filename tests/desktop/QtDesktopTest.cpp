@@ -42,6 +42,8 @@ protected:
 
 class Notifications : public Desktop {
 protected:
+    // The program ends while its server, stuck or not, is still there.
+    void TearDown() override { desktop.reset(); }
     void start(QStringList capabilities = {QStringLiteral("actions")}, bool answers = true) {
         server = std::make_unique<StandInNotificationServer>(std::move(capabilities), answers);
         ASSERT_TRUE(server->start()) << "run through with-session.sh --dbus";
