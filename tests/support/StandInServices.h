@@ -16,8 +16,6 @@
 #include <QVariantMap>
 
 #include <algorithm>
-#include <deque>
-#include <memory>
 #include <tuple>
 #include <vector>
 
@@ -107,22 +105,8 @@ private:
     uint nextId = 41;
 };
 
-// A request object of the desktop portal's: Close ends what it stands for.
-class StandInRequest : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Request")
-public:
-    explicit StandInRequest(bool& closed)
-        : closed(closed) {}
-
-public Q_SLOTS:
-    void Close() { closed = true; }
-
-private:
-    bool& closed;
-};
-
-// The desktop portal's Inhibit, an inhibition for each request object.
+// The desktop portal's Inhibit, an inhibition for each request object; the
+// request's Close ends it.
 class StandInPortal : public StandIn {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Inhibit")
@@ -130,6 +114,7 @@ public:
     struct Inhibition {
         uint flags;
         QString reason;
+        QString handle;
         bool closed = false;
     };
 
@@ -147,7 +132,7 @@ public:
         unanswered.clear();
     }
 
-    std::deque<Inhibition> inhibitions;
+    std::vector<Inhibition> inhibitions;
 
 public Q_SLOTS:
     QDBusObjectPath Inhibit(const QString&, uint flags, const QVariantMap& options,
@@ -156,23 +141,25 @@ public Q_SLOTS:
         QString sender = message.service().mid(1);
         sender.replace('.', '_');
         const QString handle = kPath + QStringLiteral("/request/") + sender + QStringLiteral("/t") +
-                               QString::number(nextRequest++);
-        inhibitions.push_back({flags, options.value(QStringLiteral("reason")).toString()});
-        auto request = std::make_unique<StandInRequest>(inhibitions.back().closed);
-        bus.registerObject(handle, request.get(), QDBusConnection::ExportAllSlots);
-        requests.push_back(std::move(request));
+                               QString::number(inhibitions.size() + 1);
+        inhibitions.push_back({flags, options.value(QStringLiteral("reason")).toString(), handle});
+        bus.registerObject(handle, QStringLiteral("org.freedesktop.portal.Request"), this,
+                           QDBusConnection::ExportAllSlots);
         if (holdAnswers) {
             message.setDelayedReply(true);
             unanswered.push_back(message.createReply(QVariant::fromValue(QDBusObjectPath(handle))));
         }
         return QDBusObjectPath(handle);
     }
+    // The request's, on its own path.
+    void Close(const QDBusMessage& message) {
+        for (Inhibition& inhibition : inhibitions)
+            inhibition.closed = inhibition.closed || inhibition.handle == message.path();
+    }
 
 private:
     inline static const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
     std::vector<QDBusMessage> unanswered;
-    std::vector<std::unique_ptr<StandInRequest>> requests;
-    int nextRequest = 1;
 };
 
 // The desktop portal's Settings as GNOME's portal serves them: groups of
@@ -257,16 +244,12 @@ public:
     }
 
     std::vector<Drawn> drawn;
-    // Signals for another entry than the one listened for.
-    int strangers = 0;
 
 public Q_SLOTS:
     void update(const QDBusMessage& message) {
         const QList<QVariant> arguments = message.arguments();
-        if (arguments.size() != 2 || arguments[0].toString() != appUri) {
-            ++strangers;
+        if (arguments.size() != 2 || arguments[0].toString() != appUri)
             return;
-        }
         const QVariantMap properties = qdbus_cast<QVariantMap>(arguments[1]);
         drawn.emplace_back(properties.value("progress-visible").toBool(),
                            properties.value("progress").toDouble(),
