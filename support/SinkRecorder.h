@@ -99,6 +99,19 @@ public:
         return seconds <= 0 ? 0 : static_cast<std::size_t>(seconds * kRate);
     }
 
+    // Waits until the recording holds what was played up to `when`, as
+    // timeOfSample() tells: a recorder that fell behind on a busy machine
+    // catches up. False when it has not within `limit`.
+    bool waitUntilRecorded(Clock::time_point when, Clock::duration limit) const {
+        const auto deadline = Clock::now() + limit;
+        while (timeOfSample(sampleCount()) < when) {
+            if (Clock::now() >= deadline)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+
     // Samples as floats, from the first that came in at or after `when` on.
     std::vector<float> samplesSince(Clock::time_point when) const { return samplesFrom(sampleAt(when)); }
 

@@ -73,8 +73,9 @@ struct Heard {
     SinkRecorder::Clock::time_point began{}; // when the first was played into the sink
 };
 
-// What the recording holds from `since` on.
+// What the recording holds from `since` on, once it has caught up with now.
 inline Heard measure(const SinkRecorder& recorder, SinkRecorder::Clock::time_point since) {
+    EXPECT_TRUE(recorder.waitUntilRecorded(SinkRecorder::Clock::now(), 5s)) << "the recording fell behind";
     const std::size_t from = recorder.sampleAt(since);
     const std::vector<float> samples = recorder.samplesFrom(from);
     const auto first = SinkRecorder::firstAbove(samples, kAudible);

@@ -62,8 +62,8 @@ TEST_P(MoviePlaybackTest, IsMeasuredThenHeardForItsLengthItsStartToldOncePerPlay
     serveEventsFor(1s);
     EXPECT_EQ(starts.began.size(), 2u) << "told inside play(), or of a play stopped before it began";
     // Allow for what the sound server had already been given (up to a
-    // fifth of a second by default) and for a late recording; a play that
-    // went on would still be heard for most of its second.
+    // fifth of a second by default); a play that went on would still be
+    // heard for most of its second.
     EXPECT_LT(measure(recorder, stopped + 500ms).rms, kAudible) << "still heard after stop";
 }
 
