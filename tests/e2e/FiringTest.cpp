@@ -65,6 +65,7 @@ TEST(FiringTest, TheAlertKeepsTheStatusAreaWhileItShowsAfterABeep) {
     EXPECT_TRUE(statesWhileShown.first().startsWith("Timer is running. ( "))
         << statesWhileShown.first().toStdString();
     EXPECT_EQ(statesWhileShown.last(), statesWhileShown.first());
+    ASSERT_TRUE(recorder.waitUntilRecorded(SinkRecorder::Clock::now(), 5s)) << "the recording fell behind";
     EXPECT_TRUE(SinkRecorder::firstAbove(recorder.samplesFrom(before), 0.05f).has_value())
         << "no beep was heard";
     EXPECT_EQ(heldWhileShown, 0) << "kept awake while the alert waits";
@@ -115,7 +116,8 @@ TEST(FiringTest, MusicThatIsGoneRingsTheDefaultSoundAgainAndAgainUntilStop) {
     app.click("timerButton");
     const auto stopped = SinkRecorder::Clock::now();
     app.waitFor([] { return false; }, 1.5);
-    // Allowing for what the server had been given and a late recording.
+    ASSERT_TRUE(recorder.waitUntilRecorded(SinkRecorder::Clock::now(), 5s)) << "the recording fell behind";
+    // Allowing for what the server had been given.
     EXPECT_FALSE(SinkRecorder::firstAbove(recorder.samplesSince(stopped + 500ms), 0.02f))
         << "heard after STOP";
 }
