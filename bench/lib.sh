@@ -60,7 +60,7 @@ measure_rest() {
     echo "  (a thread ended while measuring; measuring again)" >&2
   done
   rm -f "$before" "$after"
-  [[ -n $per_minute ]] || return 0
+  [[ -n $per_minute ]] || { echo "  ($cpu_key: a thread ended in each of three windows; not recorded)" >&2; return 0; }
   read -r cpu wake all <<<"$per_minute"
   record "${ctx_key}_all" "$all"
   record "$cpu_key" "$cpu"

@@ -154,7 +154,11 @@ private:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         int pipeEnds[2] = {-1, -1};
-        if (output && ::pipe2(pipeEnds, O_CLOEXEC) == 0)
+        if (output && ::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+            posix_spawn_file_actions_destroy(&actions);
+            return -1; // never let the recorder write into the test's own output
+        }
+        if (output)
             posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
         pid_t pid = -1;
         if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
@@ -171,6 +175,10 @@ private:
         // Unbuffered, each read waits for a whole block of 240 samples: 5 ms
         // blocks keep the arrival stamps close to the truth.
         FILE* pipe = ::fdopen(fd, "r");
+        if (!pipe) {
+            ::close(fd);
+            return;
+        }
         std::setvbuf(pipe, nullptr, _IONBF, 0);
         std::int16_t block[240];
         while (const std::size_t got = std::fread(block, sizeof block[0], std::size(block), pipe)) {

@@ -270,9 +270,8 @@ public:
     FakeMovie* lastMovie = nullptr;
 };
 
-class FakeSettingsStore final : public SettingsStore, public Recorder {
+class FakeSettingsStore final : public SettingsStore {
 public:
-    using Recorder::Recorder;
     void setInteger(const std::string& key, int value) override { setString(key, std::to_string(value)); }
     void setString(const std::string& key, const std::optional<std::string>& value) override {
         writtenKeys.push_back(key);
@@ -318,7 +317,7 @@ struct FakeWorld {
     FakeDesktop &beeper = desktop, &logger = desktop;
     FakeSoundRegistry sounds{window.journal, runLoop};
     FakeMediaLibrary media{window.journal, runLoop};
-    FakeSettingsStore settings{window.journal};
+    FakeSettingsStore settings;
     FakeFileSystem files;
 };
 

@@ -294,6 +294,8 @@ class QuitOnSignal : public ::testing::TestWithParam<int> {};
 TEST_P(QuitOnSignal, WhileASoundRingsTakesBackWhatItShowsOnTheDesktop) {
     RingingProgram ringing("WoodTick");
     ASSERT_TRUE(waitUntil([&] { return !ringing.notifications.notifications.empty(); }, 10s)) << "never rang";
+    // What is to be taken back must first have been given.
+    ASSERT_TRUE(waitUntil([&] { return ringing.portal.held() == 1 && !ringing.dock.drawn.empty(); }, 5s));
     QProcess& process = ringing.program->process;
     ::kill(static_cast<pid_t>(process.processId()), GetParam());
     ASSERT_TRUE(ringing.program->ended());

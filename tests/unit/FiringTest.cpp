@@ -217,10 +217,10 @@ TEST_F(FiringTest, SingleShotTargetsEndTheTimerAsTheyFire) {
         const long notice = journalIndex("desktop.attention " + c.notice);
         EXPECT_GE(notice, 0) << c.notice;
         EXPECT_LT(notice, journalIndex("targetSelecter.enable")) << c.notice;
-        EXPECT_EQ(window().timerButton.titleText, "START");
-        EXPECT_EQ(master->status(), TimerStatusNotSet);
-        EXPECT_EQ(master->countDownTimer(), nullptr);
-        EXPECT_EQ(world.attention.lastStop, nullptr);
+        EXPECT_EQ(window().timerButton.titleText, "START") << c.notice;
+        EXPECT_EQ(master->status(), TimerStatusNotSet) << c.notice;
+        EXPECT_EQ(master->countDownTimer(), nullptr) << c.notice;
+        EXPECT_EQ(world.attention.lastStop, nullptr) << c.notice;
     }
 }
 
